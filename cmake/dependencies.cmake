@@ -1,0 +1,24 @@
+# Third-party libraries come from the system (Debian packages, or vcpkg with
+# MSVC). For the mingw-w64 cross build, header-only libraries are exposed
+# through a generated folder that holds only their headers, never the whole of
+# /usr/include.
+find_package(ZLIB REQUIRED)
+
+add_library(winhelper_thirdparty INTERFACE)
+target_link_libraries(winhelper_thirdparty INTERFACE ZLIB::ZLIB)
+
+if(CMAKE_CROSSCOMPILING)
+  set(gen "${CMAKE_BINARY_DIR}/thirdparty-include")
+  file(COPY /usr/include/nlohmann DESTINATION "${gen}")
+  file(GLOB stb_headers /usr/include/stb/stb_image_write.h
+                        /usr/include/stb/stb_image_resize.h)
+  file(COPY ${stb_headers} DESTINATION "${gen}/stb")
+  target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${gen}")
+else()
+  find_package(nlohmann_json 3.10 REQUIRED)
+  target_link_libraries(winhelper_thirdparty INTERFACE nlohmann_json::nlohmann_json)
+  if(MSVC)
+    find_path(STB_INCLUDE_DIR stb_image_write.h PATH_SUFFIXES stb REQUIRED)
+    target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${STB_INCLUDE_DIR}/..")
+  endif()
+endif()

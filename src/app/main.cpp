@@ -1,0 +1,47 @@
+// Process entry for Windows: declare DPI awareness, wire the Win32 adapters
+// into the core, and run the service until end of input.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "common/clock.h"
+#include "service/dispatcher.h"
+#include "service/service.h"
+#include "service/win32/std_streams.h"
+
+namespace {
+
+void declare_dpi_awareness() {
+  // Per-monitor aware, version 2 (the handle value -4). Resolved at run time
+  // so the helper still starts where the call is missing; failure is ignored.
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (user32 == nullptr) return;
+  auto set_context = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  if (set_context != nullptr) set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
+}
+
+}  // namespace
+
+int main() {
+  using namespace winhelper;
+  declare_dpi_awareness();
+
+  Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  SharedState shared;
+  Dispatcher dispatcher(CommandContext{platform, shared});
+  register_commands(dispatcher);
+
+  StdInput input;
+  StdOutput output;
+  try {
+    run_service(input, output, dispatcher);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

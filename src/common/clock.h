@@ -1,0 +1,22 @@
+#pragma once
+// Clock port: monotonic time, wall time and sleeping. The fake clock in the
+// tests advances instantly when slept on.
+
+#include <cstdint>
+
+namespace winhelper {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Monotonic milliseconds from an arbitrary origin.
+  virtual std::int64_t now_ms() = 0;
+  // Seconds since 1970-01-01 00:00 UTC.
+  virtual double wall_seconds() = 0;
+  virtual void sleep_ms(std::int64_t ms) = 0;
+};
+
+// The real clock (std::chrono); works on every platform.
+Clock& system_clock();
+
+}  // namespace winhelper

@@ -1,0 +1,43 @@
+#pragma once
+// Result<T>: a value or a HelperError. Handlers and core operations return it
+// instead of throwing.
+
+#include <utility>
+#include <variant>
+
+#include "protocol/error.h"
+
+namespace winhelper {
+
+template <typename T>
+class [[nodiscard]] Result {
+ public:
+  Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
+  Result(HelperError error) : v_(std::in_place_index<1>, std::move(error)) {}
+
+  bool ok() const { return v_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+
+  T& value() & { return std::get<0>(v_); }
+  const T& value() const& { return std::get<0>(v_); }
+  T&& value() && { return std::get<0>(std::move(v_)); }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+
+  const HelperError& error() const { return std::get<1>(v_); }
+  HelperError&& take_error() { return std::get<1>(std::move(v_)); }
+
+ private:
+  std::variant<T, HelperError> v_;
+};
+
+// For operations that yield nothing but may fail.
+struct Unit {
+  bool operator==(const Unit&) const = default;
+};
+using Status = Result<Unit>;
+inline Status ok_status() { return Unit{}; }
+
+}  // namespace winhelper

@@ -1,0 +1,26 @@
+#pragma once
+// A clock whose sleeps advance time instantly.
+
+#include <atomic>
+
+#include "common/clock.h"
+
+namespace winhelper::fakes {
+
+class FakeClock final : public Clock {
+ public:
+  std::int64_t now_ms() override { return now_.load(); }
+  double wall_seconds() override { return 1.7e9 + static_cast<double>(now_.load()) / 1000.0; }
+  void sleep_ms(std::int64_t ms) override {
+    if (ms > 0) now_ += ms;
+    sleeps_ += 1;
+  }
+  void advance(std::int64_t ms) { now_ += ms; }
+  int sleeps() const { return sleeps_.load(); }
+
+ private:
+  std::atomic<std::int64_t> now_{1'000'000};
+  std::atomic<int> sleeps_{0};
+};
+
+}  // namespace winhelper::fakes
