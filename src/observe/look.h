@@ -1,0 +1,44 @@
+#pragma once
+// One stored observation and what it remembers about each element reference
+// it handed out. Plain copies: no live UI Automation object is kept.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace winhelper {
+
+struct ElementRecord {
+  std::string automation_id;
+  // The element's class name and the root window's subrole, joined by one blank.
+  std::string class_descriptor;
+  std::vector<std::int32_t> runtime_id;
+  std::int64_t window_id = 0;
+  // Bounds in screen coordinates (not scaled); width and height at least 1.
+  double x = 0;
+  double y = 0;
+  double width = 1;
+  double height = 1;
+  bool is_password = false;
+  bool can_press = false;
+  bool can_set_value = false;
+  bool can_scroll = false;
+};
+
+struct Look {
+  // Element ref ("win:look_3:@e17") to its record, inherited refs included.
+  std::map<std::string, ElementRecord> elements;
+  std::uint64_t pid = 0;
+  std::int64_t window_id = 0;
+  double frame_x = 0;
+  double frame_y = 0;
+  double frame_width = 1;
+  double frame_height = 1;
+  // Equal to the frame size when the look has no image.
+  double image_width = 1;
+  double image_height = 1;
+  bool has_image = false;
+};
+
+}  // namespace winhelper
