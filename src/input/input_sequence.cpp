@@ -43,7 +43,13 @@ bool releases(const InputEvent& up, const InputEvent& down) {
 
 }  // namespace
 
-InputSequence::~InputSequence() { release_held(); }
+InputSequence::~InputSequence() {
+  // Runs on error returns and during unwinding alike; nothing may escape.
+  try {
+    release_held();
+  } catch (...) {
+  }
+}
 
 Status InputSequence::send(std::span<const InputEvent> events) {
   auto requested = static_cast<std::uint32_t>(events.size());

@@ -33,10 +33,8 @@ class InputSequence {
   // Fails with capture_failed "Input failed: <platform error text>".
   Status move_cursor(ScreenPoint point);
 
-  // Releases every held input now (see the class comment).
-  void release_held();
-
  private:
+  void release_held();
   void track(const InputEvent& event);
 
   InputSink& sink_;
