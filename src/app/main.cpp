@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "common/clock.h"
+#include "input/win32/win32_input_sink.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/win32/std_streams.h"
@@ -31,6 +32,8 @@ int main() {
   declare_dpi_awareness();
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  Win32InputSink input_sink;
+  platform.input = &input_sink;
   SharedState shared;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/clock.h"
+#include "input/input_sink.h"
 
 namespace winhelper {
 
@@ -12,6 +13,9 @@ struct Platform {
   Clock& clock;
   // The helper's own process id.
   std::uint32_t process_id = 0;
+  // Synthesised mouse and keyboard input; use only while holding the
+  // physical input lock.
+  InputSink* input = nullptr;
 };
 
 }  // namespace winhelper
