@@ -115,7 +115,10 @@ class StrictSax {
   bool parse_error(std::size_t position, const std::string& last_token,
                    const nlohmann::detail::exception& ex) {
     failed_ = true;
-    error_ = syntax_message(ex.what(), last_token);
+    // The lexer also reports a NUL byte as the end of input; only a position
+    // past the last byte is the real end of the line.
+    bool at_end = position > text_.size();
+    error_ = syntax_message(ex.what(), last_token, at_end);
     error_offset_ = std::min(position, text_.size());
     return false;
   }
@@ -275,7 +278,8 @@ class StrictSax {
     return false;  // stop the parser; trailing text is checked by the caller
   }
 
-  static std::string syntax_message(std::string_view what, std::string_view last_token) {
+  static std::string syntax_message(std::string_view what, std::string_view last_token,
+                                    bool at_end) {
     auto has = [&](std::string_view s) { return what.find(s) != std::string_view::npos; };
     if (has("missing closing quote")) return "EOF while parsing a string";
     if (has("control character")) return "control character (\\u0000-\\u001F) found while parsing a string";
@@ -284,7 +288,7 @@ class StrictSax {
       return "invalid escape";
     }
     if (has("invalid number")) return "invalid number";
-    if (has("unexpected end of input")) {
+    if (has("unexpected end of input") && at_end) {
       if (has("while parsing value")) return "EOF while parsing a value";
       if (has("while parsing array")) return "EOF while parsing a list";
       return "EOF while parsing an object";

@@ -65,6 +65,10 @@ struct Oracle {
 
 Oracle consult(std::string_view text) {
   Oracle o;
+  // nlohmann's lexer takes a NUL byte for the end of input, so a line with
+  // a NUL would parse as whatever came before it. Raw NUL is never valid
+  // JSON (not even inside a string), so such a line is not one value.
+  if (text.find('\0') != std::string_view::npos) return o;
   if (!Json::sax_parse(text, &o.shape, nlohmann::detail::input_format_t::json, true, false)) {
     return o;
   }

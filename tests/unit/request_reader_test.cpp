@@ -77,6 +77,21 @@ TEST(RequestReader, StructuralFaults) {
   EXPECT_EQ(fault(R"({"protocolVersion":4,"id":"a")"), "EOF while parsing an object at line 1 column 29");
 }
 
+TEST(RequestReader, NulByteIsAnUnexpectedCharacterNotTheEndOfTheLine) {
+  using namespace std::string_literals;
+  EXPECT_EQ(fault("\0"s), "expected value at line 1 column 1");
+  EXPECT_EQ(fault("[4,\0"s), "expected value at line 1 column 4");
+  EXPECT_EQ(fault("{\0}"s), "key must be a string at line 1 column 2");
+  EXPECT_EQ(fault("{\"id\"\0:1}"s), "expected `:` at line 1 column 6");
+  EXPECT_EQ(fault(R"({"protocolVersion":4,"id":"a")" + "\0"s), "expected `,` or `}` at line 1 column 30");
+  EXPECT_EQ(fault(R"({"protocolVersion":4,"id":"a")"), "EOF while parsing an object at line 1 column 29");
+  auto nul_tail = read_request(R"({"protocolVersion":4,"id":"a","cmd":"x","args":{}})" + "\0"s);
+  ASSERT_TRUE(std::holds_alternative<RejectedLine>(nul_tail));
+  EXPECT_EQ(std::get<RejectedLine>(nul_tail).id, "unknown");
+  EXPECT_EQ(std::get<RejectedLine>(nul_tail).error.message,
+            "Invalid request: trailing characters at line 1 column 51");
+}
+
 TEST(RequestReader, NestingLimitIs128Levels) {
   auto nested = [](int depth) {
     return R"({"protocolVersion":4,"id":"a","cmd":"x","args":)" + std::string(depth, '[') +

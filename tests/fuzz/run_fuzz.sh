@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs the request fuzzer for a bounded time: builds it with the fuzz preset
+# (clang, address and undefined-behaviour sanitizers) when needed, then feeds
+# it a scratch copy of the seed corpus, so the committed corpus is never
+# written. Fails on a crash, a sanitizer report, a leak, an input that runs
+# longer than 10 s, or memory above 2 GB; the offending input is kept under
+# build/fuzz/findings/.
+#
+# Usage: tests/fuzz/run_fuzz.sh [seconds]   (default 60)
+set -euo pipefail
+seconds=${1:-60}
+cd "$(dirname "$0")/../.."
+root=$PWD
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j2 --target winhelper_fuzz
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/winhelper-fuzz.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/corpus" "$work/artifacts"
+cp "$root"/tests/fuzz/corpus/* "$work/corpus/"
+
+status=0
+"$root/build/fuzz/tests/winhelper_fuzz" "$work/corpus" \
+  -dict="$root/tests/fuzz/request.dict" \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+  -artifact_prefix="$work/artifacts/" -print_final_stats=1 || status=$?
+
+if [ "$status" -ne 0 ]; then
+  mkdir -p "$root/build/fuzz/findings"
+  cp "$work"/artifacts/* "$root/build/fuzz/findings/" 2>/dev/null || true
+  echo "run_fuzz: failed (exit $status); inputs kept in build/fuzz/findings/" >&2
+  echo "run_fuzz: reproduce with build/fuzz/tests/winhelper_fuzz <input>" >&2
+  exit "$status"
+fi
+echo "run_fuzz: ${seconds} s without a fault"
