@@ -75,6 +75,10 @@ class StrictSax {
     return primitive(Json(v), v ? "boolean `true`" : "boolean `false`", "bool");
   }
   bool number_integer(number_integer_t v) {
+    // Only literals with a minus sign arrive here, so 0 was written "-0":
+    // negative zero, which is a floating-point value (0 is a valid u32 and
+    // must not be reported as an invalid one).
+    if (v == 0) return number_float(-0.0, string_t());
     return primitive(Json(v), "integer `" + std::to_string(v) + "`", "int", true);
   }
   bool number_unsigned(number_unsigned_t v) {
@@ -85,8 +89,8 @@ class StrictSax {
     return primitive(Json(v), "floating point `" + rust_float_display(v) + "`", "float", true);
   }
   bool string(string_t& v) {
-    std::string shown = "string " + rust_debug_string(v);
-    return primitive(Json(std::move(v)), shown, "string");
+    // Described only if it is refused: strings can be megabytes long.
+    return primitive(Json(std::move(v)), std::string(), "string");
   }
   bool binary(binary_t&) { return fail("expected value", consumed()); }
   bool start_object(std::size_t) { return open(true); }
@@ -173,15 +177,21 @@ class StrictSax {
   }
 
   // `kind` names the JSON type for the u32 check.
+  // `shown` describes every value but a string, which is described only when
+  // it is refused.
   bool primitive(Json value, const std::string& shown, const char* kind, bool number = false) {
     std::size_t end = number ? number_end() : consumed();
+    auto describe = [&] {
+      return value.is_string() ? "string " + rust_debug_string(value.get_ref<const std::string&>())
+                               : shown;
+    };
     if (capturing()) {
       insert(std::move(value));
       return true;
     }
     if (depth_ == 0) {
       if (mode_ == Mode::Record) {
-        return fail("invalid type: " + shown + ", expected struct Request", end);
+        return fail("invalid type: " + describe() + ", expected struct Request", end);
       }
       return finish(end);
     }
@@ -201,16 +211,16 @@ class StrictSax {
         std::string_view k = kind;
         if (k == "uint" || k == "int") {
           bool fits = value.is_number_unsigned() && value.get<std::uint64_t>() <= 0xFFFFFFFFull;
-          if (!fits) return fail("invalid value: " + shown + ", expected u32", end);
+          if (!fits) return fail("invalid value: " + describe() + ", expected u32", end);
           request_.protocol_version = static_cast<std::uint32_t>(value.get<std::uint64_t>());
           return true;
         }
-        return fail("invalid type: " + shown + ", expected u32", end);
+        return fail("invalid type: " + describe() + ", expected u32", end);
       }
       case Slot::Id:
       case Slot::Cmd:
-        if (!value.is_string()) return fail("invalid type: " + shown + ", expected a string", end);
-        (slot == Slot::Id ? request_.id : request_.cmd) = value.get<std::string>();
+        if (!value.is_string()) return fail("invalid type: " + describe() + ", expected a string", end);
+        (slot == Slot::Id ? request_.id : request_.cmd) = std::move(value.get_ref<std::string&>());
         return true;
       case Slot::Args:
         request_.args = std::move(value);

@@ -43,7 +43,7 @@ constexpr std::size_t kDefaultLines = 100'000;
 
 // Growth of peak resident memory allowed over the whole run (native build):
 // a few 10 MB lines in flight at once, their copies, and the request queue.
-constexpr long kPeakGrowthLimitKiB = 768 * 1024;
+constexpr long kPeakGrowthLimitKiB = 512 * 1024;
 
 // Overridable so that a longer soak can reuse the test.
 std::size_t line_count() {

@@ -59,6 +59,11 @@ TEST(RequestReader, VersionMustBeUnsigned32) {
             "invalid type: floating point `4.0`, expected u32 at line 1 column 22");
   EXPECT_EQ(fault(R"({"protocolVersion":"4\n","id":"a","cmd":"x","args":{}})"),
             "invalid type: string \"4\\n\", expected u32 at line 1 column 24");
+  EXPECT_EQ(fault(R"({"protocolVersion":-0,"id":"a","cmd":"x","args":{}})"),
+            "invalid type: floating point `-0.0`, expected u32 at line 1 column 21");
+  auto negative_zero = parse_request_record(R"([4,"a","x",{"n":-0,"i":-7}])");
+  ASSERT_TRUE(std::holds_alternative<Request>(negative_zero));
+  EXPECT_EQ(std::get<Request>(negative_zero).args.dump(), R"({"i":-7,"n":-0.0})");
   auto max = parse_request_record(R"({"protocolVersion":4294967295,"id":"a","cmd":"x","args":1})");
   ASSERT_TRUE(std::holds_alternative<Request>(max));
   EXPECT_EQ(std::get<Request>(max).protocol_version, 4294967295u);
