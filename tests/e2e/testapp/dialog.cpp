@@ -5,10 +5,26 @@
 namespace testapp {
 namespace {
 
+// Over the middle of the owner, so the dialog covers part of the main window as a real
+// modal dialog does (DS_CENTER would centre it on the screen instead).
+void centre_over_owner(HWND dialog) {
+  RECT owner{};
+  RECT self{};
+  if (!GetWindowRect(GetWindow(dialog, GW_OWNER), &owner) || !GetWindowRect(dialog, &self)) {
+    return;
+  }
+  const int width = self.right - self.left;
+  const int height = self.bottom - self.top;
+  SetWindowPos(dialog, nullptr, (owner.left + owner.right - width) / 2,
+               (owner.top + owner.bottom - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      centre_over_owner(dialog);
       return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
