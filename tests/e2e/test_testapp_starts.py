@@ -32,11 +32,17 @@ def check_drawn(window):
 
 
 def check_bad_option_refused(build_dir):
-    result = subprocess.run(["wine", os.path.join(build_dir, "testapp.exe"), "--w", "wide"],
-                            capture_output=True, text=True, timeout=60, errors="replace")
-    if result.returncode != 2 or "--w needs a whole number" not in result.stderr:
+    app = TestApp(build_dir, "E2E Refused", extra_args=["--w", "wide"])
+    try:
+        code = app.process.wait(60)
+    except subprocess.TimeoutExpired:
+        code = None
+    finally:
+        app.stop()
+    stderr = " | ".join(app.stderr_lines)
+    if code != 2 or "--w needs a whole number, got 'wide'" not in stderr:
         raise E2EError("bad --w value: exit %s, stderr %r (expected exit 2 and a message)"
-                       % (result.returncode, result.stderr))
+                       % (code, stderr))
 
 
 def wait_gone(title, timeout=15.0):

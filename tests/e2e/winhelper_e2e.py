@@ -51,31 +51,40 @@ def run_test(main):
     print("PASS: %s" % os.path.basename(sys.argv[0]))
 
 
-class _LineCollector:
-    """Reads a pipe on its own thread and keeps its lines (decoded, without newline)."""
+class _LineReader:
+    """Reads a pipe on its own thread and hands each line (decoded, without newline) to
+    on_line."""
 
-    def __init__(self, pipe, on_line=None):
-        self.lines = []
+    def __init__(self, pipe, on_line):
         self._on_line = on_line
-        self._lock = threading.Lock()
         self._thread = threading.Thread(target=self._run, args=(pipe,), daemon=True)
         self._thread.start()
 
     def _run(self, pipe):
         for raw in iter(pipe.readline, b""):
-            line = raw.decode("utf-8", errors="replace").rstrip("\r\n")
-            with self._lock:
-                self.lines.append(line)
-            if self._on_line is not None:
-                self._on_line(line)
+            self._on_line(raw.decode("utf-8", errors="replace").rstrip("\r\n"))
         pipe.close()
-
-    def snapshot(self):
-        with self._lock:
-            return list(self.lines)
 
     def join(self, timeout):
         self._thread.join(timeout)
+
+
+class _CapturedFile:
+    """A temporary file that a child process writes to (used for standard error: a pipe
+    could be held open by Wine's service processes, which inherit it, so reading it to the
+    end could wait for those rather than for the child)."""
+
+    def __init__(self, prefix):
+        self.file = tempfile.TemporaryFile(prefix=prefix)
+
+    def lines(self):
+        # pread leaves the file offset, which the child shares, where the child left it.
+        fd = self.file.fileno()
+        data = os.pread(fd, os.fstat(fd).st_size, 0)
+        return data.decode("utf-8", errors="replace").splitlines()
+
+    def close(self):
+        self.file.close()
 
 
 def _stop_process(process, timeout=10.0):
@@ -103,10 +112,10 @@ class Helper:
         self.unmatched = []  # stdout lines that are not JSON objects with a string id
         self._cond = threading.Condition()
         self._ids = itertools.count(1)
+        self._stderr = _CapturedFile("winhelper-stderr-")
         self.process = subprocess.Popen(
-            ["wine", exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self._stdout = _LineCollector(self.process.stdout, self._on_stdout_line)
-        self._stderr = _LineCollector(self.process.stderr)
+            ["wine", exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._stderr.file)
+        self._stdout = _LineReader(self.process.stdout, self._on_stdout_line)
 
     def __enter__(self):
         return self
@@ -128,7 +137,7 @@ class Helper:
 
     @property
     def stderr_lines(self):
-        return self._stderr.snapshot()
+        return self._stderr.lines()
 
     def send(self, line):
         """Writes one raw line (a newline is added) to the helper's standard input."""
@@ -176,11 +185,10 @@ class Helper:
             except subprocess.TimeoutExpired:
                 _stop_process(self.process)
         self._stdout.join(5.0)
-        self._stderr.join(5.0)
         return self.process.returncode
 
     def _stderr_tail(self, count=10):
-        lines = self._stderr.snapshot()[-count:]
+        lines = self._stderr.lines()[-count:]
         return " | ".join(lines) if lines else "(empty)"
 
 
@@ -211,7 +219,7 @@ def _xwininfo(*args):
 
 
 def list_x_windows():
-    """Named children of the root window, mapped or not, in the X stacking order."""
+    """Named children of the root window, mapped or not, topmost first."""
     windows = []
     for line in _xwininfo("-root", "-tree").splitlines():
         match = _TREE_LINE.match(line)
@@ -377,10 +385,9 @@ class TestApp:
         if topmost:
             args.append("--topmost")
         args += list(extra_args)
+        self._stderr = _CapturedFile("testapp-stderr-")
         self.process = subprocess.Popen(args, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self._stdout = _LineCollector(self.process.stdout)
-        self._stderr = _LineCollector(self.process.stderr)
+                                        stdout=subprocess.DEVNULL, stderr=self._stderr.file)
 
     def __enter__(self):
         return self
@@ -390,7 +397,7 @@ class TestApp:
 
     @property
     def stderr_lines(self):
-        return self._stderr.snapshot()
+        return self._stderr.lines()
 
     def owns_title(self, name):
         return name == self.title or name.startswith(self.title + " - ")
@@ -427,8 +434,6 @@ class TestApp:
     def stop(self, timeout=10.0):
         """Ends the app (if still running) and removes its event log; returns the exit code."""
         code = _stop_process(self.process, timeout)
-        self._stdout.join(5.0)
-        self._stderr.join(5.0)
         if os.path.exists(self.log_path):
             os.unlink(self.log_path)
         return code

@@ -15,6 +15,11 @@ namespace {
 constexpr wchar_t kPlainClass[] = L"WinhelperTestApp";
 constexpr wchar_t kBrowserClass[] = L"Chrome_WidgetWin_1";
 
+// Button names double as identities: a press and its release are matched by pointer.
+constexpr const wchar_t* kLeft = L"left";
+constexpr const wchar_t* kRight = L"right";
+constexpr const wchar_t* kMiddle = L"middle";
+
 std::wstring point_text(POINT point) {
   return std::to_wstring(point.x) + L"," + std::to_wstring(point.y);
 }
@@ -125,22 +130,22 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       on_command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
       return 0;
     case WM_LBUTTONDOWN:
-      on_button_down(L"left", lparam);
+      on_button_down(kLeft, lparam);
       return 0;
     case WM_RBUTTONDOWN:
-      on_button_down(L"right", lparam);
+      on_button_down(kRight, lparam);
       return 0;
     case WM_MBUTTONDOWN:
-      on_button_down(L"middle", lparam);
+      on_button_down(kMiddle, lparam);
       return 0;
     case WM_LBUTTONUP:
-      on_button_up(L"left", lparam);
+      on_button_up(kLeft, lparam);
       return 0;
     case WM_RBUTTONUP:
-      on_button_up(L"right", lparam);
+      on_button_up(kRight, lparam);
       return 0;
     case WM_MBUTTONUP:
-      on_button_up(L"middle", lparam);
+      on_button_up(kMiddle, lparam);
       return 0;
     case WM_CAPTURECHANGED:
       pressed_button_ = nullptr;
@@ -199,13 +204,12 @@ void MainWindow::on_button_down(const wchar_t* button, LPARAM lparam) {
 }
 
 void MainWindow::on_button_up(const wchar_t* button, LPARAM lparam) {
-  // Compare by content: the pointers come from separate literals.
-  if (pressed_button_ == nullptr || std::wstring(pressed_button_) != button) return;
+  if (pressed_button_ != button) return;
   pressed_button_ = nullptr;
   const POINT release{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   ReleaseCapture();
   const bool moved = release.x != press_point_.x || release.y != press_point_.y;
-  if (moved && std::wstring(button) == L"left") {
+  if (moved && button == kLeft) {
     reporter_.report(L"drag from " + point_text(press_point_) + L" to " + point_text(release));
   } else {
     reporter_.report(L"click " + std::wstring(button) + L" at " + point_text(press_point_));
