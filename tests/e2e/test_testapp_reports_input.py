@@ -6,10 +6,10 @@ Without a window manager Wine's X window for the main window is exactly its clie
 client coordinates (controls.cpp) map to the screen by adding the X window's position."""
 
 import os
-import subprocess
 import time
 
-from winhelper_e2e import E2EError, TestApp, find_x_window, run_test, wait_for_x_window
+from winhelper_e2e import (E2EError, TestApp, find_x_window, run_test, run_tool,
+                           wait_for_x_window)
 
 # Client-area points inside controls (see controls.cpp for the layout).
 OPEN_DIALOG = (70, 24)
@@ -20,7 +20,7 @@ BACKGROUND = (400, 350)
 
 
 def xdotool(*args):
-    result = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=20)
+    result = run_tool(["xdotool", *args], capture_output=True, text=True, timeout=20)
     if result.returncode != 0:
         raise E2EError("xdotool %s failed: %s" % (" ".join(args), result.stderr.strip()))
 

@@ -41,6 +41,22 @@ def wine_path(unix_path):
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
+def run_tool(args, **options):
+    """subprocess.run for the X and Wine tools; a missing tool is an E2EError that says so."""
+    try:
+        return subprocess.run(args, **options)
+    except FileNotFoundError as error:
+        raise E2EError("%s is not installed (scripts/setup installs it)" % args[0]) from error
+
+
+def start_tool(args, **options):
+    """subprocess.Popen with the same treatment of a missing tool as run_tool."""
+    try:
+        return subprocess.Popen(args, **options)
+    except FileNotFoundError as error:
+        raise E2EError("%s is not installed (scripts/setup installs it)" % args[0]) from error
+
+
 def run_test(main):
     """Runs main(build_dir); prints the failure reason and exits 1 on E2EError."""
     try:
@@ -83,9 +99,6 @@ class _CapturedFile:
         data = os.pread(fd, os.fstat(fd).st_size, 0)
         return data.decode("utf-8", errors="replace").splitlines()
 
-    def close(self):
-        self.file.close()
-
 
 def _stop_process(process, timeout=10.0):
     """Terminates a process started here and reaps it; returns its exit code."""
@@ -113,7 +126,7 @@ class Helper:
         self._cond = threading.Condition()
         self._ids = itertools.count(1)
         self._stderr = _CapturedFile("winhelper-stderr-")
-        self.process = subprocess.Popen(
+        self.process = start_tool(
             ["wine", exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._stderr.file)
         self._stdout = _LineReader(self.process.stdout, self._on_stdout_line)
 
@@ -211,7 +224,7 @@ _TREE_LINE = re.compile(
 
 
 def _xwininfo(*args):
-    result = subprocess.run(["xwininfo", *args], capture_output=True, text=True, timeout=20,
+    result = run_tool(["xwininfo", *args], capture_output=True, text=True, timeout=20,
                             errors="replace")
     if result.returncode != 0:
         raise E2EError("xwininfo %s failed: %s" % (" ".join(args), result.stderr.strip()))
@@ -347,7 +360,7 @@ def parse_xwd(data):
 
 def screenshot(png_path=None):
     """The whole X screen; also saved as a PNG when png_path is given."""
-    result = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=30)
+    result = run_tool(["xwd", "-root", "-silent"], capture_output=True, timeout=30)
     if result.returncode != 0:
         raise E2EError("xwd failed: %s" % result.stderr.decode(errors="replace").strip())
     image = parse_xwd(result.stdout)
@@ -386,7 +399,7 @@ class TestApp:
             args.append("--topmost")
         args += list(extra_args)
         self._stderr = _CapturedFile("testapp-stderr-")
-        self.process = subprocess.Popen(args, stdin=subprocess.DEVNULL,
+        self.process = start_tool(args, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=self._stderr.file)
 
     def __enter__(self):
