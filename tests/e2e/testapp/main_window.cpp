@@ -147,6 +147,11 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MBUTTONUP:
       on_button_up(kMiddle, lparam);
       return 0;
+    case WM_SYSCOMMAND:
+      // Alt or F10 alone would enter the system menu's modal loop and swallow the keys that
+      // follow; tests press keys in any order, so the keyboard never opens that menu.
+      if ((wparam & 0xFFF0) == SC_KEYMENU) return 0;
+      return DefWindowProcW(window_, message, wparam, lparam);
     case WM_CAPTURECHANGED:
       pressed_button_ = nullptr;
       return 0;
