@@ -12,7 +12,7 @@
 # Nothing here prompts: the mono and gecko installers are suppressed during wineboot and the
 # crash dialog is switched off, so a crashing program ends instead of waiting for a click.
 # Sourcing only defines functions; wine_env_start does the work and returns non-zero on failure
-# without exiting the caller's shell.
+# without exiting the caller's shell. Safe under `set -euo pipefail`.
 
 wine_env__log() { echo "wine_env: $*" >&2; }
 
@@ -48,7 +48,7 @@ wine_env__start_xvfb() {
     sleep 0.1
   done
   wine_env__log "Xvfb on $display did not answer within 10 s"
-  kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+  kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
   WINE_ENV_XVFB_PID=
   return 1
 }
@@ -102,11 +102,11 @@ wine_env_start() {
 # wine_env_start started; an X server that was already running is left alone.
 wine_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then
-    wineserver -k >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true
   fi
   if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
-    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
-    wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     WINE_ENV_XVFB_PID=
   fi
   return 0

@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include <cwchar>
 #include <string>
 
 #include "control_ids.h"
@@ -24,7 +25,7 @@ std::wstring notes_text() {
   std::wstring text;
   for (int line = 1; line <= 40; ++line) {
     wchar_t buffer[96];
-    swprintf(buffer, sizeof buffer / sizeof buffer[0],
+    std::swprintf(buffer, sizeof buffer / sizeof buffer[0],
              L"Line %02d: The quick brown fox jumps over the lazy dog.", line);
     if (line > 1) text += L"\r\n";
     text += buffer;
