@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "common/clock.h"
+#include "windows/window_event_source.h"
+#include "windows/window_system.h"
 
 namespace winhelper {
 
@@ -12,6 +14,8 @@ struct Platform {
   Clock& clock;
   // The helper's own process id.
   std::uint32_t process_id = 0;
+  WindowSystem* windows = nullptr;
+  WindowEventSource* window_events = nullptr;
 };
 
 }  // namespace winhelper
