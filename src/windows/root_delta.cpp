@@ -60,7 +60,9 @@ Json root_change(const Json& record, const char* change) {
   out["ref"] = member_or_null(record, "rootRef");
   out["title"] = member_or_null(record, "title");
   const Json pid = member_or_null(record, "pid");
-  out["pid"] = pid.is_number_unsigned() ? pid : Json(0);
+  bool non_negative = pid.is_number_unsigned() ||
+                      (pid.is_number_integer() && pid.get<std::int64_t>() >= 0);
+  out["pid"] = non_negative ? pid : Json(0);
   const Json modal = member_or_null(record, "isModal");
   if (modal.is_boolean()) out["isModal"] = modal;
   if (record.is_object() && record.contains("metadata")) out["metadata"] = record["metadata"];

@@ -78,6 +78,7 @@ TEST(RootChange, FallsBackForIncompleteRecords) {
                             "closed");
   EXPECT_EQ(change.dump(),
             R"({"change":"closed","kind":"window","metadata":{"className":"X"},"pid":0,"ref":null,"title":"T"})");
+  EXPECT_EQ(root_change(Json{{"pid", 12}}, "appeared")["pid"], 12);
 }
 
 struct AwaitFixture : ::testing::Test {
