@@ -47,7 +47,7 @@ int main() {
   StdInput input;
   StdOutput output;
   try {
-    start_window_watcher(window_events, windows, shared.window_events);
+    start_window_watcher(window_events, windows, shared.window_event_log);
     run_service(input, output, dispatcher);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

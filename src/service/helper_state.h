@@ -28,7 +28,7 @@ struct SharedState {
   Poisonable<HelperState> state{"helper state lock poisoned"};
   PhysicalInputLock input;
   // Fed by the window event watcher; has its own lock.
-  WindowEventLog window_events;
+  WindowEventLog window_event_log;
 };
 
 }  // namespace winhelper
