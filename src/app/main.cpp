@@ -11,6 +11,9 @@
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/win32/std_streams.h"
+#include "windows/win32/win32_window_events.h"
+#include "windows/win32/win32_window_system.h"
+#include "windows/window_watcher.h"
 
 namespace {
 
@@ -32,15 +35,22 @@ int main() {
   declare_dpi_awareness();
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  // The watcher thread is detached and may still run while the process
+  // exits, so what it touches is never destroyed.
+  auto& windows = *new Win32WindowSystem;
+  auto& window_events = *new Win32WindowEventSource;
+  platform.windows = &windows;
+  platform.window_events = &window_events;
   Win32InputSink input_sink;
   platform.input = &input_sink;
-  SharedState shared;
+  SharedState& shared = *new SharedState;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 
   StdInput input;
   StdOutput output;
   try {
+    start_window_watcher(window_events, windows, shared.window_event_log);
     run_service(input, output, dispatcher);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

@@ -6,6 +6,8 @@
 
 #include "common/clock.h"
 #include "input/input_sink.h"
+#include "windows/window_event_source.h"
+#include "windows/window_system.h"
 
 namespace winhelper {
 
@@ -16,6 +18,8 @@ struct Platform {
   // Synthesised mouse and keyboard input; use only while holding the
   // physical input lock.
   InputSink* input = nullptr;
+  WindowSystem* windows = nullptr;
+  WindowEventSource* window_events = nullptr;
 };
 
 }  // namespace winhelper

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_clock.h"
+#include "fakes/fake_windows.h"
 #include "fakes/pipe_streams.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
@@ -19,6 +20,8 @@ class ServiceHarness {
   // `setup` may add test-only commands before the service starts.
   template <typename Setup>
   explicit ServiceHarness(Setup&& setup) : dispatcher(CommandContext{platform, shared}) {
+    platform.windows = &windows;
+    platform.window_events = &window_events;
     register_commands(dispatcher);
     setup(dispatcher);
     thread_ = std::thread([this] { run_service(input, output, dispatcher); });
@@ -37,6 +40,8 @@ class ServiceHarness {
   }
 
   FakeClock clock;
+  FakeWindows windows;
+  FakeWindowEvents window_events;
   Platform platform{clock, 4242};
   SharedState shared;
   Dispatcher dispatcher;
