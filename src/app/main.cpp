@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "capture/win32/gdi_screen_grabber.h"
 #include "common/clock.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
@@ -31,6 +32,8 @@ int main() {
   declare_dpi_awareness();
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  GdiScreenGrabber screen_grabber;
+  platform.screen = &screen_grabber;
   SharedState shared;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);

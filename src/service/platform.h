@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "capture/screen_grabber.h"
 #include "common/clock.h"
 
 namespace winhelper {
@@ -12,6 +13,8 @@ struct Platform {
   Clock& clock;
   // The helper's own process id.
   std::uint32_t process_id = 0;
+  // Window grabs for looks; null where no screen is wired.
+  ScreenGrabber* screen = nullptr;
 };
 
 }  // namespace winhelper
