@@ -1,6 +1,8 @@
 // The image path of a look (byte swap, scaling, PNG, Base64), each step alone
 // and together, beside reference PNG encoders on the same UI-like frames.
-// Throughput is in bytes of RGBA input; `png_bytes` is the encoded size.
+// Throughput is in bytes of RGBA input; `png_bytes` is the encoded size and,
+// for the whole paths, `peak_per_frame` the most memory held at once through
+// operator new (the grabbed frame included) divided by the frame's bytes.
 
 #include <benchmark/benchmark.h>
 
@@ -10,7 +12,9 @@
 #include "capture/base64.h"
 #include "capture/pixels.h"
 #include "capture/png_encoder.h"
+#include "capture/png_filter.h"
 #include "capture/scaling.h"
+#include "allocation_meter.h"
 #include "reference_encoders.h"
 #include "ui_frames.h"
 
@@ -75,6 +79,22 @@ void Png(benchmark::State& state) {
   finish(state, f, bytes);
 }
 
+// The adaptive filter choice alone, the part of Png that is not deflate.
+void PngFilterOnly(benchmark::State& state) {
+  const Frame& f = frame(state.range(0), state.range(1));
+  const std::size_t row_bytes = std::size_t{f.size.width} * 4;
+  const std::vector<std::uint8_t> zero(row_bytes, 0);
+  std::vector<std::uint8_t> out(row_bytes + 1);
+  for (auto _ : state) {
+    for (std::uint32_t y = 0; y < f.size.height; ++y) {
+      const std::uint8_t* row = f.rgba.data() + y * row_bytes;
+      filter_row_adaptive(row, y == 0 ? zero.data() : row - row_bytes, row_bytes, out.data());
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  finish(state, f, 0);
+}
+
 void Base64(benchmark::State& state) {
   const Frame& f = frame(state.range(0), state.range(1));
   const std::vector<std::uint8_t> png = encode(f.rgba, f.size);
@@ -87,33 +107,48 @@ void ImagePath(benchmark::State& state) {
   const Frame& f = frame(state.range(0), state.range(1));
   std::vector<std::uint8_t> work;
   std::size_t bytes = 0;
+  std::size_t peak = 0;
   for (auto _ : state) {
     state.PauseTiming();
+    std::vector<std::uint8_t>().swap(work);
+    const std::size_t base = bench::allocated_now();
+    bench::reset_allocation_peak();
     work = f.bgrx;
     state.ResumeTiming();
     bgrx_to_opaque_rgba(work);
-    const std::vector<std::uint8_t> png = encode(work, f.size);
+    std::vector<std::uint8_t> png = encode(work, f.size);
+    std::vector<std::uint8_t>().swap(work);
     benchmark::DoNotOptimize(base64_encode(png));
     bytes = png.size();
+    peak = bench::allocation_peak() - base;
   }
   finish(state, f, bytes);
+  state.counters["peak_per_frame"] = static_cast<double>(peak) / static_cast<double>(f.rgba.size());
 }
 
 void ImagePathScaled(benchmark::State& state) {
   const Frame& f = frame(state.range(0), state.range(1));
   std::vector<std::uint8_t> work;
   std::size_t bytes = 0;
+  std::size_t peak = 0;
   for (auto _ : state) {
     state.PauseTiming();
+    std::vector<std::uint8_t>().swap(work);
+    const std::size_t base = bench::allocated_now();
+    bench::reset_allocation_peak();
     work = f.bgrx;
     state.ResumeTiming();
     bgrx_to_opaque_rgba(work);
     const ImageSize to = half(f.size);
-    const std::vector<std::uint8_t> png = encode(resize_rgba(work, f.size, to), to);
+    work = resize_rgba(work, f.size, to);
+    std::vector<std::uint8_t> png = encode(work, to);
+    std::vector<std::uint8_t>().swap(work);
     benchmark::DoNotOptimize(base64_encode(png));
     bytes = png.size();
+    peak = bench::allocation_peak() - base;
   }
   finish(state, f, bytes);
+  state.counters["peak_per_frame"] = static_cast<double>(peak) / static_cast<double>(f.rgba.size());
 }
 
 // The helper's encoder with other settings, to show why the defaults won.
@@ -168,6 +203,7 @@ PngSettings with(int level, int strategy, bool adaptive) {
 BENCHMARK(ByteSwap)->Apply(Sizes);
 BENCHMARK(Scale)->Apply(Sizes);
 BENCHMARK(Png)->Apply(Sizes);
+BENCHMARK(PngFilterOnly)->Apply(Sizes);
 BENCHMARK(Base64)->Apply(Sizes);
 BENCHMARK(ImagePath)->Apply(Sizes);
 BENCHMARK(ImagePathScaled)->Apply(Sizes);
