@@ -75,6 +75,22 @@ TEST_F(WindowCaptureTest, PrintedWindowIsEncodedAsOpaqueRgbaOfTheWindowSize) {
   EXPECT_EQ(screen.held, 0);
 }
 
+TEST_F(WindowCaptureTest, EveryPixelSurvivesSwapEncodingAndBase64) {
+  FakeCaptureWindow w;
+  w.rect = {0, 0, 37, 23};
+  for (std::size_t i = 0; i < 37u * 23u * 4u; ++i)
+    w.printed.push_back(static_cast<std::uint8_t>(i * 7 + i / 148));
+  screen.windows[kHandle] = w;
+  auto r = capture();
+  ASSERT_TRUE(r.ok());
+  std::vector<std::uint8_t> expected = w.printed;
+  for (std::size_t i = 0; i < expected.size(); i += 4) {
+    std::swap(expected[i], expected[i + 2]);
+    expected[i + 3] = 255;
+  }
+  EXPECT_EQ(testing_png::decode_base64(*r->image_base64).rgba, expected);
+}
+
 TEST_F(WindowCaptureTest, ResultJsonHasTheCaptureObjectAndTarget) {
   auto r = capture();
   ASSERT_TRUE(r.ok());
