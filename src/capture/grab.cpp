@@ -1,6 +1,5 @@
 #include "capture/grab.h"
 
-#include <new>
 #include <string>
 
 #include "capture/pixels.h"
@@ -42,13 +41,8 @@ Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std
   std::unique_ptr<GrabSurface> surface = std::move(std::get<std::unique_ptr<GrabSurface>>(opened));
 
   const bool printed = surface->print_window();
-  std::vector<std::uint8_t> pixels;
-  try {
-    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-  } catch (const std::bad_alloc&) {
-    return capture_failed("Not enough memory for a " + std::to_string(width) + "x" +
-                          std::to_string(height) + " window image");
-  }
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                                   4);
   int rows = surface->read_pixels(pixels);
   if (needs_screen_copy(printed, rows, rows != 0 && has_visible_content(pixels))) {
     // Only a successful copy replaces the first grab; its read decides.

@@ -1,5 +1,8 @@
 #include "capture/window_capture.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "capture/base64.h"
 #include "capture/grab.h"
 #include "capture/pixels.h"
@@ -31,7 +34,9 @@ Json CaptureResult::to_json() const {
   return out;
 }
 
-Result<CaptureResult> capture_window(ScreenGrabber& grabber, const CaptureRequest& request) {
+namespace {
+
+Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& request) {
   CaptureResult result;
   result.target = "@w" + std::to_string(request.window_number);
   if (!request.window_handle)
@@ -80,6 +85,19 @@ Result<CaptureResult> capture_window(ScreenGrabber& grabber, const CaptureReques
     if (elements.is_array() && !elements.empty()) result.ax_targets = std::move(elements);
   }
   return result;
+}
+
+}  // namespace
+
+Result<CaptureResult> capture_window(ScreenGrabber& grabber, const CaptureRequest& request) {
+  // A window larger than memory allows fails as a capture, not as the worker.
+  try {
+    return run_capture(grabber, request);
+  } catch (const std::bad_alloc&) {
+    return HelperError{ErrorCode::CaptureFailed, "Not enough memory to capture the window"};
+  } catch (const std::length_error&) {
+    return HelperError{ErrorCode::CaptureFailed, "Not enough memory to capture the window"};
+  }
 }
 
 }  // namespace winhelper
