@@ -31,8 +31,10 @@ Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std
                                                      const ScreenRect& rect) {
   const std::int64_t width = std::int64_t{rect.right} - rect.left;
   const std::int64_t height = std::int64_t{rect.bottom} - rect.top;
-  if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
-    return capture_failed("Failed to get window bounds");
+  if (width <= 0 || height <= 0) return capture_failed("Failed to get window bounds");
+  // GDI takes 32-bit sizes; nothing that large fits in memory either.
+  if (width > INT32_MAX || height > INT32_MAX)
+    return capture_failed("Not enough memory to capture the window");
 
   auto opened = grabber.open_surface(window, static_cast<std::int32_t>(width),
                                      static_cast<std::int32_t>(height));

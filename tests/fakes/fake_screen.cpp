@@ -97,8 +97,9 @@ std::variant<std::unique_ptr<GrabSurface>, SurfaceStep> FakeScreen::open_surface
     return SurfaceStep::Bitmap;
   }
   calls.emplace_back("SelectObject");
+  auto surface = std::make_unique<FakeSurface>(*this, it->second, width, height);
   held += 4;
-  return std::make_unique<FakeSurface>(*this, it->second, width, height);
+  return surface;
 }
 
 std::vector<std::uint8_t> FakeScreen::solid(std::int32_t width, std::int32_t height,

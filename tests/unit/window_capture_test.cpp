@@ -211,6 +211,21 @@ TEST_F(WindowCaptureTest, EachFailedSurfaceStepHasItsMessage) {
   }
 }
 
+TEST_F(WindowCaptureTest, WindowTooLargeForMemoryFailsAsACapture) {
+  const HelperError too_large{ErrorCode::CaptureFailed, "Not enough memory to capture the window"};
+  // Wider than GDI's 32-bit sizes.
+  screen.windows[kHandle].rect = {-2000000000, 0, 2000000000, 10};
+  auto beyond_gdi = capture();
+  ASSERT_FALSE(beyond_gdi.ok());
+  EXPECT_EQ(beyond_gdi.error(), too_large);
+  // Within GDI's sizes, but no buffer of that size can exist.
+  screen.windows[kHandle].rect = {0, 0, 2000000000, 2000000000};
+  auto beyond_memory = capture();
+  ASSERT_FALSE(beyond_memory.ok());
+  EXPECT_EQ(beyond_memory.error(), too_large);
+  EXPECT_EQ(screen.held, 0);
+}
+
 TEST_F(WindowCaptureTest, BoundsFailureAndZeroSizedAndMinimizedWindows) {
   screen.windows[kHandle].rect_fails = true;
   auto no_rect = capture();
