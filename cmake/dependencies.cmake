@@ -2,6 +2,11 @@
 # MSVC). For the mingw-w64 cross build, header-only libraries are exposed
 # through a generated folder that holds only their headers, never the whole of
 # /usr/include.
+# The helper ships as one executable that needs only system DLLs, so the
+# cross build links zlib statically.
+if(MINGW)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 
 add_library(winhelper_thirdparty INTERFACE)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "capture/win32/gdi_screen_grabber.h"
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "service/dispatcher.h"
@@ -44,6 +45,8 @@ int main() {
   Win32InputSink input_sink;
   platform.input = &input_sink;
   SharedState& shared = *new SharedState;
+  GdiScreenGrabber screen_grabber;
+  platform.screen = &screen_grabber;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "capture/screen_grabber.h"
 #include "common/clock.h"
 #include "input/input_sink.h"
 #include "windows/window_event_source.h"
@@ -20,6 +21,8 @@ struct Platform {
   InputSink* input = nullptr;
   WindowSystem* windows = nullptr;
   WindowEventSource* window_events = nullptr;
+  // Window grabs for looks; null where no screen is wired.
+  ScreenGrabber* screen = nullptr;
 };
 
 }  // namespace winhelper
