@@ -22,10 +22,14 @@ UiaResult<T> readable(const std::optional<T>& value) {
   return Failure{"read failed (0x80004005)"};
 }
 
-UiaStatus action(FakeUia& uia, FakeElement& e, const std::string& step) {
+// Logs the call, fails when told to, else applies the pattern's own effect
+// and then the scripted reaction.
+UiaStatus action(FakeUia& uia, FakeElement& e, const std::string& step,
+                 const std::function<void()>& effect = {}) {
   uia.log(step + ":" + e.debug_name);
   auto failure = e.failures.find(step);
   if (failure != e.failures.end()) return Failure{failure->second};
+  if (effect) effect();
   auto reaction = e.reactions.find(step);
   if (reaction != e.reactions.end()) reaction->second(e);
   return uia_ok();
@@ -77,9 +81,9 @@ class FakeToggle final : public TogglePattern, Tracked {
  public:
   FakeToggle(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
   UiaStatus toggle() override {
-    auto done = action(uia_, e_, "Toggle");
-    if (done && e_.toggle_state) e_.toggle_state = *e_.toggle_state == 0 ? 1 : 0;
-    return done;
+    return action(uia_, e_, "Toggle", [this] {
+      if (e_.toggle_state) e_.toggle_state = *e_.toggle_state == 0 ? 1 : 0;
+    });
   }
   UiaResult<int> toggle_state() override { return readable(e_.toggle_state); }
 
@@ -91,9 +95,9 @@ class FakeSelection final : public SelectionItemPattern, Tracked {
  public:
   FakeSelection(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
   UiaStatus select() override {
-    auto done = action(uia_, e_, "Select");
-    if (done && e_.selected) e_.selected = true;
-    return done;
+    return action(uia_, e_, "Select", [this] {
+      if (e_.selected) e_.selected = true;
+    });
   }
   UiaResult<bool> is_selected() override { return readable(e_.selected); }
 
@@ -129,12 +133,10 @@ class FakeValue final : public ValuePattern, Tracked {
   }
   UiaResult<bool> is_read_only() override { return readable(e_.read_only); }
   UiaStatus set_value(const std::string& text) override {
-    auto done = action(uia_, e_, "SetValue");
-    if (done) {
+    return action(uia_, e_, "SetValue", [this, &text] {
       uia_.log("SetValue text:" + text);
       if (e_.value_write_takes_effect) e_.value = text;
-    }
-    return done;
+    });
   }
 
  private:
