@@ -10,6 +10,7 @@
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/win32/std_streams.h"
+#include "uia/win32/com_uia_client.h"
 
 namespace {
 
@@ -31,6 +32,8 @@ int main() {
   declare_dpi_awareness();
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  uia::ComUiaClient uia_client;
+  platform.uia = &uia_client;
   SharedState shared;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
