@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <exception>
 
@@ -30,6 +33,8 @@ void declare_dpi_awareness() {
 int main() {
   using namespace winhelper;
   declare_dpi_awareness();
+  // Diagnostic lines on standard error end in a bare line feed, as on stdout.
+  _setmode(_fileno(stderr), _O_BINARY);
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
   uia::ComUiaClient uia_client;

@@ -98,6 +98,13 @@ class ValuePattern {
   virtual UiaStatus set_value(const std::string& text) = 0;
 };
 
+class TextPattern {
+ public:
+  virtual ~TextPattern() = default;
+  // The whole text of the document range; fails on a null string.
+  virtual UiaResult<std::string> document_text() = 0;
+};
+
 class ScrollPattern {
  public:
   virtual ~ScrollPattern() = default;
@@ -147,6 +154,7 @@ class Element {
   virtual std::unique_ptr<LegacyAccessiblePattern> legacy_accessible_pattern() = 0;
   virtual std::unique_ptr<ValuePattern> value_pattern() = 0;
   virtual std::unique_ptr<ScrollPattern> scroll_pattern() = 0;
+  virtual std::unique_ptr<TextPattern> text_pattern() = 0;
 };
 
 class Session {

@@ -156,6 +156,15 @@ class FakeScroll final : public ScrollPattern, Tracked {
   FakeElement& e_;
 };
 
+class FakeText final : public TextPattern, Tracked {
+ public:
+  FakeText(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  UiaResult<std::string> document_text() override { return readable(e_.document_text); }
+
+ private:
+  FakeElement& e_;
+};
+
 class FakeElementObject final : public Element, Tracked {
  public:
   FakeElementObject(FakeUia& uia, FakeElement& element) : Tracked(uia), e(element) {}
@@ -231,6 +240,9 @@ class FakeElementObject final : public Element, Tracked {
   }
   std::unique_ptr<ScrollPattern> scroll_pattern() override {
     return e.scroll ? std::make_unique<FakeScroll>(uia_, e) : nullptr;
+  }
+  std::unique_ptr<TextPattern> text_pattern() override {
+    return e.text_pattern ? std::make_unique<FakeText>(uia_, e) : nullptr;
   }
 };
 

@@ -41,6 +41,7 @@ struct FakeElement {
   bool scroll = false;
 
   std::optional<std::string> value = std::string();  // nullopt: unreadable
+  std::optional<std::string> document_text = std::string();  // nullopt: unreadable
   std::optional<bool> read_only = false;
   std::optional<std::string> default_action = std::string();
   std::optional<int> toggle_state = 0;

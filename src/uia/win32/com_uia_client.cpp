@@ -146,6 +146,25 @@ class ComScroll final : public ScrollPattern {
   ComPtr<sdk::IUIAutomationScrollPattern> p_;
 };
 
+class ComText final : public TextPattern {
+ public:
+  explicit ComText(ComPtr<sdk::IUIAutomationTextPattern> p) : p_(std::move(p)) {}
+  UiaResult<std::string> document_text() override {
+    ComPtr<sdk::IUIAutomationTextRange> range;
+    HRESULT hr = p_->get_DocumentRange(range.put());
+    if (FAILED(hr)) return com_failure(hr);
+    if (!range) return null_failure();
+    Bstr text;
+    hr = range->GetText(-1, text.put());
+    if (FAILED(hr)) return com_failure(hr);
+    if (text.get() == nullptr) return null_failure();
+    return to_utf8(text);
+  }
+
+ private:
+  ComPtr<sdk::IUIAutomationTextPattern> p_;
+};
+
 class ComElement final : public Element {
  public:
   explicit ComElement(ComPtr<IUIAutomationElement> e) : e_(std::move(e)) {}
@@ -250,6 +269,10 @@ class ComElement final : public Element {
   std::unique_ptr<ScrollPattern> scroll_pattern() override {
     return pattern<ComScroll, sdk::IUIAutomationScrollPattern>(sdk::kScrollPatternId,
                                                                sdk::kIidScrollPattern);
+  }
+  std::unique_ptr<TextPattern> text_pattern() override {
+    return pattern<ComText, sdk::IUIAutomationTextPattern>(sdk::kTextPatternId,
+                                                           sdk::kIidTextPattern);
   }
 
  private:
