@@ -224,10 +224,14 @@ class ComElement final : public Element {
     com::Variant value;
     HRESULT hr = e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
     if (FAILED(hr)) return com_failure(hr);
-    BOOL flag = FALSE;
-    hr = VariantToBoolean(value.get(), &flag);
+    // The availability properties arrive as VT_BOOL. Other types go through
+    // oleaut32's coercion: propsys's VariantToBoolean is missing from Wine,
+    // where calling it aborts the process.
+    if (value.get().vt == VT_BOOL) return value.get().boolVal != VARIANT_FALSE;
+    com::Variant converted;
+    hr = VariantChangeType(converted.put(), &value.get(), 0, VT_BOOL);
     if (FAILED(hr)) return com_failure(hr);
-    return flag != FALSE;
+    return converted.get().boolVal != VARIANT_FALSE;
   }
 
   UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;

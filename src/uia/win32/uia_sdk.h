@@ -173,9 +173,3 @@ struct IUIAutomationTextPattern : public IUnknown {
 
 }  // namespace winhelper::uia::sdk
 
-#if defined(__MINGW32__)
-// Exported by propsys; mingw-w64's propvarutil.h does not declare it.
-extern "C" HRESULT WINAPI VariantToBoolean(const VARIANT& value, BOOL* result);
-#else
-#include <propvarutil.h>
-#endif
