@@ -1,19 +1,26 @@
 #include "fakes/fake_uia.h"
 
+#include <atomic>
+#include <memory>
+
 namespace winhelper::fakes {
 namespace {
 
 using namespace uia;
 
+// The objects of one session alive right now.
+using Live = std::shared_ptr<std::atomic<int>>;
+
 class Tracked {
  public:
-  explicit Tracked(FakeUia& uia) : uia_(uia) { uia_.object_created(); }
-  ~Tracked() { uia_.object_destroyed(); }
+  Tracked(FakeUia& uia, Live live) : uia_(uia), live_(std::move(live)) { ++*live_; }
+  ~Tracked() { --*live_; }
   Tracked(const Tracked&) = delete;
   Tracked& operator=(const Tracked&) = delete;
 
  protected:
   FakeUia& uia_;
+  Live live_;
 };
 
 template <typename T>
@@ -37,18 +44,18 @@ UiaStatus action(FakeUia& uia, FakeElement& e, const std::string& step,
 
 class FakeCondition final : public Condition, Tracked {
  public:
-  FakeCondition(FakeUia& uia, std::optional<std::string> id)
-      : Tracked(uia), automation_id(std::move(id)) {}
+  FakeCondition(FakeUia& uia, Live live, std::optional<std::string> id)
+      : Tracked(uia, std::move(live)), automation_id(std::move(id)) {}
   std::optional<std::string> automation_id;  // nullopt: the true condition
 };
 
 class FakeElementObject;
 
-ElementPtr wrap(FakeUia& uia, FakeElement& e);
+ElementPtr wrap(FakeUia& uia, Live live, FakeElement& e);
 
 class FakeArray final : public ElementArray, Tracked {
  public:
-  FakeArray(FakeUia& uia, std::vector<FakeElement*> items) : Tracked(uia), items_(std::move(items)) {}
+  FakeArray(FakeUia& uia, Live live, std::vector<FakeElement*> items) : Tracked(uia, std::move(live)), items_(std::move(items)) {}
   UiaResult<int> length() override {
     if (uia_.length_failure) return Failure{*uia_.length_failure};
     if (uia_.length_override) return *uia_.length_override;
@@ -61,7 +68,7 @@ class FakeArray final : public ElementArray, Tracked {
     if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
       return Failure{"The parameter is incorrect. (0x80070057)"};
     }
-    return wrap(uia_, *items_[static_cast<std::size_t>(index)]);
+    return wrap(uia_, live_, *items_[static_cast<std::size_t>(index)]);
   }
 
  private:
@@ -70,7 +77,7 @@ class FakeArray final : public ElementArray, Tracked {
 
 class FakeInvoke final : public InvokePattern, Tracked {
  public:
-  FakeInvoke(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeInvoke(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaStatus invoke() override { return action(uia_, e_, "Invoke"); }
 
  private:
@@ -79,7 +86,7 @@ class FakeInvoke final : public InvokePattern, Tracked {
 
 class FakeToggle final : public TogglePattern, Tracked {
  public:
-  FakeToggle(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeToggle(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaStatus toggle() override {
     return action(uia_, e_, "Toggle", [this] {
       if (e_.toggle_state) e_.toggle_state = *e_.toggle_state == 0 ? 1 : 0;
@@ -93,7 +100,7 @@ class FakeToggle final : public TogglePattern, Tracked {
 
 class FakeSelection final : public SelectionItemPattern, Tracked {
  public:
-  FakeSelection(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeSelection(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaStatus select() override {
     return action(uia_, e_, "Select", [this] {
       if (e_.selected) e_.selected = true;
@@ -107,7 +114,7 @@ class FakeSelection final : public SelectionItemPattern, Tracked {
 
 class FakeExpand final : public ExpandCollapsePattern, Tracked {
  public:
-  FakeExpand(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeExpand(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaStatus expand() override { return action(uia_, e_, "Expand"); }
 
  private:
@@ -116,7 +123,7 @@ class FakeExpand final : public ExpandCollapsePattern, Tracked {
 
 class FakeLegacy final : public LegacyAccessiblePattern, Tracked {
  public:
-  FakeLegacy(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeLegacy(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaResult<std::string> default_action() override { return readable(e_.default_action); }
   UiaStatus do_default_action() override { return action(uia_, e_, "DoDefaultAction"); }
 
@@ -126,7 +133,7 @@ class FakeLegacy final : public LegacyAccessiblePattern, Tracked {
 
 class FakeValue final : public ValuePattern, Tracked {
  public:
-  FakeValue(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeValue(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaResult<std::string> value() override {
     uia_.log("CurrentValue:" + e_.debug_name);
     return readable(e_.value);
@@ -145,7 +152,7 @@ class FakeValue final : public ValuePattern, Tracked {
 
 class FakeScroll final : public ScrollPattern, Tracked {
  public:
-  FakeScroll(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeScroll(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
     uia_.log("Scroll amounts:" + std::to_string(static_cast<int>(horizontal)) + "," +
              std::to_string(static_cast<int>(vertical)));
@@ -158,7 +165,7 @@ class FakeScroll final : public ScrollPattern, Tracked {
 
 class FakeText final : public TextPattern, Tracked {
  public:
-  FakeText(FakeUia& uia, FakeElement& e) : Tracked(uia), e_(e) {}
+  FakeText(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
   UiaResult<std::string> document_text() override { return readable(e_.document_text); }
 
  private:
@@ -167,7 +174,7 @@ class FakeText final : public TextPattern, Tracked {
 
 class FakeElementObject final : public Element, Tracked {
  public:
-  FakeElementObject(FakeUia& uia, FakeElement& element) : Tracked(uia), e(element) {}
+  FakeElementObject(FakeUia& uia, Live live, FakeElement& element) : Tracked(uia, std::move(live)), e(element) {}
   FakeElement& e;
 
   UiaResult<RuntimeId> runtime_id() override { return readable(e.runtime_id); }
@@ -207,13 +214,13 @@ class FakeElementObject final : public Element, Tracked {
     for (FakeElement* item : fake_subtree(e)) {
       if (!fake.automation_id || item->automation_id == fake.automation_id) items.push_back(item);
     }
-    return std::unique_ptr<ElementArray>(std::make_unique<FakeArray>(uia_, std::move(items)));
+    return std::unique_ptr<ElementArray>(std::make_unique<FakeArray>(uia_, live_, std::move(items)));
   }
   UiaResult<ElementPtr> find_first_subtree(Condition& condition) override {
     uia_.log("FindFirst");
     auto& fake = dynamic_cast<FakeCondition&>(condition);
     for (FakeElement* item : fake_subtree(e)) {
-      if (!fake.automation_id || item->automation_id == fake.automation_id) return wrap(uia_, *item);
+      if (!fake.automation_id || item->automation_id == fake.automation_id) return wrap(uia_, live_, *item);
     }
     return Failure{"0x00000000"};
   }
@@ -221,76 +228,79 @@ class FakeElementObject final : public Element, Tracked {
   UiaStatus set_focus() override { return action(uia_, e, "SetFocus"); }
 
   std::unique_ptr<InvokePattern> invoke_pattern() override {
-    return e.invoke ? std::make_unique<FakeInvoke>(uia_, e) : nullptr;
+    return e.invoke ? std::make_unique<FakeInvoke>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<TogglePattern> toggle_pattern() override {
-    return e.toggle ? std::make_unique<FakeToggle>(uia_, e) : nullptr;
+    return e.toggle ? std::make_unique<FakeToggle>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<SelectionItemPattern> selection_item_pattern() override {
-    return e.selection_item ? std::make_unique<FakeSelection>(uia_, e) : nullptr;
+    return e.selection_item ? std::make_unique<FakeSelection>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<ExpandCollapsePattern> expand_collapse_pattern() override {
-    return e.expand_collapse ? std::make_unique<FakeExpand>(uia_, e) : nullptr;
+    return e.expand_collapse ? std::make_unique<FakeExpand>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<LegacyAccessiblePattern> legacy_accessible_pattern() override {
-    return e.legacy ? std::make_unique<FakeLegacy>(uia_, e) : nullptr;
+    return e.legacy ? std::make_unique<FakeLegacy>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<ValuePattern> value_pattern() override {
-    return e.value_pattern ? std::make_unique<FakeValue>(uia_, e) : nullptr;
+    return e.value_pattern ? std::make_unique<FakeValue>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<ScrollPattern> scroll_pattern() override {
-    return e.scroll ? std::make_unique<FakeScroll>(uia_, e) : nullptr;
+    return e.scroll ? std::make_unique<FakeScroll>(uia_, live_, e) : nullptr;
   }
   std::unique_ptr<TextPattern> text_pattern() override {
-    return e.text_pattern ? std::make_unique<FakeText>(uia_, e) : nullptr;
+    return e.text_pattern ? std::make_unique<FakeText>(uia_, live_, e) : nullptr;
   }
 };
 
-ElementPtr wrap(FakeUia& uia, FakeElement& e) { return std::make_unique<FakeElementObject>(uia, e); }
+ElementPtr wrap(FakeUia& uia, Live live, FakeElement& e) {
+  return std::make_unique<FakeElementObject>(uia, std::move(live), e);
+}
 
 class FakeWalker final : public TreeWalker, Tracked {
  public:
-  explicit FakeWalker(FakeUia& uia) : Tracked(uia) {}
+  FakeWalker(FakeUia& uia, Live live) : Tracked(uia, std::move(live)) {}
   UiaResult<ElementPtr> parent(Element& element) override {
     FakeElement& e = dynamic_cast<FakeElementObject&>(element).e;
     FakeElement* parent = e.walker_parent ? *e.walker_parent : e.parent;
     if (parent == nullptr) return Failure{"0x00000000"};
-    return wrap(uia_, *parent);
+    return wrap(uia_, live_, *parent);
   }
 };
 
 class FakeSession final : public Session {
  public:
-  explicit FakeSession(FakeUia& uia) : uia_(uia) {}
-  ~FakeSession() override { uia_.session_closed(); }
+  explicit FakeSession(FakeUia& uia) : uia_(uia), live_(std::make_shared<std::atomic<int>>(0)) {}
+  ~FakeSession() override { uia_.session_closed(live_->load()); }
 
   UiaResult<ElementPtr> element_from_handle(std::int64_t handle) override {
     if (uia_.element_from_handle_failure) return Failure{*uia_.element_from_handle_failure};
     auto it = uia_.windows().find(handle);
     if (it == uia_.windows().end()) return Failure{"Invalid window handle. (0x80070578)"};
-    return wrap(uia_, *it->second);
+    return wrap(uia_, live_, *it->second);
   }
   UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
-    uia_.last_point = std::make_pair(x, y);
+    uia_.record_point(x, y);
     if (uia_.element_from_point_failure) return Failure{*uia_.element_from_point_failure};
     auto it = uia_.elements_at_points.find({x, y});
     if (it == uia_.elements_at_points.end()) return Failure{"0x00000000"};
-    return wrap(uia_, *it->second);
+    return wrap(uia_, live_, *it->second);
   }
   UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() override {
     if (uia_.walker_failure) return Failure{*uia_.walker_failure};
-    return std::unique_ptr<TreeWalker>(std::make_unique<FakeWalker>(uia_));
+    return std::unique_ptr<TreeWalker>(std::make_unique<FakeWalker>(uia_, live_));
   }
   UiaResult<ConditionPtr> create_true_condition() override {
     if (uia_.true_condition_failure) return Failure{*uia_.true_condition_failure};
-    return ConditionPtr(std::make_unique<FakeCondition>(uia_, std::nullopt));
+    return ConditionPtr(std::make_unique<FakeCondition>(uia_, live_, std::nullopt));
   }
   UiaResult<ConditionPtr> create_automation_id_condition(const std::string& id) override {
-    return ConditionPtr(std::make_unique<FakeCondition>(uia_, id));
+    return ConditionPtr(std::make_unique<FakeCondition>(uia_, live_, id));
   }
 
  private:
   FakeUia& uia_;
+  Live live_;
 };
 
 void collect(FakeElement& e, std::vector<FakeElement*>& out) {
@@ -330,9 +340,19 @@ uia::OpenResult FakeUia::open() {
   return uia::OpenResult{std::make_unique<FakeSession>(*this), {}};
 }
 
-void FakeUia::session_closed() {
+void FakeUia::session_closed(int objects_alive) {
   ++closed_;
-  leaked_at_close_ += alive_;
+  leaked_at_close_ += objects_alive;
+}
+
+void FakeUia::record_point(int x, int y) {
+  std::lock_guard<std::mutex> hold(log_mutex_);
+  last_point_ = std::make_pair(x, y);
+}
+
+std::optional<std::pair<int, int>> FakeUia::last_point() const {
+  std::lock_guard<std::mutex> hold(log_mutex_);
+  return last_point_;
 }
 
 void FakeUia::log(std::string call) {

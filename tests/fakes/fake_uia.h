@@ -1,9 +1,12 @@
 #pragma once
 // Fake UI Automation: element trees with patterns, injectable failures,
 // scripted reactions to actions and a log of the calls that matter. It also
-// counts open sessions and the objects alive when each session closes, so
-// tests can check that everything is released before the scope ends.
+// counts open sessions and, per session, the objects still alive when it
+// closes, so tests can check that everything is released before the scope
+// ends. Build the trees and set the knobs before sessions run; sessions may
+// then run on several threads.
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -85,14 +88,15 @@ class FakeUia final : public uia::UiaClient {
   void log(std::string call);
   int sessions_opened() const { return opened_; }
   int sessions_open() const { return opened_ - closed_; }
-  // Objects still alive at the moment any session closed (should stay 0).
+  // Objects of a session still alive when it closed, summed over all
+  // sessions (should stay 0).
   int objects_alive_at_close() const { return leaked_at_close_; }
-  std::optional<std::pair<int, int>> last_point;
+  // The last point asked for, after rounding.
+  std::optional<std::pair<int, int>> last_point() const;
 
   // Internal bookkeeping used by the fake objects.
-  void object_created() { ++alive_; }
-  void object_destroyed() { --alive_; }
-  void session_closed();
+  void session_closed(int objects_alive);
+  void record_point(int x, int y);
   std::map<std::int64_t, FakeElement*>& windows() { return windows_; }
 
  private:
@@ -100,10 +104,10 @@ class FakeUia final : public uia::UiaClient {
   std::map<std::int64_t, FakeElement*> windows_;
   mutable std::mutex log_mutex_;
   std::vector<std::string> calls_;
-  int opened_ = 0;
-  int closed_ = 0;
-  int alive_ = 0;
-  int leaked_at_close_ = 0;
+  std::optional<std::pair<int, int>> last_point_;
+  std::atomic<int> opened_{0};
+  std::atomic<int> closed_{0};
+  std::atomic<int> leaked_at_close_{0};
 };
 
 // Pre-order list of the subtree, the element itself first.

@@ -158,9 +158,9 @@ TEST_F(HitTestTest, PointsAreRoundedHalfAwayFromZeroAndClamped) {
   uia.elements_at_points[{std::numeric_limits<std::int32_t>::max(),
                           std::numeric_limits<std::int32_t>::min()}] = &target;
   EXPECT_TRUE(hit_test(uia, locator, 2.5, -2.5).value());
-  EXPECT_EQ(uia.last_point, std::make_pair(3, -3));
+  EXPECT_EQ(uia.last_point(), std::make_pair(3, -3));
   EXPECT_TRUE(hit_test(uia, locator, std::nan(""), 0.4).value());
-  EXPECT_EQ(uia.last_point, std::make_pair(0, 0));
+  EXPECT_EQ(uia.last_point(), std::make_pair(0, 0));
   EXPECT_TRUE(hit_test(uia, locator, 1e12, -1e12).value());
 }
 
