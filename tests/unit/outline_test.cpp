@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "fakes/fake_uia.h"
 #include "observe/outline.h"
+#include "uia/extraction.h"
 
 namespace winhelper {
 namespace {
@@ -189,6 +191,38 @@ TEST_F(OutlineTest, ExtractionTruncationPassesThrough) {
   json root = outline(raw);
   EXPECT_EQ(root["children"][0]["truncated"], true);
   EXPECT_EQ(root["children"][1]["truncated"], false);
+}
+
+TEST_F(OutlineTest, ExtractedWindowBecomesANestedOutline) {
+  fakes::FakeUia uia;
+  fakes::FakeElement& window = uia.add_window(777, "window");
+  window.rect = uia::ScreenRect{100, 50, 900, 350};
+  fakes::FakeElement& list = uia.add_child(window, "list");
+  list.control_type = 50008;
+  list.rect = uia::ScreenRect{110, 60, 300, 200};
+  fakes::FakeElement& item = uia.add_child(list, "item");
+  item.control_type = 50007;
+  item.name = "First";
+  item.rect = uia::ScreenRect{110, 60, 300, 80};
+  uia.add_child(window, "hidden").offscreen = true;
+
+  uia::FreshElementNumbering numbering;
+  auto extracted = uia::extract_window(uia, 777, numbering);
+  ASSERT_TRUE(extracted);
+  json root = outline(json(extracted.value()));
+  ASSERT_EQ(root["children"].size(), 1u);
+  const json& window_node = root["children"][0];
+  EXPECT_EQ(window_node["ref"], "win:look_5:@e1");
+  EXPECT_EQ(window_node["rect"], (json{{"x", 0.0}, {"y", 0.0}, {"w", 400.0}, {"h", 600.0}}));
+  ASSERT_EQ(window_node["children"].size(), 1u);
+  const json& list_node = window_node["children"][0];
+  EXPECT_EQ(list_node["role"], "list");
+  ASSERT_EQ(list_node["children"].size(), 1u);
+  EXPECT_EQ(list_node["children"][0]["title"], "First");
+  EXPECT_EQ(list_node["children"][0]["ref"], "win:look_5:@e3");
+  EXPECT_EQ(elements.size(), 3u);
+  EXPECT_EQ(elements["win:look_5:@e3"].runtime_id, *item.runtime_id);
+  EXPECT_EQ(elements["win:look_5:@e3"].width, 190);
 }
 
 }  // namespace
