@@ -18,6 +18,11 @@ if(CMAKE_CROSSCOMPILING)
   file(GLOB stb_headers /usr/include/stb/stb_image_write.h
                         /usr/include/stb/stb_image_resize.h)
   file(COPY ${stb_headers} DESTINATION "${gen}/stb")
+  # mingw-w64's UI Automation headers lack the client interfaces; Wine's
+  # development headers, generated from the same IDL, have them.
+  set(wine_windows /usr/include/wine/wine/windows)
+  file(COPY ${wine_windows}/uiautomationclient.h ${wine_windows}/uiautomationcore.h
+       DESTINATION "${gen}")
   target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${gen}")
 else()
   find_package(nlohmann_json 3.10 REQUIRED)

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <exception>
 
@@ -15,6 +18,7 @@
 #include "windows/win32/win32_window_events.h"
 #include "windows/win32/win32_window_system.h"
 #include "windows/window_watcher.h"
+#include "uia/win32/com_uia_client.h"
 
 namespace {
 
@@ -34,6 +38,8 @@ void declare_dpi_awareness() {
 int main() {
   using namespace winhelper;
   declare_dpi_awareness();
+  // Diagnostic lines on standard error end in a bare line feed, as on stdout.
+  _setmode(_fileno(stderr), _O_BINARY);
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
   // The watcher thread is detached and may still run while the process
@@ -47,6 +53,8 @@ int main() {
   SharedState& shared = *new SharedState;
   GdiScreenGrabber screen_grabber;
   platform.screen = &screen_grabber;
+  uia::ComUiaClient uia_client;
+  platform.uia = &uia_client;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 

@@ -10,6 +10,10 @@
 #include "windows/window_event_source.h"
 #include "windows/window_system.h"
 
+namespace winhelper::uia {
+class UiaClient;
+}
+
 namespace winhelper {
 
 struct Platform {
@@ -23,6 +27,8 @@ struct Platform {
   WindowEventSource* window_events = nullptr;
   // Window grabs for looks; null where no screen is wired.
   ScreenGrabber* screen = nullptr;
+  // UI Automation; each operation opens its own session on its thread.
+  uia::UiaClient* uia = nullptr;
 };
 
 }  // namespace winhelper
