@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "fakes/fake_clock.h"
+#include "fakes/fake_input.h"
+#include "fakes/fake_screen.h"
+#include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
 #include "fakes/pipe_streams.h"
 #include "service/dispatcher.h"
@@ -22,6 +25,9 @@ class ServiceHarness {
   explicit ServiceHarness(Setup&& setup) : dispatcher(CommandContext{platform, shared}) {
     platform.windows = &windows;
     platform.window_events = &window_events;
+    platform.input = &input_sink;
+    platform.screen = &screen;
+    platform.uia = &uia;
     register_commands(dispatcher);
     setup(dispatcher);
     thread_ = std::thread([this] { run_service(input, output, dispatcher); });
@@ -42,6 +48,9 @@ class ServiceHarness {
   FakeClock clock;
   FakeWindows windows;
   FakeWindowEvents window_events;
+  FakeInput input_sink;
+  FakeScreen screen;
+  FakeUia uia;
   Platform platform{clock, 4242};
   SharedState shared;
   Dispatcher dispatcher;
