@@ -2,6 +2,11 @@
 # MSVC). For the mingw-w64 cross build, header-only libraries are exposed
 # through a generated folder that holds only their headers, never the whole of
 # /usr/include.
+# The helper ships as one executable that needs only system DLLs, so the
+# cross build links zlib statically.
+if(MINGW)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 
 add_library(winhelper_thirdparty INTERFACE)
@@ -13,6 +18,11 @@ if(CMAKE_CROSSCOMPILING)
   file(GLOB stb_headers /usr/include/stb/stb_image_write.h
                         /usr/include/stb/stb_image_resize.h)
   file(COPY ${stb_headers} DESTINATION "${gen}/stb")
+  # mingw-w64's UI Automation headers lack the client interfaces; Wine's
+  # development headers, generated from the same IDL, have them.
+  set(wine_windows /usr/include/wine/wine/windows)
+  file(COPY ${wine_windows}/uiautomationclient.h ${wine_windows}/uiautomationcore.h
+       DESTINATION "${gen}")
   target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${gen}")
 else()
   find_package(nlohmann_json 3.10 REQUIRED)

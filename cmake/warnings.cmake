@@ -9,6 +9,8 @@ else()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # GCC 12 reports false -Wrestrict positives inside libstdc++'s string
     # concatenation at -O3 (GCC bug 105329).
-    target_compile_options(winhelper_warnings INTERFACE -Wno-restrict)
+    # It also reports false -Wmaybe-uninitialized positives through std::variant
+    # moves in sanitizer builds.
+    target_compile_options(winhelper_warnings INTERFACE -Wno-restrict -Wno-maybe-uninitialized)
   endif()
 endif()

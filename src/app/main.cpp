@@ -3,14 +3,22 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <exception>
 
+#include "capture/win32/gdi_screen_grabber.h"
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/win32/std_streams.h"
+#include "windows/win32/win32_window_events.h"
+#include "windows/win32/win32_window_system.h"
+#include "windows/window_watcher.h"
+#include "uia/win32/com_uia_client.h"
 
 namespace {
 
@@ -30,17 +38,30 @@ void declare_dpi_awareness() {
 int main() {
   using namespace winhelper;
   declare_dpi_awareness();
+  // Diagnostic lines on standard error end in a bare line feed, as on stdout.
+  _setmode(_fileno(stderr), _O_BINARY);
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
+  // The watcher thread is detached and may still run while the process
+  // exits, so what it touches is never destroyed.
+  auto& windows = *new Win32WindowSystem;
+  auto& window_events = *new Win32WindowEventSource;
+  platform.windows = &windows;
+  platform.window_events = &window_events;
   Win32InputSink input_sink;
   platform.input = &input_sink;
-  SharedState shared;
+  SharedState& shared = *new SharedState;
+  GdiScreenGrabber screen_grabber;
+  platform.screen = &screen_grabber;
+  uia::ComUiaClient uia_client;
+  platform.uia = &uia_client;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 
   StdInput input;
   StdOutput output;
   try {
+    start_window_watcher(window_events, windows, shared.window_event_log);
     run_service(input, output, dispatcher);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

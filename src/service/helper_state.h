@@ -3,19 +3,32 @@
 // the observed roots. Held behind the state lock for short table operations
 // only, never across UI Automation calls, capture, input or sleeps.
 
+#include <map>
+#include <string>
+
+#include "observe/look_store.h"
+#include "protocol/request.h"
 #include "service/physical_input_lock.h"
 #include "service/poisonable.h"
+#include "windows/window_event_log.h"
+#include "windows/window_registry.h"
 
 namespace winhelper {
 
 struct HelperState {
-  // Filled in by the subsystems that own each table.
+  LookStore looks;
+  // Numbers behind the "@w" refs handed to the host.
+  WindowRegistry windows;
+  // Root key to the window record last listed for that window.
+  std::map<std::string, Json> observed_roots;
 };
 
 // Everything the commands share across workers.
 struct SharedState {
   Poisonable<HelperState> state{"helper state lock poisoned"};
   PhysicalInputLock input;
+  // Fed by the window event watcher; has its own lock.
+  WindowEventLog window_event_log;
 };
 
 }  // namespace winhelper

@@ -4,8 +4,15 @@
 
 #include <cstdint>
 
+#include "capture/screen_grabber.h"
 #include "common/clock.h"
 #include "input/input_sink.h"
+#include "windows/window_event_source.h"
+#include "windows/window_system.h"
+
+namespace winhelper::uia {
+class UiaClient;
+}
 
 namespace winhelper {
 
@@ -16,6 +23,12 @@ struct Platform {
   // Synthesised mouse and keyboard input; use only while holding the
   // physical input lock.
   InputSink* input = nullptr;
+  WindowSystem* windows = nullptr;
+  WindowEventSource* window_events = nullptr;
+  // Window grabs for looks; null where no screen is wired.
+  ScreenGrabber* screen = nullptr;
+  // UI Automation; each operation opens its own session on its thread.
+  uia::UiaClient* uia = nullptr;
 };
 
 }  // namespace winhelper

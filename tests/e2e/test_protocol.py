@@ -7,6 +7,7 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 
 EXE = os.path.join(sys.argv[1], "winhelper.exe")
 
@@ -15,8 +16,12 @@ DIAG_KEYS = ["accessibility", "arch", "architectureVersion", "invariants", "os",
 
 
 def run(stdin_bytes, timeout=60):
-    proc = subprocess.run(["wine", EXE], input=stdin_bytes, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=timeout)
+    with tempfile.TemporaryFile() as err:
+        # Wine's background processes may keep inherited pipes open, so standard
+        # error goes to a file rather than a pipe read to its end.
+        proc = subprocess.run(["wine", EXE], input=stdin_bytes, stdout=subprocess.PIPE,
+                              stderr=err, timeout=timeout)
+    check(proc.returncode == 0, "exit code 0 at end of input, got %s" % proc.returncode)
     return proc.stdout
 
 

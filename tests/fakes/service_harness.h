@@ -8,6 +8,10 @@
 #include <vector>
 
 #include "fakes/fake_clock.h"
+#include "fakes/fake_input.h"
+#include "fakes/fake_screen.h"
+#include "fakes/fake_uia.h"
+#include "fakes/fake_windows.h"
 #include "fakes/pipe_streams.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
@@ -19,6 +23,11 @@ class ServiceHarness {
   // `setup` may add test-only commands before the service starts.
   template <typename Setup>
   explicit ServiceHarness(Setup&& setup) : dispatcher(CommandContext{platform, shared}) {
+    platform.windows = &windows;
+    platform.window_events = &window_events;
+    platform.input = &input_sink;
+    platform.screen = &screen;
+    platform.uia = &uia;
     register_commands(dispatcher);
     setup(dispatcher);
     thread_ = std::thread([this] { run_service(input, output, dispatcher); });
@@ -37,6 +46,11 @@ class ServiceHarness {
   }
 
   FakeClock clock;
+  FakeWindows windows;
+  FakeWindowEvents window_events;
+  FakeInput input_sink;
+  FakeScreen screen;
+  FakeUia uia;
   Platform platform{clock, 4242};
   SharedState shared;
   Dispatcher dispatcher;

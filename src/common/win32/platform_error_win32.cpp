@@ -1,5 +1,8 @@
 #include "common/win32/platform_error_win32.h"
 
+#include <ole2.h>
+#include <oleauto.h>
+
 #include "common/platform_error.h"
 #include "common/text.h"
 
@@ -29,6 +32,83 @@ std::string system_message(std::uint32_t hresult) {
 std::string hresult_text(HRESULT hr) {
   auto code = static_cast<std::uint32_t>(hr);
   return platform_error_text(code, system_message(code));
+}
+
+namespace {
+
+// restrictederrorinfo.h is not part of mingw-w64; the interface as declared
+// by the SDK. COM interfaces have no virtual destructor by design.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#endif
+struct IRestrictedErrorInfo : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetErrorDetails(BSTR* description, HRESULT* error,
+                                                    BSTR* restricted_description,
+                                                    BSTR* capability_sid) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetReference(BSTR* reference) = 0;
+};
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+constexpr IID kIidRestrictedErrorInfo = {
+    0x82ba7092, 0x4c88, 0x427d, {0xa7, 0xbc, 0x16, 0xdd, 0x93, 0xfe, 0xb6, 0x7e}};
+
+std::string take_bstr(BSTR& text) {
+  std::string out;
+  if (text != nullptr) {
+    out = utf16_to_utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
+    SysFreeString(text);
+    text = nullptr;
+  }
+  return out;
+}
+
+bool is_blank(const std::string& text) {
+  return text.find_first_not_of(" \t\r\n\v\f") == std::string::npos;
+}
+
+// The description carried by the thread's error object, or empty.
+std::string error_object_message() {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return {};
+  std::string message;
+  IRestrictedErrorInfo* restricted = nullptr;
+  if (SUCCEEDED(info->QueryInterface(kIidRestrictedErrorInfo, reinterpret_cast<void**>(&restricted))) &&
+      restricted != nullptr) {
+    BSTR description = nullptr;
+    BSTR restricted_description = nullptr;
+    BSTR capability_sid = nullptr;
+    HRESULT code = S_OK;
+    if (SUCCEEDED(restricted->GetErrorDetails(&description, &code, &restricted_description,
+                                              &capability_sid))) {
+      message = take_bstr(restricted_description);
+      std::string fallback = take_bstr(description);
+      if (is_blank(message)) message = fallback;
+    }
+    take_bstr(description);
+    take_bstr(restricted_description);
+    take_bstr(capability_sid);
+    restricted->Release();
+  }
+  if (is_blank(message)) {
+    BSTR description = nullptr;
+    if (SUCCEEDED(info->GetDescription(&description))) message = take_bstr(description);
+    take_bstr(description);
+  }
+  info->Release();
+  return message;
+}
+
+}  // namespace
+
+std::string com_error_text(HRESULT hr) {
+  auto code = static_cast<std::uint32_t>(hr);
+  if (code == 0) return platform_error_text(0, {});
+  std::string message = error_object_message();
+  if (is_blank(message)) message = system_message(code);
+  return platform_error_text(code, message);
 }
 
 std::string last_error_text() {

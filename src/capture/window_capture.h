@@ -1,0 +1,55 @@
+#pragma once
+// Capturing one top-level window as a PNG in Base64: the entry point the look
+// command calls. Runs on the calling thread and holds no lock.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "capture/png_encoder.h"
+#include "capture/screen_grabber.h"
+#include "common/result.h"
+#include "protocol/request.h"
+
+namespace winhelper {
+
+struct CaptureRequest {
+  // The number of the window ref ("@w" + number).
+  std::uint64_t window_number = 0;
+  // The handle the caller's copy of the window registry holds under that
+  // number; nullopt when it holds none.
+  std::optional<std::int64_t> window_handle;
+  // Largest side of the image; absent or 0 keeps the window's size.
+  std::optional<std::uint32_t> max_dimension;
+  // When set, called once after a successful image capture for the window's
+  // element records (a JSON array). It reports its own failures (the warning
+  // line) and returns an empty array then.
+  std::function<Json()> extract_elements;
+  PngSettings png;
+};
+
+struct CaptureResult {
+  std::string target;  // "@w" + number
+  // Window rectangle's top-left corner in screen pixels, before scaling.
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  // Size of the encoded image; 0 x 0 for a zero-sized window.
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  // Absent for a zero-sized window.
+  std::optional<std::string> image_base64;
+  std::string state_id;
+  // In the order raised: "window_minimized", "zero_sized_window".
+  std::vector<std::string> warnings;
+  // The element records; absent unless requested and at least one was found.
+  std::optional<Json> ax_targets;
+
+  // {"axTargets"?, "capture": {...}, "target"} with keys in byte order.
+  Json to_json() const;
+};
+
+Result<CaptureResult> capture_window(ScreenGrabber& grabber, const CaptureRequest& request);
+
+}  // namespace winhelper

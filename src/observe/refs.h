@@ -1,0 +1,36 @@
+#pragma once
+// Textual forms of look ids and element refs, the errors for references that
+// no longer resolve, and the mapping of look image points to the screen.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "observe/look.h"
+#include "protocol/error.h"
+#include "protocol/request.h"
+
+namespace winhelper {
+
+// "look_<n>".
+std::string format_look_id(std::uint64_t number);
+// "win:<look id>:<raw ref>", e.g. win:look_3:@e17. Opaque to clients.
+std::string format_element_ref(std::string_view look_id, std::string_view raw_ref);
+
+// `stale_ref` "Element reference is stale".
+HelperError stale_ref_error();
+// The `act` wording of a look that is no longer kept.
+std::string look_unavailable_message(std::string_view look_id);
+// The wording of batches and the element text commands.
+inline constexpr char kOwningLookUnavailable[] = "Owning look is no longer available";
+
+// A failure text from re-finding a stored element through UI Automation:
+// `stale_ref` when it speaks of a stale element or an element reference,
+// otherwise `internal_error` with the text unchanged.
+HelperError map_element_failure(std::string text);
+
+// A point in look image pixels to a screen point {"x", "y"}; points outside
+// the image land on the frame's edge.
+Json map_look_point(const Look& look, double x, double y);
+
+}  // namespace winhelper

@@ -1,0 +1,40 @@
+#pragma once
+// Finding an element again from its locator, hit testing a screen point
+// against it, and reading its current bounds. Each operation opens its own
+// session on the calling thread.
+
+#include "uia/element_locator.h"
+#include "uia/uia_port.h"
+
+namespace winhelper::uia {
+
+// A resolved element together with the session that owns it. The element is
+// declared last so that it is released before the session closes.
+struct ResolvedElement {
+  SessionPtr session;
+  ElementPtr element;
+};
+
+// The window's root element ("ElementFromHandle" on failure).
+UiaResult<ElementPtr> window_root(Session& session, std::int64_t window_handle);
+
+// Root first, then the automation-id fast path, then a full scan in which an
+// exact runtime-id match beats the first automation-id match. Fails with
+// "Element reference is stale" when nothing matches.
+UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
+
+// True when the element at the point is the located element, one of its
+// descendants or one of its ancestors (within 64 levels).
+UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y);
+
+struct ElementBounds {
+  RuntimeId runtime_id;
+  double x = 0;
+  double y = 0;
+  double width = 0;
+  double height = 0;
+};
+
+UiaResult<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator);
+
+}  // namespace winhelper::uia

@@ -1,0 +1,97 @@
+#include "uia/element_actions.h"
+
+#include <cmath>
+
+#include "common/text.h"
+#include "uia/element_access.h"
+
+namespace winhelper::uia {
+namespace {
+
+bool is_blank(const std::string& text) {
+  if (!is_valid_utf8(text)) return text.empty();
+  return trim_unicode_whitespace(text).empty();
+}
+
+UiaResult<PressResult> press(Element& element) {
+  using Kind = PressResult::Kind;
+  if (auto invoke = element.invoke_pattern()) {
+    auto done = invoke->invoke();
+    if (!done) return step_failure("Invoke", done.error());
+    return PressResult{Kind::Invoked, false};
+  }
+  if (auto toggle = element.toggle_pattern()) {
+    auto done = toggle->toggle();
+    if (!done) return step_failure("Toggle", done.error());
+    auto state = toggle->toggle_state();
+    return PressResult{Kind::Toggled, state && state.value() != kToggleStateOff};
+  }
+  if (auto selection = element.selection_item_pattern()) {
+    auto done = selection->select();
+    if (!done) return step_failure("Select", done.error());
+    auto selected = selection->is_selected();
+    return PressResult{Kind::Selected, selected && selected.value()};
+  }
+  if (auto expand = element.expand_collapse_pattern()) {
+    auto done = expand->expand();
+    if (!done) return step_failure("Expand", done.error());
+    return PressResult{Kind::Expanded, false};
+  }
+  if (auto legacy = element.legacy_accessible_pattern()) {
+    auto action = legacy->default_action();
+    if (action && !is_blank(action.value())) {
+      auto done = legacy->do_default_action();
+      if (!done) return step_failure("DoDefaultAction", done.error());
+      return PressResult{Kind::DefaultAction, false};
+    }
+  }
+  return PressResult{Kind::NoSupportedPattern, false};
+}
+
+}  // namespace
+
+UiaStatus focus_element(UiaClient& client, const ElementLocator& locator) {
+  auto resolved = resolve_element(client, locator);
+  if (!resolved) return std::move(resolved).take_failure();
+  auto done = resolved->element->set_focus();
+  if (!done) return step_failure("SetFocus", done.error());
+  return uia_ok();
+}
+
+UiaResult<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
+  auto resolved = resolve_element(client, locator);
+  if (!resolved) return std::move(resolved).take_failure();
+  return press(*resolved->element);
+}
+
+ScrollAmount scroll_amount(double delta) {
+  if (delta > 0) return ScrollAmount::SmallIncrement;
+  if (delta < 0) return ScrollAmount::SmallDecrement;
+  return ScrollAmount::NoAmount;
+}
+
+UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
+                                       double horizontal_delta, double vertical_delta) {
+  auto resolved = resolve_element(client, locator);
+  if (!resolved) return std::move(resolved).take_failure();
+  auto pattern = resolved->element->scroll_pattern();
+  if (!pattern) return ScrollResult::NoScrollPattern;
+  auto done = pattern->scroll(scroll_amount(horizontal_delta), scroll_amount(vertical_delta));
+  if (!done) return step_failure("Scroll", done.error());
+  return ScrollResult::Scrolled;
+}
+
+UiaResult<std::optional<std::string>> set_element_value(UiaClient& client,
+                                                         const ElementLocator& locator,
+                                                         const std::string& text) {
+  auto resolved = resolve_element(client, locator);
+  if (!resolved) return std::move(resolved).take_failure();
+  auto pattern = resolved->element->value_pattern();
+  if (!pattern) return std::optional<std::string>();
+  auto done = pattern->set_value(text);
+  if (!done) return step_failure("SetValue", done.error());
+  auto value = pattern->value();
+  return std::optional<std::string>(value ? std::move(value).value() : std::string());
+}
+
+}  // namespace winhelper::uia

@@ -1,0 +1,43 @@
+#pragma once
+// Semantic actions on an element found again from its locator: focus, press
+// (through the first pattern the element offers), scroll and set value. Each
+// runs in its own session, closed before it returns. A missing pattern is a
+// normal result, so the caller can fall back to physical input.
+
+#include <optional>
+#include <string>
+
+#include "uia/element_locator.h"
+#include "uia/uia_port.h"
+
+namespace winhelper::uia {
+
+UiaStatus focus_element(UiaClient& client, const ElementLocator& locator);
+
+struct PressResult {
+  enum class Kind { Invoked, Toggled, Selected, Expanded, DefaultAction, NoSupportedPattern };
+  Kind kind = Kind::NoSupportedPattern;
+  // Toggled: the state read after the toggle is not Off. Selected: the
+  // element reports itself selected. False when the read fails.
+  bool state = false;
+};
+
+// Invoke, toggle, select, expand, then the legacy default action (when it is
+// not blank); the first pattern present decides.
+UiaResult<PressResult> press_element(UiaClient& client, const ElementLocator& locator);
+
+// The sign of each delta decides one small step on that axis (zero or NaN:
+// none).
+ScrollAmount scroll_amount(double delta);
+
+enum class ScrollResult { Scrolled, NoScrollPattern };
+UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
+                                       double horizontal_delta, double vertical_delta);
+
+// The value read back after the write (empty when unreadable), or nothing
+// when the element has no value pattern.
+UiaResult<std::optional<std::string>> set_element_value(UiaClient& client,
+                                                         const ElementLocator& locator,
+                                                         const std::string& text);
+
+}  // namespace winhelper::uia

@@ -1,0 +1,52 @@
+#pragma once
+// Turns the UI of a window, or of one element's subtree, into a flat, bounded
+// list of element records (JSON objects). The tree is carried by each
+// record's runtimeId and parentRuntimeId; the outline rebuilds it.
+//
+// At most 200 elements of the subtree are reported; elements below which
+// further ones were left out carry "truncated": true.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "uia/element_locator.h"
+#include "uia/element_numbering.h"
+#include "uia/uia_port.h"
+
+namespace winhelper::uia {
+
+using ElementList = std::vector<nlohmann::json>;
+
+inline constexpr int kReportedElementLimit = 200;
+inline constexpr int kScannedElementLimit = 1200;
+
+// Walks the subtree of root inside the caller's session.
+UiaResult<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
+
+// The subtree of a window's root element, in a session of its own.
+UiaResult<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
+                                      ElementNumbering& numbering);
+
+// As extract_window, but a failure is reported as the warning line
+// "[uia] WARN extraction skipped: <text>" on standard error and gives an
+// empty list: a look or capture goes on without elements.
+ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle,
+                                   ElementNumbering& numbering);
+
+// The same with the warning line handed to `warn` instead of standard error.
+ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle,
+                                   ElementNumbering& numbering,
+                                   const std::function<void(const std::string&)>& warn);
+
+// The warning line written by extract_window_or_warn, line feed included.
+std::string extraction_warning_line(const std::string& failure_text);
+
+// Resolves the element first; its failure text is returned unchanged.
+UiaResult<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
+                                     ElementNumbering& numbering);
+
+}  // namespace winhelper::uia

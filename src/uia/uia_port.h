@@ -1,0 +1,193 @@
+#pragma once
+// What the UI Automation algorithms need from the platform. The Win32 adapter
+// wraps the COM client; tests use fake element trees. Every call fails with
+// the platform error text only; the algorithms add the step. A call that
+// succeeds without handing back an object counts as a failure (code 0).
+//
+// Ownership: a Session outlives every object obtained through it. Objects are
+// released when their owners are destroyed; closing the session (destroying
+// it) ends the COM scope. Nothing here is shared between threads.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uia/uia_result.h"
+
+namespace winhelper::uia {
+
+using RuntimeId = std::vector<std::int32_t>;
+
+// Screen pixels, as UI Automation reports them.
+struct ScreenRect {
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::int64_t right = 0;
+  std::int64_t bottom = 0;
+};
+
+// The values of UI Automation's ScrollAmount used by the scroll action.
+enum class ScrollAmount : int { SmallDecrement = 1, NoAmount = 2, SmallIncrement = 4 };
+
+// ToggleState_Off; any other value counts as toggled on.
+inline constexpr int kToggleStateOff = 0;
+
+class Element;
+using ElementPtr = std::unique_ptr<Element>;
+
+class Condition {
+ public:
+  virtual ~Condition() = default;
+};
+using ConditionPtr = std::unique_ptr<Condition>;
+
+class ElementArray {
+ public:
+  virtual ~ElementArray() = default;
+  virtual UiaResult<int> length() = 0;
+  virtual UiaResult<ElementPtr> element(int index) = 0;
+};
+
+class TreeWalker {
+ public:
+  virtual ~TreeWalker() = default;
+  // Fails when there is no parent.
+  virtual UiaResult<ElementPtr> parent(Element& element) = 0;
+};
+
+class InvokePattern {
+ public:
+  virtual ~InvokePattern() = default;
+  virtual UiaStatus invoke() = 0;
+};
+
+class TogglePattern {
+ public:
+  virtual ~TogglePattern() = default;
+  virtual UiaStatus toggle() = 0;
+  virtual UiaResult<int> toggle_state() = 0;
+};
+
+class SelectionItemPattern {
+ public:
+  virtual ~SelectionItemPattern() = default;
+  virtual UiaStatus select() = 0;
+  virtual UiaResult<bool> is_selected() = 0;
+};
+
+class ExpandCollapsePattern {
+ public:
+  virtual ~ExpandCollapsePattern() = default;
+  virtual UiaStatus expand() = 0;
+};
+
+class LegacyAccessiblePattern {
+ public:
+  virtual ~LegacyAccessiblePattern() = default;
+  virtual UiaResult<std::string> default_action() = 0;
+  virtual UiaStatus do_default_action() = 0;
+};
+
+class ValuePattern {
+ public:
+  virtual ~ValuePattern() = default;
+  virtual UiaResult<std::string> value() = 0;
+  virtual UiaResult<bool> is_read_only() = 0;
+  // UTF-8 text; the empty text is passed as the null string.
+  virtual UiaStatus set_value(const std::string& text) = 0;
+};
+
+class TextPattern {
+ public:
+  virtual ~TextPattern() = default;
+  // The whole text of the document range; fails on a null string.
+  virtual UiaResult<std::string> document_text() = 0;
+};
+
+class ScrollPattern {
+ public:
+  virtual ~ScrollPattern() = default;
+  virtual UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
+};
+
+// Pattern-availability property ids read through property_bool.
+namespace property {
+inline constexpr int kIsExpandCollapseAvailable = 30028;
+inline constexpr int kIsInvokeAvailable = 30031;
+inline constexpr int kIsScrollAvailable = 30034;
+inline constexpr int kIsSelectionItemAvailable = 30036;
+inline constexpr int kIsTextAvailable = 30040;
+inline constexpr int kIsToggleAvailable = 30041;
+inline constexpr int kIsValueAvailable = 30043;
+inline constexpr int kIsLegacyAccessibleAvailable = 30090;
+}  // namespace property
+
+class Element {
+ public:
+  virtual ~Element() = default;
+
+  virtual UiaResult<RuntimeId> runtime_id() = 0;
+  virtual UiaResult<int> control_type() = 0;
+  virtual UiaResult<std::string> name() = 0;
+  virtual UiaResult<std::string> automation_id() = 0;
+  virtual UiaResult<std::string> class_name() = 0;
+  virtual UiaResult<ScreenRect> bounding_rectangle() = 0;
+  virtual UiaResult<bool> is_offscreen() = 0;
+  virtual UiaResult<bool> is_enabled() = 0;
+  virtual UiaResult<bool> is_keyboard_focusable() = 0;
+  virtual UiaResult<bool> is_password() = 0;
+  // A boolean property read as a variant and converted to a bool.
+  virtual UiaResult<bool> property_bool(int property_id) = 0;
+
+  // Searches this element and all its descendants.
+  virtual UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) = 0;
+  virtual UiaResult<ElementPtr> find_first_subtree(Condition& condition) = 0;
+
+  virtual UiaStatus set_focus() = 0;
+
+  // Null when the element does not offer the pattern or it cannot be obtained.
+  virtual std::unique_ptr<InvokePattern> invoke_pattern() = 0;
+  virtual std::unique_ptr<TogglePattern> toggle_pattern() = 0;
+  virtual std::unique_ptr<SelectionItemPattern> selection_item_pattern() = 0;
+  virtual std::unique_ptr<ExpandCollapsePattern> expand_collapse_pattern() = 0;
+  virtual std::unique_ptr<LegacyAccessiblePattern> legacy_accessible_pattern() = 0;
+  virtual std::unique_ptr<ValuePattern> value_pattern() = 0;
+  virtual std::unique_ptr<ScrollPattern> scroll_pattern() = 0;
+  virtual std::unique_ptr<TextPattern> text_pattern() = 0;
+};
+
+class Session {
+ public:
+  virtual ~Session() = default;
+  virtual UiaResult<ElementPtr> element_from_handle(std::int64_t window_handle) = 0;
+  virtual UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) = 0;
+  virtual UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() = 0;
+  virtual UiaResult<ConditionPtr> create_true_condition() = 0;
+  // A property condition on the automation id (property 30011).
+  virtual UiaResult<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
+};
+using SessionPtr = std::unique_ptr<Session>;
+
+// Why a session could not be opened.
+struct OpenFailure {
+  enum class Stage { ComInitialize, CreateAutomation };
+  Stage stage = Stage::ComInitialize;
+  std::uint32_t code = 0;
+  // The platform error text (CreateAutomation only).
+  std::string platform_text;
+};
+
+struct OpenResult {
+  SessionPtr session;  // null on failure
+  OpenFailure failure;
+};
+
+class UiaClient {
+ public:
+  virtual ~UiaClient() = default;
+  // Opens a session on the calling thread.
+  virtual OpenResult open() = 0;
+};
+
+}  // namespace winhelper::uia

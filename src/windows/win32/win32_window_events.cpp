@@ -1,0 +1,48 @@
+#include "windows/win32/win32_window_events.h"
+
+#include <windows.h>
+
+#include "windows/win32/window_handle_win32.h"
+
+namespace winhelper {
+
+namespace {
+
+// Out-of-context hooks call back on the thread that installed them, from
+// inside its message loop; the loop's thread keeps its receiver here.
+thread_local const std::function<void(const RawWindowEvent&)>* t_deliver = nullptr;
+
+void CALLBACK on_win_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object_id,
+                           LONG child_id, DWORD, DWORD) {
+  if (t_deliver == nullptr) return;
+  (*t_deliver)(RawWindowEvent{static_cast<std::uint32_t>(event), from_hwnd(window),
+                              static_cast<std::int32_t>(object_id),
+                              static_cast<std::int32_t>(child_id)});
+}
+
+}  // namespace
+
+void Win32WindowEventSource::run(const std::function<void(const RawWindowEvent&)>& deliver) {
+  t_deliver = &deliver;
+  // The hooks stay installed for the life of the thread, which is the life
+  // of the process.
+  HWINEVENTHOOK foreground = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
+                                             nullptr, on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
+  HWINEVENTHOOK objects = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
+                                          on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
+  if (foreground == nullptr && objects == nullptr) {
+    t_deliver = nullptr;
+    return;
+  }
+  MSG message;
+  BOOL got;
+  // A failing GetMessageW (-1) would fail again at once; ending the loop
+  // keeps the thread from spinning.
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  t_deliver = nullptr;
+}
+
+}  // namespace winhelper

@@ -1,0 +1,21 @@
+#pragma once
+// The commands on top-level windows: listWindows (alias listRoots) and
+// focusWindow.
+
+#include "common/result.h"
+#include "protocol/request.h"
+#include "service/command_context.h"
+
+namespace winhelper {
+
+// Lists the windows, numbers them in the shared registry and records them as
+// the observed roots. An unfiltered listing also forgets the numbers of
+// windows no longer listed; one filtered by `pid` replaces only that
+// process's observed roots. Other commands call it with empty arguments.
+Result<Json> list_windows_command(const Json& args, CommandContext& ctx);
+
+// One foreground request for a listed window; a refusal is a result
+// ({"alreadyFocused", "focused"}), not an error.
+Result<Json> focus_window_command(const Json& args, CommandContext& ctx);
+
+}  // namespace winhelper

@@ -1,0 +1,110 @@
+#include "windows/window_event_log.h"
+
+#include "windows/window_classes.h"
+
+namespace winhelper {
+
+namespace {
+
+bool is_vanishing(std::uint32_t event) {
+  return event == kEventObjectDestroy || event == kEventObjectHide;
+}
+
+bool is_appearing(std::uint32_t event) {
+  return event == kEventObjectCreate || event == kEventObjectShow;
+}
+
+// Whether the event concerns a top-level window itself. Destroyed windows
+// can no longer be asked for their ancestor, so they pass on ids alone.
+bool concerns_top_level_window(const RawWindowEvent& event, WindowSystem& windows) {
+  if (event.window == 0) return false;
+  if (event.event == kEventSystemForeground) {
+    return windows.root_ancestor(event.window) == event.window;
+  }
+  if (!is_vanishing(event.event) && !is_appearing(event.event)) return false;
+  if (event.object_id != 0 || event.child_id != 0) return false;
+  if (event.event == kEventObjectDestroy) return true;
+  return windows.root_ancestor(event.window) == event.window;
+}
+
+Json unknown_closed_window(WindowHandle window, std::uint32_t pid) {
+  Json change = Json::object();
+  change["kind"] = "window";
+  change["pid"] = pid;
+  change["title"] = "";
+  change["windowId"] = window;
+  return change;
+}
+
+}  // namespace
+
+Json describe_window_for_event(WindowSystem& windows, WindowHandle window, std::uint32_t pid) {
+  std::string class_name = windows.class_name(window);
+  std::uint32_t ex_style = windows.ex_style(window);
+  Json metadata = Json::object();
+  metadata["className"] = class_name;
+  metadata["exStyle"] = ex_style;
+  Json change = Json::object();
+  change["isModal"] = window_is_modal(class_name, ex_style);
+  change["kind"] = window_kind(class_name, windows.owner(window) != 0);
+  change["metadata"] = std::move(metadata);
+  change["pid"] = pid;
+  change["title"] = windows.title(window);
+  change["windowId"] = window;
+  return change;
+}
+
+void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& windows) {
+  if (!concerns_top_level_window(event, windows)) return;
+  std::uint32_t pid = windows.process_id(event.window);
+  bool vanishing = is_vanishing(event.event);
+
+  // A destroyed window usually no longer reports its process by the time an
+  // out-of-context event arrives; only such windows whose owner is already
+  // known from an earlier appearance can still be reported.
+  Json live;
+  if (!vanishing) {
+    if (pid == 0) return;
+    live = describe_window_for_event(windows, event.window, pid);
+  }
+
+  auto tables = tables_.lock();
+  if (!tables) return;
+
+  Json change;
+  if (vanishing) {
+    auto known = (*tables)->known.find(event.window);
+    if (known != (*tables)->known.end()) {
+      change = std::move(known->second);
+      (*tables)->known.erase(known);
+      if (pid == 0 && change["pid"].is_number_unsigned()) {
+        pid = change["pid"].get<std::uint32_t>();
+      }
+    } else {
+      change = unknown_closed_window(event.window, pid);
+    }
+    if (pid == 0) return;
+    change["change"] = "closed";
+  } else {
+    change = std::move(live);
+    change["change"] = event.event == kEventSystemForeground ? "focused" : "appeared";
+    (*tables)->known[event.window] = change;
+  }
+
+  std::uint64_t sequence = sequence_.fetch_add(1) + 1;
+  auto& queue = (*tables)->queue;
+  queue.push_back(WindowEvent{std::move(change), sequence, pid});
+  while (queue.size() > kCapacity) queue.pop_front();
+}
+
+std::vector<Json> WindowEventLog::events_since(std::uint64_t since, std::uint64_t pid) {
+  std::vector<Json> changes;
+  auto tables = tables_.lock();
+  if (!tables) return changes;
+  for (const WindowEvent& event : (*tables)->queue) {
+    if (event.sequence > since && event.pid == pid) changes.push_back(event.change);
+  }
+  return changes;
+}
+
+}  // namespace winhelper

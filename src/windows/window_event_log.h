@@ -1,0 +1,58 @@
+#pragma once
+// The process-wide log of window changes fed by the watcher thread and read
+// by the acting commands: a bounded FIFO of change objects, the table of
+// windows seen appearing, and the event sequence. It has its own lock,
+// separate from the state lock.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "protocol/request.h"
+#include "service/poisonable.h"
+#include "windows/window_event_source.h"
+#include "windows/window_system.h"
+
+namespace winhelper {
+
+struct WindowEvent {
+  Json change;
+  // The event sequence after this event was counted; the first event is 1.
+  std::uint64_t sequence = 0;
+  std::uint32_t pid = 0;
+};
+
+class WindowEventLog {
+ public:
+  static constexpr std::size_t kCapacity = 256;
+
+  // Read without the queue lock; taken by an acting command before it acts.
+  std::uint64_t current_sequence() const { return sequence_.load(); }
+
+  // Change objects of the queued events of `pid` counted after `since`,
+  // oldest first. Empty when the queue lock is poisoned.
+  std::vector<Json> events_since(std::uint64_t since, std::uint64_t pid);
+
+  // The watcher's callback: filters the event, describes the window and
+  // queues the change. Reads the live window through `windows`.
+  void on_raw_event(const RawWindowEvent& event, WindowSystem& windows);
+
+ private:
+  struct Tables {
+    std::deque<WindowEvent> queue;
+    // The last "appeared" or "focused" change of each window, so that its
+    // destruction or hiding can say what the window was.
+    std::map<WindowHandle, Json> known;
+  };
+  Poisonable<Tables> tables_{"window event queue lock poisoned"};
+  std::atomic<std::uint64_t> sequence_{0};
+};
+
+// The change object of a live window (without `change`): kind, title, pid,
+// windowId, isModal and metadata {className, exStyle}.
+Json describe_window_for_event(WindowSystem& windows, WindowHandle window, std::uint32_t pid);
+
+}  // namespace winhelper

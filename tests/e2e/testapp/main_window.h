@@ -1,0 +1,39 @@
+#pragma once
+// The main window: its class, its controls' notifications and the input it reports.
+
+#include <windows.h>
+
+#include "options.h"
+#include "reporter.h"
+
+namespace testapp {
+
+class MainWindow {
+ public:
+  explicit MainWindow(Reporter& reporter) : reporter_(reporter) {}
+
+  // Registers the class and creates the window with its controls, shown. Returns false on
+  // failure after writing the reason to standard error.
+  bool create(HINSTANCE instance, const Options& options);
+
+  // Called by the message loop for every message before it is dispatched, so that keys
+  // pressed in any control are seen here. Returns true when the message was consumed.
+  bool pre_translate(const MSG& message);
+
+  HWND handle() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+  void on_command(int id, int notification, HWND control);
+  void on_button_down(const wchar_t* button, LPARAM lparam);
+  void on_button_up(const wchar_t* button, LPARAM lparam);
+  bool owns(HWND window) const;
+
+  Reporter& reporter_;
+  HWND window_ = nullptr;
+  const wchar_t* pressed_button_ = nullptr;  // the background button held down, if any
+  POINT press_point_{};
+};
+
+}  // namespace testapp

@@ -1,0 +1,93 @@
+#pragma once
+// The fake desktop's windows: an in-memory Z order of top-level windows with
+// the properties the window port reads, process image paths, a foreground
+// that can refuse, and queued raw window events. Thread-safe.
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "windows/window_event_source.h"
+#include "windows/window_system.h"
+
+namespace winhelper::fakes {
+
+struct FakeWindow {
+  WindowHandle handle = 0;  // 0: the desktop picks one
+  std::string title;
+  std::string class_name = "FakeWindowClass";
+  std::uint32_t pid = 100;
+  bool visible = true;
+  bool iconic = false;
+  std::optional<WindowRect> rect = WindowRect{10, 20, 410, 320};
+  std::uint32_t dpi = 96;
+  WindowHandle owner = 0;
+  std::uint32_t ex_style = 0;
+  // The root ancestor; 0 means the window is its own root.
+  WindowHandle root = 0;
+};
+
+class FakeWindows final : public WindowSystem {
+ public:
+  // Adds the window below all others and returns its handle.
+  WindowHandle add(FakeWindow window);
+  void remove(WindowHandle handle);
+  void raise(WindowHandle handle);
+  void edit(WindowHandle handle, const std::function<void(FakeWindow&)>& change);
+  void set_process_path(std::uint32_t pid, std::string path);
+  // A failing enumeration reports `platform_text`.
+  void fail_enumeration(std::optional<std::string> platform_text);
+  void set_foreground_window(WindowHandle handle);
+  void refuse_foreground(bool refuse);
+  int foreground_requests() const;
+  // Runs before each enumeration, outside the desktop's lock, with the
+  // number of enumerations before it; lets a test change the desktop while
+  // a command polls it.
+  void on_enumerate(std::function<void(int)> hook);
+
+  WindowEnumeration enumerate_top_level() override;
+  bool is_visible(WindowHandle window) override;
+  bool is_iconic(WindowHandle window) override;
+  std::string title(WindowHandle window) override;
+  std::string class_name(WindowHandle window) override;
+  std::uint32_t process_id(WindowHandle window) override;
+  std::string process_image_path(std::uint32_t pid) override;
+  std::optional<WindowRect> rect(WindowHandle window) override;
+  std::uint32_t dpi(WindowHandle window) override;
+  WindowHandle owner(WindowHandle window) override;
+  WindowHandle root_ancestor(WindowHandle window) override;
+  std::uint32_t ex_style(WindowHandle window) override;
+  WindowHandle foreground() override;
+  bool set_foreground(WindowHandle window) override;
+
+ private:
+  const FakeWindow* find(WindowHandle handle) const;
+
+  mutable std::mutex mutex_;
+  std::vector<FakeWindow> z_order_;  // topmost first
+  std::map<std::uint32_t, std::string> paths_;
+  std::optional<std::string> enumeration_failure_;
+  WindowHandle foreground_ = 0;
+  bool refuse_foreground_ = false;
+  int foreground_requests_ = 0;
+  int enumerations_ = 0;
+  WindowHandle next_handle_ = 0x10010;
+  std::function<void(int)> enumerate_hook_;
+};
+
+// Delivers the queued events, in order, on the thread that runs it, then
+// returns, like a source whose message loop has ended.
+class FakeWindowEvents final : public WindowEventSource {
+ public:
+  void queue(RawWindowEvent event);
+  void run(const std::function<void(const RawWindowEvent&)>& deliver) override;
+
+ private:
+  std::mutex mutex_;
+  std::vector<RawWindowEvent> queued_;
+};
+
+}  // namespace winhelper::fakes

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "fakes/fake_uia.h"
+#include "uia/element_actions.h"
+
+namespace winhelper::uia {
+namespace {
+
+using fakes::FakeElement;
+using fakes::FakeUia;
+using Kind = PressResult::Kind;
+
+class ElementActionsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(uia.sessions_open(), 0);
+    EXPECT_EQ(uia.objects_alive_at_close(), 0);
+  }
+
+  ElementLocator locator() const { return {100, *target.runtime_id, {}}; }
+
+  // Action calls only, in order.
+  std::vector<std::string> actions() const {
+    std::vector<std::string> out;
+    for (const std::string& call : uia.calls()) {
+      if (call.rfind("GetElement", 0) != 0 && call != "FindAll" && call != "FindFirst") {
+        out.push_back(call);
+      }
+    }
+    return out;
+  }
+
+  FakeUia uia;
+  FakeElement& root = uia.add_window(100, "root");
+  FakeElement& target = uia.add_child(root, "t");
+};
+
+TEST_F(ElementActionsTest, PressUsesTheFirstPatternPresent) {
+  // Invoke beats everything else, expansion is never attempted.
+  target.invoke = true;
+  target.expand_collapse = true;
+  target.toggle = true;
+  auto pressed = press_element(uia, locator());
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(pressed->kind, Kind::Invoked);
+  EXPECT_EQ(actions(), (std::vector<std::string>{"Invoke:t"}));
+}
+
+TEST_F(ElementActionsTest, ToggleReportsTheStateReadAfterwards) {
+  target.toggle = true;
+  target.legacy = true;
+  target.default_action = "Check";
+  target.toggle_state = 0;
+  auto pressed = press_element(uia, locator());
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(pressed->kind, Kind::Toggled);
+  EXPECT_TRUE(pressed->state);
+  EXPECT_EQ(actions(), (std::vector<std::string>{"Toggle:t"}));
+
+  // Indeterminate counts as on; an unreadable state as off.
+  target.reactions["Toggle"] = [](FakeElement& e) { e.toggle_state = 2; };
+  EXPECT_TRUE(press_element(uia, locator())->state);
+  target.reactions["Toggle"] = [](FakeElement& e) { e.toggle_state = std::nullopt; };
+  EXPECT_FALSE(press_element(uia, locator())->state);
+}
+
+TEST_F(ElementActionsTest, SelectionBeatsExpansionAndReportsSelection) {
+  target.selection_item = true;
+  target.expand_collapse = true;
+  target.reactions["Select"] = [](FakeElement& e) { e.selected = true; };
+  auto pressed = press_element(uia, locator());
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(pressed->kind, Kind::Selected);
+  EXPECT_TRUE(pressed->state);
+  EXPECT_EQ(actions(), (std::vector<std::string>{"Select:t"}));
+}
+
+TEST_F(ElementActionsTest, ExpandThenDefaultActionThenNothing) {
+  target.expand_collapse = true;
+  EXPECT_EQ(press_element(uia, locator())->kind, Kind::Expanded);
+  target.expand_collapse = false;
+  target.legacy = true;
+  target.default_action = "  Open\t";
+  EXPECT_EQ(press_element(uia, locator())->kind, Kind::DefaultAction);
+  target.default_action = " \t ";
+  EXPECT_EQ(press_element(uia, locator())->kind, Kind::NoSupportedPattern);
+  target.default_action = std::nullopt;
+  EXPECT_EQ(press_element(uia, locator())->kind, Kind::NoSupportedPattern);
+  target.legacy = false;
+  EXPECT_EQ(press_element(uia, locator())->kind, Kind::NoSupportedPattern);
+  EXPECT_EQ(actions(), (std::vector<std::string>{"Expand:t", "DoDefaultAction:t"}));
+}
+
+TEST_F(ElementActionsTest, FailuresNameTheirStep) {
+  const std::pair<const char*, bool FakeElement::*> patterns[] = {
+      {"Invoke", &FakeElement::invoke},
+      {"Toggle", &FakeElement::toggle},
+      {"Select", &FakeElement::selection_item},
+      {"Expand", &FakeElement::expand_collapse},
+      {"DoDefaultAction", &FakeElement::legacy},
+  };
+  target.default_action = "Go";
+  for (const auto& [step, flag] : patterns) {
+    target.*flag = true;
+    target.failures[step] = "Access is denied. (0x80070005)";
+    auto pressed = press_element(uia, locator());
+    ASSERT_FALSE(pressed) << step;
+    EXPECT_EQ(pressed.error(), std::string(step) + ": Access is denied. (0x80070005)");
+    target.*flag = false;
+  }
+  target.failures["SetFocus"] = "no (0x80004005)";
+  EXPECT_EQ(focus_element(uia, locator()).error(), "SetFocus: no (0x80004005)");
+  target.failures.erase("SetFocus");
+  EXPECT_TRUE(focus_element(uia, locator()));
+}
+
+TEST_F(ElementActionsTest, ResolutionFailurePassesThrough) {
+  target.invoke = true;
+  ElementLocator gone{100, {1, 2}, "missing"};
+  EXPECT_EQ(press_element(uia, gone).error(), "Element reference is stale");
+  EXPECT_EQ(scroll_element(uia, gone, 1, 1).error(), "Element reference is stale");
+  EXPECT_EQ(set_element_value(uia, gone, "x").error(), "Element reference is stale");
+  EXPECT_EQ(focus_element(uia, gone).error(), "Element reference is stale");
+  EXPECT_TRUE(actions().empty());
+}
+
+TEST_F(ElementActionsTest, ScrollAmountsFollowTheDeltasSigns) {
+  EXPECT_EQ(scroll_amount(120), ScrollAmount::SmallIncrement);
+  EXPECT_EQ(scroll_amount(0.001), ScrollAmount::SmallIncrement);
+  EXPECT_EQ(scroll_amount(-120), ScrollAmount::SmallDecrement);
+  EXPECT_EQ(scroll_amount(0), ScrollAmount::NoAmount);
+  EXPECT_EQ(scroll_amount(-0.0), ScrollAmount::NoAmount);
+  EXPECT_EQ(scroll_amount(std::nan("")), ScrollAmount::NoAmount);
+
+  EXPECT_EQ(scroll_element(uia, locator(), 0, -120).value(), ScrollResult::NoScrollPattern);
+  target.scroll = true;
+  EXPECT_EQ(scroll_element(uia, locator(), 0, -120).value(), ScrollResult::Scrolled);
+  EXPECT_EQ(scroll_element(uia, locator(), std::nan(""), 3).value(), ScrollResult::Scrolled);
+  auto calls = uia.calls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "Scroll amounts:2,1"), calls.end());
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "Scroll amounts:2,4"), calls.end());
+  target.failures["Scroll"] = "x (0x80004005)";
+  EXPECT_EQ(scroll_element(uia, locator(), 1, 0).error(), "Scroll: x (0x80004005)");
+}
+
+TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
+  EXPECT_FALSE(set_element_value(uia, locator(), "x").value().has_value());
+  target.value_pattern = true;
+  target.value = "old";
+  EXPECT_EQ(set_element_value(uia, locator(), "new").value(), std::optional<std::string>("new"));
+  target.value_write_takes_effect = false;
+  EXPECT_EQ(set_element_value(uia, locator(), "newer").value(), std::optional<std::string>("new"));
+  target.value_write_takes_effect = true;
+  target.reactions["SetValue"] = [](FakeElement& e) { e.value = std::nullopt; };
+  EXPECT_EQ(set_element_value(uia, locator(), "z").value(), std::optional<std::string>(""));
+  target.failures["SetValue"] = "read-only (0x80131509)";
+  EXPECT_EQ(set_element_value(uia, locator(), "z").error(), "SetValue: read-only (0x80131509)");
+}
+
+}  // namespace
+}  // namespace winhelper::uia
