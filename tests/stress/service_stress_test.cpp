@@ -152,7 +152,7 @@ TEST(ServiceStress, EveryLineIsAnsweredOnceThroughAFullPipe) {
 
   std::vector<StressLine> expected;  // answered lines, without their text
   std::promise<void> finished;
-  std::future<void> done = finished.get_future();
+  std::shared_future<void> done = finished.get_future().share();
   std::thread service([&] {
     run_service(pipe, output, desktop.dispatcher());
     finished.set_value();
@@ -171,7 +171,8 @@ TEST(ServiceStress, EveryLineIsAnsweredOnceThroughAFullPipe) {
     pipe.close();
   });
   std::string sampled_fault;
-  std::thread sampler([&] {
+  // Samples the shared state while the workers run.
+  std::thread sampler([&, done] {
     while (done.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
       std::string fault = state_fault(desktop.shared());
       if (!fault.empty() && sampled_fault.empty()) sampled_fault = fault;
