@@ -21,9 +21,10 @@ void FuzzPlatform::build_scene() {
     WindowRect rect;
   };
   const Shown shown[] = {
-      {"notes.txt - Editor", "EditorFrame", kProcessId, {100, 80, 740, 560}},
-      {"Save As", "#32770", kProcessId, {200, 150, 600, 400}},
-      {"Example - Browser", "Chrome_WidgetWin_1", 5151, {0, 0, 1280, 1000}},
+      // Small, so that building the scene for every fuzz input stays cheap.
+      {"notes.txt - Editor", "EditorFrame", kProcessId, {100, 80, 260, 200}},
+      {"Save As", "#32770", kProcessId, {140, 110, 240, 170}},
+      {"Example - Browser", "Chrome_WidgetWin_1", 5151, {0, 0, 320, 240}},
   };
   windows_.set_process_path(kProcessId, "C:\\Program Files\\Editor\\editor.exe");
   windows_.set_process_path(5151, "C:\\Program Files\\Browser\\msedge.exe");
@@ -60,13 +61,13 @@ void FuzzPlatform::build_scene() {
     edit.value_pattern = true;
     edit.value = "notes.txt";
     edit.keyboard_focusable = true;
-    edit.rect = uia::ScreenRect{left + 10, top + 50, left + 300, top + 75};
+    edit.rect = uia::ScreenRect{left + 10, top + 50, left + 90, top + 75};
     fakes::FakeElement& document = uia_.add_child(root, "Document");
     document.control_type = 50030;
     document.text_pattern = true;
     document.document_text = "The quick brown fox jumps over the lazy dog.";
     document.scroll = true;
-    document.rect = uia::ScreenRect{left + 10, top + 80, left + 400, top + 300};
+    document.rect = uia::ScreenRect{left + 10, top + 80, left + 90, top + 110};
     fakes::FakeElement& list = uia_.add_child(root, "List");
     list.control_type = 50008;
     fakes::FakeElement& item = uia_.add_child(list, "Item");
