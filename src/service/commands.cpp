@@ -1,5 +1,8 @@
+#include "act/browser_location.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
+#include "uia/read_text_command.h"
+#include "uia/wait_command.h"
 #include "windows/window_commands.h"
 
 namespace winhelper {
@@ -9,6 +12,11 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("listWindows", list_windows_command);
   dispatcher.add("listRoots", list_windows_command);
   dispatcher.add("focusWindow", focus_window_command);
+  dispatcher.add("openBrowserLocation", open_browser_location_command);
+  dispatcher.add("uiaReadText", read_text_command);
+  dispatcher.add("axReadText", read_text_command);
+  dispatcher.add("uiaWaitFor", wait_for_command);
+  dispatcher.add("axWaitFor", wait_for_command);
 }
 
 }  // namespace winhelper
