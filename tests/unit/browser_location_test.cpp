@@ -95,6 +95,13 @@ TEST_F(BrowserLocation, RejectedInputEndsTheSequence) {
             R"({"opened":true})");
 }
 
+TEST_F(BrowserLocation, ControlIsReleasedWhenTheChordFails) {
+  h.input_sink.fail_call(2);  // L down and up
+  EXPECT_EQ(outcome(ask(h, "openBrowserLocation", {{"appName", "edge"}, {"url", "ab"}})),
+            "capture_failed: Input failed: SendInput inserted 0/2 events");
+  EXPECT_EQ(h.input_sink.events().back(), InputEvent::key_up(kVkControl));
+}
+
 TEST_F(BrowserLocation, ListsWindowsLikeAnUnfilteredListing) {
   ASSERT_EQ(outcome(ask(h, "listWindows", Json::object())).substr(0, 1), "{");
   h.windows.remove(editor);

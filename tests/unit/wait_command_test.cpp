@@ -5,6 +5,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
+#include "fakes/service_harness.h"
 #include "uia/wait_command.h"
 #include "windows/window_commands.h"
 
@@ -179,6 +180,19 @@ TEST_F(WaitCommand, UnreadableElementListIsAnInternalError) {
   uia.open_failure.reset();
   EXPECT_NE(outcome({{"windowId", 12345}, {"text", "save"}}).find("internal_error: "),
             std::string::npos);
+}
+
+TEST(WaitService, BothNamesAnswerThroughTheService) {
+  fakes::ServiceHarness h;
+  h.uia.add_child(h.uia.add_window(0x700), "ok").name = "OK";
+  for (const char* cmd : {"uiaWaitFor", "axWaitFor"}) {
+    std::size_t before = h.output.lines().size();
+    h.send(std::string(R"({"protocolVersion":4,"id":"w","cmd":")") + cmd +
+           R"(","args":{"windowId":1792,"text":"ok"}})");
+    ASSERT_TRUE(h.output.wait_for_lines(before + 1));
+    EXPECT_EQ(h.output.lines()[before],
+              R"({"protocolVersion":4,"id":"w","ok":true,"result":{"found":true,"gone":null,"nodeCount":2}})");
+  }
 }
 
 }  // namespace
