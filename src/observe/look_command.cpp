@@ -1,6 +1,7 @@
 #include "observe/look_command.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -179,19 +180,7 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
   Result<std::string> look_id = draw_look_id(ctx.shared);
   if (!look_id) return look_id.take_error();
 
-  const std::int64_t describe_started = clock.now_ms();
   Look look;
-  OutlineContext outline_context{*look_id,
-                                 root.frame_x,
-                                 root.frame_y,
-                                 observed.image_width / root.frame_width,
-                                 observed.image_height / root.frame_height,
-                                 observed.image_width,
-                                 observed.image_height};
-  Json outline = build_outline(observed.elements, outline_context, root.record, root.root_ref,
-                               look.elements);
-  const std::int64_t describe_ms = elapsed_ms(clock, describe_started);
-
   look.pid = root.pid;
   look.window_id = root.window_id;
   look.frame_x = root.frame_x;
@@ -201,10 +190,27 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
   look.image_width = observed.image_width;
   look.image_height = observed.image_height;
   look.has_image = observed.image_base64.has_value();
-  if (scope) {
-    outline = scoped_outline(std::move(outline), scope->scope_ref);
-    inherit_scope(look, scope->owner);
-  }
+  // A scoped look maps points like the look it refines; its rectangles are
+  // drawn in the same units, so that every rectangle of a look's outline
+  // maps back to the screen through that look.
+  if (scope) inherit_scope(look, scope->owner);
+
+  const std::int64_t describe_started = clock.now_ms();
+  OutlineContext outline_context{*look_id,
+                                 look.frame_x,
+                                 look.frame_y,
+                                 look.image_width / look.frame_width,
+                                 look.image_height / look.frame_height,
+                                 look.image_width,
+                                 look.image_height};
+  std::map<std::string, ElementRecord> elements;
+  Json outline =
+      build_outline(observed.elements, outline_context, root.record, root.root_ref, elements);
+  if (scope) outline = scoped_outline(std::move(outline), scope->scope_ref);
+  const std::int64_t describe_ms = elapsed_ms(clock, describe_started);
+  // The new entries win over inherited ones.
+  elements.merge(look.elements);
+  look.elements = std::move(elements);
   Status stored = store_look(ctx.shared, *look_id, std::move(look));
   if (!stored) return stored.take_error();
 

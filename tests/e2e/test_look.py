@@ -121,7 +121,7 @@ def expected_scaled(frame, max_dimension):
 
 def main(build_dir):
     title = "E2E Look %d" % os.getpid()
-    with Helper(build_dir) as helper, TestApp(build_dir, title, x=30, y=40, w=420, h=300) as app:
+    with Helper(build_dir) as helper, TestApp(build_dir, title, x=30, y=40, w=1000, h=500) as app:
         app.wait_shown()
         looks = 0
 
@@ -136,7 +136,8 @@ def main(build_dir):
         check_full_look(full, record, title)
 
         frame = full["window"]["framePoints"]
-        for max_dimension in (100, 1):
+        expect((frame["w"], frame["h"]) == (1000, 500), "the window has the size asked for", frame)
+        for max_dimension in (100, 3, 1):
             scaled = result_of(helper.request(
                 "screenshot", {"rootRef": record["rootRef"], "maxDimension": max_dimension}))
             looks += 1

@@ -255,6 +255,9 @@ TEST_F(LookCommandTest, ScopedLookShowsTheSubtreeAndInheritsTheOwnersRefs) {
   EXPECT_EQ(outline["ref"], scope);
   EXPECT_EQ(outline["title"], "OK");
   EXPECT_TRUE(outline["children"].empty());
+  // Drawn in the units of the refined look's half-size image, which the new
+  // look maps points through.
+  EXPECT_EQ(outline["rect"], Json::parse(R"({"h":15.0,"w":50.0,"x":50.0,"y":25.0})"));
 
   Look kept = stored("look_2");
   EXPECT_EQ(kept.elements.count(scope), 1u);
