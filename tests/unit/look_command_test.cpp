@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 
 #include "fakes/service_harness.h"
 #include "observe/look_access.h"
@@ -216,6 +217,17 @@ TEST_F(LookCommandTest, CaptureFailuresPassThroughAndDrawNoLookId) {
   Json r = look(R"({"rootRef":"@w1"})");
   EXPECT_EQ(r["result"]["lookId"], "look_1");
   EXPECT_EQ(h.shared.state.lock().value()->looks.size(), 1u);
+}
+
+TEST_F(LookCommandTest, PoisonedStateLockFailsTheLook) {
+  add_window("Editor");
+  ASSERT_EQ(error_of(ask("listWindows", "{}")), "ok");
+  try {
+    auto state = h.shared.state.lock();
+    throw std::runtime_error("holder died");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(error_of(look(R"({"rootRef":"@w1"})")), "internal_error: helper state lock poisoned");
 }
 
 TEST_F(LookCommandTest, RootsAreOnlyThoseOfTheLastListing) {
