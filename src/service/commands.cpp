@@ -1,4 +1,5 @@
 #include "act/browser_location.h"
+#include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
 #include "uia/read_text_command.h"
@@ -17,6 +18,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("axReadText", read_text_command);
   dispatcher.add("uiaWaitFor", wait_for_command);
   dispatcher.add("axWaitFor", wait_for_command);
+  dispatcher.add("look", look_command);
+  dispatcher.add("screenshot", look_command);
 }
 
 }  // namespace winhelper

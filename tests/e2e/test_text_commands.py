@@ -3,7 +3,8 @@
 A copy of the test application named chrome.exe stands in for the browser: its Ctrl+L
 focuses the Name edit and selects its text like an address bar, and its event log shows
 the keys that arrived. Wine has no UI Automation of its own, so the element commands are
-checked for answering that failure as an error rather than as a result."""
+checked for answering that failure as an error rather than as a result, and a look there
+holds no element refs for uiaReadText to read."""
 
 import os
 import shutil
@@ -88,6 +89,19 @@ def check_uia_failures(helper, record):
     expect(error_of(helper.request("axReadText", {"lookId": "look_424242",
                                                   "elementRef": "win:look_424242:@e1"}))
            == ("stale_look", "Owning look is no longer available"), "unknown look")
+
+    # Without UI Automation a look holds no element refs, so an element ref of a real look
+    # is stale for both commands.
+    look = helper.request("look", {"rootRef": record["rootRef"]})
+    expect(look.get("ok") is True, "look succeeds", look.get("error"))
+    look_id = look["result"]["lookId"]
+    stale = ("stale_ref", "Element reference is stale")
+    expect(error_of(helper.request("uiaReadText", {"lookId": look_id,
+                                                   "elementRef": "win:%s:@e1" % look_id})) == stale,
+           "an unknown element of a real look")
+    expect(error_of(helper.request("uiaWaitFor", {"lookId": look_id, "scopeRef": "win:%s:@e1" % look_id,
+                                                  "windowId": record["windowId"], "text": "x"})) == stale,
+           "an unknown scope element of a real look")
 
 
 def main(build_dir):
