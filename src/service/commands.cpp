@@ -1,3 +1,5 @@
+#include "act/act_batch.h"
+#include "act/act_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
 #include "windows/window_commands.h"
@@ -9,6 +11,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("listWindows", list_windows_command);
   dispatcher.add("listRoots", list_windows_command);
   dispatcher.add("focusWindow", focus_window_command);
+  dispatcher.add("act", act_command);
+  dispatcher.add("actBatch", act_batch_command);
 }
 
 }  // namespace winhelper
