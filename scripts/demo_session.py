@@ -6,7 +6,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from winhelper_e2e import Helper  # noqa: E402
+from winhelper_e2e import Helper, TestApp  # noqa: E402
 
 
 def show(direction, text):
@@ -27,6 +27,39 @@ def request(helper, request_id, cmd, args=None):
     return exchange(helper, line, request_id)
 
 
+ACT_TITLE = "Demo Act"
+# The "Open Dialog" button's client point in the test application.
+OPEN_DIALOG = (70, 24)
+
+
+def click_open_dialog(helper, build_dir):
+    """Clicks the test application's button at a point of a look; the root delta of the
+    answer shows the dialog that appeared."""
+    print("== a click that opens a dialog")
+    with TestApp(build_dir, ACT_TITLE, x=60, y=60) as app:
+        window = app.wait_shown()
+        listing = request(helper, "c1", "listWindows")
+        records = [w for w in listing["result"]["windows"] if w["title"] == ACT_TITLE]
+        if not records:
+            print("the test application was not listed")
+            return
+        root = records[0]
+        look = request(helper, "c2", "look", {"rootRef": root["rootRef"]})
+        if not look.get("ok"):
+            return
+        frame = root.get("framePoints", {})
+        # Without a window manager the X window is the client area; a full-size look maps
+        # screen points to image points by subtracting the frame origin.
+        point = {"x": window.x + OPEN_DIALOG[0] - frame.get("x", 0),
+                 "y": window.y + OPEN_DIALOG[1] - frame.get("y", 0)}
+        acted = request(helper, "c3", "act", {
+            "lookId": look["result"]["lookId"], "action": "click", "policy": "foreground",
+            "pid": root["pid"], "target": point})
+        for change in acted.get("result", {}).get("rootDelta", []):
+            print("root delta: %s %s %r" % (change.get("change"), change.get("kind"),
+                                            change.get("title")))
+
+
 def main(build_dir):
     with Helper(build_dir) as helper:
         print("== what the helper is")
@@ -36,6 +69,7 @@ def main(build_dir):
         exchange(helper, '{"protocolVersion":4,"id":"q","cmd":"diagnostics"}', "q")
         exchange(helper, "this is not json", "unknown")
         request(helper, "u1", "fly")
+        click_open_dialog(helper, build_dir)
         helper.close()
 
 

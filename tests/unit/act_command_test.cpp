@@ -204,7 +204,7 @@ TEST(Act, SetTextReadsBackAndFallsBackToTyping) {
   EXPECT_EQ(typed["result"]["evidence"], (Json{{"value", "ab"}}));
   EXPECT_EQ(d.input(), "pos(130,280) [m0002 m0004] [11v] [41v 41^] [11^] [u0061v u0061^ u0062v u0062^]");
   auto calls = d.h.uia.calls();
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "SetFocus e3"), calls.end()) << calls.size();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "SetFocus:e3"), calls.end()) << calls.size();
 }
 
 TEST(Act, TypingAtAnElementChecksItButDoesNotClickIt) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace winhelper::act_test {
 
 ActDesk::ActDesk() {
@@ -40,8 +42,9 @@ fakes::FakeElement& ActDesk::element(int n, uia::ScreenRect rect, std::string cl
 
 void ActDesk::hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit) {
   const uia::ScreenRect& r = *element.rect;
-  int x = static_cast<int>((r.left + r.right) / 2);
-  int y = static_cast<int>((r.top + r.bottom) / 2);
+  // Rounded as the hit test rounds the unrounded centre.
+  int x = static_cast<int>(std::lround(static_cast<double>(r.left + r.right) / 2.0));
+  int y = static_cast<int>(std::lround(static_cast<double>(r.top + r.bottom) / 2.0));
   h.uia.elements_at_points[{x, y}] = hit ? hit : &element;
 }
 
