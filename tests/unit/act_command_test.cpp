@@ -112,7 +112,9 @@ TEST(Act, SemanticPressReportsThePatternThatWasUsed) {
   fakes::FakeElement& check = d.element(2, {110, 240, 150, 260});
   check.toggle = true;
   check.reactions["Toggle"] = [](fakes::FakeElement& e) { e.toggle_state = 1; };
-  d.element(3, {110, 270, 150, 290}).selection_item = true;  // stays unselected
+  fakes::FakeElement& item = d.element(3, {110, 270, 150, 290});
+  item.selection_item = true;
+  item.reactions["Select"] = [](fakes::FakeElement& e) { e.selected = false; };
   d.store();
 
   Json invoked = d.ask("act", act_args("click", ref(1), "default"));
@@ -175,9 +177,8 @@ TEST(Act, BrowserLikeElementsGetRealInputUnlessAxOnly) {
 TEST(Act, SetTextReadsBackAndFallsBackToTyping) {
   ActDesk d;
   d.element(1, {110, 210, 150, 230}).value_pattern = true;
-  d.element(2, {110, 240, 150, 260}).value_pattern = true;
-  d.look.elements.at("win:look_1:@e2");
-  fakes::FakeElement& stubborn = *d.root->children.back();
+  fakes::FakeElement& stubborn = d.element(2, {110, 240, 150, 260});
+  stubborn.value_pattern = true;
   stubborn.value_write_takes_effect = false;
   stubborn.value = "old";
   fakes::FakeElement& plain = d.element(3, {110, 270, 150, 290});
@@ -202,7 +203,7 @@ TEST(Act, SetTextReadsBackAndFallsBackToTyping) {
   Json typed = d.ask("act", act_args("setText", ref(3), "foreground", Json{{"text", "ab"}}));
   ASSERT_EQ(ActDesk::error_of(typed), "ok");
   EXPECT_EQ(typed["result"]["evidence"], (Json{{"value", "ab"}}));
-  EXPECT_EQ(d.input(), "pos(130,280) [m0002 m0004] [11v] [41v 41^] [11^] [u0061v u0061^ u0062v u0062^]");
+  EXPECT_EQ(d.input(), "pos(130,280) [m0002 m0004] [17v] [65v 65^] [17^] [u0061v u0061^ u0062v u0062^]");
   auto calls = d.h.uia.calls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "SetFocus:e3"), calls.end()) << calls.size();
 }
