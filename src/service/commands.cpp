@@ -1,5 +1,6 @@
 #include "act/act_batch.h"
 #include "act/act_command.h"
+#include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
 #include "windows/window_commands.h"
@@ -13,6 +14,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("focusWindow", focus_window_command);
   dispatcher.add("act", act_command);
   dispatcher.add("actBatch", act_batch_command);
+  dispatcher.add("look", look_command);
+  dispatcher.add("screenshot", look_command);
 }
 
 }  // namespace winhelper
