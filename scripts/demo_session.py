@@ -2,7 +2,8 @@
 """A demo session with the real helper under Wine: prints every request line
 sent and every response line received, then starts the test application, lists
 the windows, takes a look at the test application and writes its screenshot to
-a PNG file, then clicks its button and shows the dialog in the root delta. Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
+a PNG file, then clicks its button and shows the dialog in the root delta.
+Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
 import base64
 import json
 import os
