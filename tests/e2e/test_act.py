@@ -11,7 +11,8 @@ size maps screen points to look points by subtracting the frame origin."""
 import os
 import time
 
-from winhelper_e2e import E2EError, Helper, TestApp, find_x_window, run_test
+from winhelper_e2e import (E2EError, Helper, TestApp, error_of, expect, find_x_window, result_of,
+                           run_test)
 
 # Client-area points inside controls (see testapp/controls.cpp for the layout).
 OPEN_DIALOG = (70, 24)
@@ -19,19 +20,7 @@ NAME_EDIT = (215, 60)
 BLOCKED = "Background policy blocks global Windows coordinate/raw input grounding"
 
 
-def expect(condition, message, *context):
-    if not condition:
-        raise E2EError(message + ("" if not context else ": %r" % (context,)))
 
-
-def result_of(response):
-    expect(response.get("ok") is True, "request failed", response)
-    return response["result"]
-
-
-def error_of(response):
-    expect(response.get("ok") is False, "request should have failed", response)
-    return response["error"]["code"], response["error"]["message"]
 
 
 class Session:

@@ -9,19 +9,11 @@ import os
 import struct
 import zlib
 
-from winhelper_e2e import E2EError, Helper, TestApp, run_test
+from winhelper_e2e import E2EError, Helper, TestApp, expect, result_of, run_test
 
 WARNING = "[uia] WARN extraction skipped: CoCreateInstance IUIAutomation: 0x80040154"
 
 
-def expect(condition, message, *context):
-    if not condition:
-        raise E2EError(message + ("" if not context else ": %r" % (context,)))
-
-
-def result_of(response):
-    expect(response.get("ok") is True, "request failed", response)
-    return response["result"]
 
 
 def decode_png(data):

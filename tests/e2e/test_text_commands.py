@@ -11,33 +11,13 @@ import shutil
 import tempfile
 import time
 
-from winhelper_e2e import E2EError, Helper, TestApp, run_test
+from winhelper_e2e import E2EError, Helper, TestApp, error_of, expect, run_test, wait_listed
 
 NOT_FOUND = ("Target browser window was not found; refusing to type into the currently "
              "focused window")
 
 
-def expect(condition, message, *context):
-    if not condition:
-        raise E2EError(message + ("" if not context else ": %r" % (context,)))
 
-
-def error_of(response):
-    expect(response.get("ok") is False, "expected an error response", response)
-    return response["error"]["code"], response["error"]["message"]
-
-
-def wait_listed(helper, title, timeout=15.0):
-    limit = time.monotonic() + timeout
-    while True:
-        response = helper.request("listWindows")
-        expect(response.get("ok") is True, "listWindows failed", response)
-        records = [w for w in response["result"]["windows"] if w["title"] == title]
-        if records:
-            return records[0]
-        if time.monotonic() >= limit:
-            raise E2EError("%r was not listed" % title)
-        time.sleep(0.2)
 
 
 def wait_for_location(app, url, timeout=10.0):
@@ -113,7 +93,7 @@ def main(build_dir):
                 TestApp(build_dir, title, x=60, y=60, w=500, h=400,
                         exe=os.path.join(browser_dir, "chrome.exe")) as browser:
             browser.wait_shown(timeout=60)
-            record = wait_listed(helper, title)
+            _, record = wait_listed(helper, title)
             expect(record["appName"] == "chrome", "the copy lists as chrome", record["appName"])
             check_browser_location(helper, browser, build_dir)
             check_uia_failures(helper, record)
