@@ -2,6 +2,8 @@
 // algorithms, exactly as linked into the helper) against a window, for the end-to-end tests
 // to check that code through the test server before every command exists on the protocol.
 //
+// <title> is a top-level window's title, or the test application's base title.
+//
 //   uia_probe outline <title>                     the extracted element records
 //   uia_probe press   <title> <automationId>      the press chain
 //   uia_probe set     <title> <automationId> <text>
@@ -59,11 +61,30 @@ const char* press_kind(uia::PressResult::Kind kind) {
   return "unknown";
 }
 
+struct TitleSearch {
+  std::u16string title;
+  HWND found = nullptr;
+};
+
+// The test application appends " - <event>" to its title; either form names it.
+BOOL CALLBACK match_title(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<TitleSearch*>(context);
+  wchar_t buffer[512];
+  int length = GetWindowTextW(window, buffer, 512);
+  std::u16string text(reinterpret_cast<const char16_t*>(buffer), length > 0 ? length : 0);
+  if (text == search->title || text.rfind(search->title + u" - ", 0) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 int run(const std::vector<std::string>& args) {
   if (args.size() < 2) return 2;
   const std::string& command = args[0];
-  std::u16string title = winhelper::utf8_to_utf16(args[1]);
-  HWND window = FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(title.c_str()));
+  TitleSearch search{winhelper::utf8_to_utf16(args[1])};
+  EnumWindows(match_title, reinterpret_cast<LPARAM>(&search));
+  HWND window = search.found;
   if (window == nullptr) return print({{"ok", false}, {"error", "no window titled " + args[1]}});
   std::int64_t handle = reinterpret_cast<INT_PTR>(window);
   uia::ComUiaClient client;

@@ -30,17 +30,15 @@ RECT client_on_screen(HWND window) {
   return client;
 }
 
-// The static text that labels an input control, as a reader of the dialog would pair them:
-// the nearest visible static to its left on the same row, else the nearest one just above
-// it sharing its columns.
+// The static text that labels an input control, as a reader of the form would pair them:
+// the nearest visible static either on the same row to its left or in the same columns just
+// above it (within 30 pixels).
 std::wstring label_of(HWND control) {
   HWND parent_window = GetAncestor(control, GA_PARENT);
   RECT at{};
   GetWindowRect(control, &at);
-  HWND best_left = nullptr;
-  HWND best_above = nullptr;
-  LONG left_gap = LONG_MAX;
-  LONG above_gap = LONG_MAX;
+  HWND best = nullptr;
+  LONG best_gap = LONG_MAX;
   for (HWND sibling = GetWindow(parent_window, GW_CHILD); sibling != nullptr;
        sibling = GetWindow(sibling, GW_HWNDNEXT)) {
     if (sibling == control || !IsWindowVisible(sibling)) continue;
@@ -49,17 +47,18 @@ std::wstring label_of(HWND control) {
     GetWindowRect(sibling, &label);
     bool rows_overlap = label.top < at.bottom && label.bottom > at.top;
     bool columns_overlap = label.left < at.right && label.right > at.left;
-    if (rows_overlap && label.right <= at.left && at.left - label.right < left_gap) {
-      left_gap = at.left - label.right;
-      best_left = sibling;
-    } else if (columns_overlap && label.bottom <= at.top && at.top - label.bottom < above_gap &&
-               at.top - label.bottom <= 30) {
-      above_gap = at.top - label.bottom;
-      best_above = sibling;
+    LONG gap = LONG_MAX;
+    if (rows_overlap && label.right <= at.left) {
+      gap = at.left - label.right;
+    } else if (columns_overlap && label.bottom <= at.top && at.top - label.bottom <= 30) {
+      gap = at.top - label.bottom;
+    }
+    if (gap < best_gap) {
+      best_gap = gap;
+      best = sibling;
     }
   }
-  HWND label = best_left != nullptr ? best_left : best_above;
-  return label != nullptr ? without_mnemonics(window_text(label)) : std::wstring();
+  return best != nullptr ? without_mnemonics(window_text(best)) : std::wstring();
 }
 
 int list_count(HWND list) {
@@ -169,7 +168,7 @@ std::wstring name(const Node& node) {
 }
 
 std::wstring automation_id(const Node& node) {
-  if (node.is_item()) return L"Item " + std::to_wstring(node.item);
+  if (node.is_item()) return L"ListItem-" + std::to_wstring(node.item);
   if ((style_of(node.window) & WS_CHILD) == 0) return L"";
   return std::to_wstring(GetDlgCtrlID(node.window));
 }
