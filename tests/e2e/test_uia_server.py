@@ -191,11 +191,25 @@ def check_dialog(probe, app):
         if time.monotonic() >= limit:
             raise E2EError("the dialog did not open")
         time.sleep(0.1)
-    dialog = probe.outline("Test Dialog")
+    answer = probe.ok("outline", "Test Dialog")
+    dialog, handle = answer["elements"], "#%d" % answer["window"]
     expect(by_id(dialog, "2001")["label"] == "Dialog text", "the dialog's text: %r" % dialog)
-    answer = probe.ok("press", "Test Dialog", "1")
+    answer = probe.ok("press", handle, "1")
     expect(answer["kind"] == "invoked", "the OK press: %r" % answer)
     wait_for_event(app, "clicked OK")
+
+    # Once the dialog's window is destroyed (after it is hidden), its handle no longer gives
+    # an element, and the failure says why.
+    limit = time.monotonic() + 10
+    while probe.run("outline", handle)["ok"]:
+        if time.monotonic() >= limit:
+            raise E2EError("the closed dialog's window was never destroyed")
+        time.sleep(0.2)
+    for args in (("outline", handle), ("press", handle, "1")):
+        answer = probe.run(*args)
+        expect(not answer["ok"] and "ElementFromHandle" in answer["error"] and
+               "does not name a window" in answer["error"],
+               "%s on a closed window should fail at the root: %r" % (args[0], answer))
 
 
 def main(build_dir):

@@ -2,7 +2,8 @@
 // algorithms, exactly as linked into the helper) against a window, for the end-to-end tests
 // to check that code through the test server before every command exists on the protocol.
 //
-// <title> is a top-level window's title, or the test application's base title.
+// <title> is a top-level window's title, the test application's base title, or "#<handle>"
+// (decimal) for a window that may no longer exist.
 //
 //   uia_probe outline <title>                     the extracted element records
 //   uia_probe press   <title> <automationId>      the press chain
@@ -82,9 +83,14 @@ BOOL CALLBACK match_title(HWND window, LPARAM context) {
 int run(const std::vector<std::string>& args) {
   if (args.size() < 2) return 2;
   const std::string& command = args[0];
-  TitleSearch search{winhelper::utf8_to_utf16(args[1])};
-  EnumWindows(match_title, reinterpret_cast<LPARAM>(&search));
-  HWND window = search.found;
+  HWND window = nullptr;
+  if (args[1].rfind('#', 0) == 0) {
+    window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(args[1].substr(1))));
+  } else {
+    TitleSearch search{winhelper::utf8_to_utf16(args[1])};
+    EnumWindows(match_title, reinterpret_cast<LPARAM>(&search));
+    window = search.found;
+  }
   if (window == nullptr) return print({{"ok", false}, {"error", "no window titled " + args[1]}});
   std::int64_t handle = reinterpret_cast<INT_PTR>(window);
   uia::ComUiaClient client;
