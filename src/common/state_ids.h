@@ -1,5 +1,5 @@
 #pragma once
-// State identifiers: one process-wide counter, "<prefix>-<n>".
+// State identifiers: one process-wide counter starting at 0, "<prefix>-<n>".
 
 #include <string>
 #include <string_view>

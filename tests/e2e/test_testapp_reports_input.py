@@ -8,8 +8,8 @@ client coordinates (controls.cpp) map to the screen by adding the X window's pos
 import os
 import time
 
-from winhelper_e2e import (E2EError, TestApp, find_x_window, run_test, run_tool,
-                           wait_for_x_window)
+from winhelper_e2e import (E2EError, TestApp, click, find_x_window, run_test, wait_for_x_window,
+                           xdotool)
 
 # Client-area points inside controls (see controls.cpp for the layout).
 OPEN_DIALOG = (70, 24)
@@ -17,16 +17,6 @@ ENABLE_FEATURE = (160, 24)
 NAME_EDIT = (215, 60)
 FRUIT_FIRST_ROW = (60, 203)
 BACKGROUND = (400, 350)
-
-
-def xdotool(*args):
-    result = run_tool(["xdotool", *args], capture_output=True, text=True, timeout=20)
-    if result.returncode != 0:
-        raise E2EError("xdotool %s failed: %s" % (" ".join(args), result.stderr.strip()))
-
-
-def click(window, point, button="1"):
-    xdotool("mousemove", str(window.x + point[0]), str(window.y + point[1]), "click", button)
 
 
 def wait_for_events(app, expected, timeout=10.0):

@@ -382,8 +382,9 @@ class TestApp:
     window_waiter = None  # set below to _wait_shown_on_x
 
     def __init__(self, build_dir, title, x=None, y=None, w=None, h=None, browser_class=False,
-                 topmost=False, extra_args=()):
-        exe = os.path.join(build_dir, "testapp.exe")
+                 topmost=False, extra_args=(), exe=None):
+        # `exe` runs a copy of the test application under another name (say chrome.exe).
+        exe = exe or os.path.join(build_dir, "testapp.exe")
         if not os.path.isfile(exe):
             raise E2EError("test application not built: %s" % exe)
         self.title = title
@@ -450,6 +451,18 @@ class TestApp:
         if os.path.exists(self.log_path):
             os.unlink(self.log_path)
         return code
+
+
+def xdotool(*args):
+    """Drives the X server directly, independently of the helper."""
+    result = run_tool(["xdotool", *args], capture_output=True, text=True, timeout=20)
+    if result.returncode != 0:
+        raise E2EError("xdotool %s failed: %s" % (" ".join(args), result.stderr.strip()))
+
+
+def click(window, point, button="1"):
+    """Clicks at `point` relative to an X window's top-left corner."""
+    xdotool("mousemove", str(window.x + point[0]), str(window.y + point[1]), "click", button)
 
 
 def _wait_shown_on_x(app, timeout):
