@@ -151,8 +151,15 @@ def check_call_counts(probe, call_log):
         print("  %6d %s" % (cost[method], method))
 
 
-def check_actions(probe, app):
+def print_cost(what, cost):
+    print("%s: %d calls (%s)" % (what, sum(cost.values()), ", ".join(
+        "%s %d" % (method, count) for method, count in sorted(cost.items()))))
+
+
+def check_actions(probe, app, call_log):
+    call_log.reset()
     answer = probe.ok("press", TITLE, "1002")
+    print_cost("press of the check box", call_log.snapshot())
     expect(answer["kind"] == "toggled" and answer["state"] is True, "toggle on: %r" % answer)
     wait_for_event(app, "checked Enable feature")
     answer = probe.ok("press", TITLE, "1002")
@@ -180,6 +187,13 @@ def check_actions(probe, app):
 
     answer = probe.ok("press", TITLE, "1006")
     expect(answer["kind"] == "noSupportedPattern", "the combo box offers no press: %r" % answer)
+
+    answer = probe.ok("text", TITLE, "1009")
+    lines = answer["text"].split("\r\n")
+    expect(len(lines) == 40 and lines[39].startswith("Line 40: "),
+           "the notes' text through the text pattern: %r" % answer["text"][:80])
+    answer = probe.ok("text", TITLE, "1004")
+    expect(answer["text"] is None, "the password field offers no text: %r" % answer)
 
 
 def check_dialog(probe, app):
@@ -222,7 +236,7 @@ def main(build_dir):
             with uia_server.registered(build_dir):
                 check_outline(probe)
                 check_call_counts(probe, call_log)
-                check_actions(probe, app)
+                check_actions(probe, app, call_log)
                 check_dialog(probe, app)
             check_unavailable(probe, "after")
     finally:

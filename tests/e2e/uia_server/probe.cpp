@@ -10,6 +10,7 @@
 //   uia_probe set     <title> <automationId> <text>
 //   uia_probe scroll  <title> <automationId> <dy>
 //   uia_probe hit     <title> <automationId> <x> <y>
+//   uia_probe text    <title> <automationId>      the text pattern's document text
 //
 // Prints one JSON object: {"ok": true, ...} or {"ok": false, "error": "<failure text>"};
 // exits 2 on a bad command line.
@@ -119,6 +120,15 @@ int run(const std::vector<std::string>& args) {
     auto scrolled = uia::scroll_element(client, locator, 0.0, std::stod(args[3]));
     if (!scrolled) return print_failure(scrolled);
     return print({{"ok", true}, {"scrolled", scrolled.value() == uia::ScrollResult::Scrolled}});
+  }
+  if (command == "text" && args.size() == 3) {
+    auto resolved = uia::resolve_element(client, locator);
+    if (!resolved) return print_failure(resolved);
+    auto pattern = resolved->element->text_pattern();
+    if (!pattern) return print({{"ok", true}, {"text", nullptr}});
+    auto text = pattern->document_text();
+    if (!text) return print_failure(text);
+    return print({{"ok", true}, {"text", text.value()}});
   }
   if (command == "hit" && args.size() == 5) {
     auto hit = uia::hit_test(client, locator, std::stod(args[3]), std::stod(args[4]));
