@@ -84,8 +84,16 @@ def check_unavailable(probe, when):
            % (when, answer))
 
 
-def check_outline(probe):
+def check_outline(probe, window):
     elements = probe.outline()
+    # Rectangles are true screen pixels: Wine's X window is the client area, where the
+    # controls sit at their layout positions (controls.cpp).
+    for automation_id, (x, y, width, height) in {"1001": (10, 10, 120, 28),
+                                                 "1009": (350, 32, 355, 273)}.items():
+        bounds = by_id(elements, automation_id)["bounds"]
+        expected = {"x": window.x + x, "y": window.y + y, "width": width, "height": height}
+        expect(bounds == expected, "%s's bounds %r, expected %r from the screen"
+               % (automation_id, bounds, expected))
     root = elements[0]
     expect(root["role"] == "window" and root["label"] == TITLE and root["automationId"] == "",
            "the first element is not the main window: %r" % root)
@@ -154,6 +162,25 @@ def check_call_counts(probe, call_log):
 def print_cost(what, cost):
     print("%s: %d calls (%s)" % (what, sum(cost.values()), ", ".join(
         "%s %d" % (method, count) for method, count in sorted(cost.items()))))
+
+
+def centre(element):
+    b = element["bounds"]
+    return str(b["x"] + b["width"] // 2), str(b["y"] + b["height"] // 2)
+
+
+def check_hit_tests(probe, elements):
+    """Element-from-point finds the control, or the list entry, under a screen point."""
+    cherry, apple = by_id(elements, "ListItem-2"), by_id(elements, "ListItem-0")
+    cases = [("1001", centre(by_id(elements, "1001")), True),
+             ("1001", centre(by_id(elements, "1002")), False),
+             ("ListItem-2", centre(cherry), True),
+             ("ListItem-2", centre(apple), False),
+             ("1007", centre(cherry), True)]  # the list holds the entry under the point
+    for automation_id, (x, y), expected in cases:
+        answer = probe.ok("hit", TITLE, automation_id, x, y)
+        expect(answer["hit"] is expected, "hit test of %s at %s,%s: %r, expected %r"
+               % (automation_id, x, y, answer["hit"], expected))
 
 
 def check_actions(probe, app, call_log):
@@ -231,10 +258,10 @@ def main(build_dir):
     probe = Probe(build_dir, call_log)
     try:
         with TestApp(build_dir, TITLE) as app:
-            app.wait_shown()
+            window = app.wait_shown()
             check_unavailable(probe, "before")
             with uia_server.registered(build_dir):
-                check_outline(probe)
+                check_hit_tests(probe, check_outline(probe, window))
                 check_call_counts(probe, call_log)
                 check_actions(probe, app, call_log)
                 check_dialog(probe, app)
