@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
 """A demo session with the real helper under Wine: prints every request line
-sent and every response line received. Usage: demo_session.py <windows-build-dir>"""
+sent and every response line received, then starts the test application, lists
+the windows, takes a look at the test application and writes its screenshot to
+a PNG file. Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
+import base64
 import json
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from winhelper_e2e import Helper  # noqa: E402
+from winhelper_e2e import Helper, TestApp  # noqa: E402
+
+DEMO_TITLE = "Winhelper Demo"
 
 
 def show(direction, text):
@@ -27,7 +32,46 @@ def request(helper, request_id, cmd, args=None):
     return exchange(helper, line, request_id)
 
 
-def main(build_dir):
+def outline_lines(node, depth=0, limit=40):
+    """One line per node ("role 'title' ref"), indented by depth; at most `limit` lines."""
+    lines = ["%s%s %r %s" % ("  " * depth, node.get("role"), node.get("title"), node.get("ref"))]
+    for child in node.get("children", []):
+        if len(lines) >= limit:
+            break
+        lines.extend(outline_lines(child, depth + 1, limit - len(lines)))
+    return lines[:limit]
+
+
+def count_nodes(node):
+    return 1 + sum(count_nodes(child) for child in node.get("children", []))
+
+
+def look_at_test_app(helper, build_dir, png_path):
+    print("== a look at the test application")
+    with TestApp(build_dir, DEMO_TITLE, x=40, y=40, w=640, h=420) as app:
+        app.wait_shown()
+        listing = request(helper, "l1", "listWindows")
+        records = [w for w in listing["result"]["windows"] if w["title"] == DEMO_TITLE]
+        if not records:
+            print("the test application was not listed")
+            return
+        look = request(helper, "k1", "look", {"rootRef": records[0]["rootRef"]})
+        if not look.get("ok"):
+            return
+        result = look["result"]
+        image = result.get("image")
+        if image is not None:
+            with open(png_path, "wb") as out:
+                out.write(base64.b64decode(image["jpegBase64"]))
+            print("screenshot %dx%d written to %s" % (image["width"], image["height"], png_path))
+        outline = result["outline"]
+        print("%s: outline of %d node(s), timings %s"
+              % (result["lookId"], count_nodes(outline), json.dumps(result["timings"])))
+        for line in outline_lines(outline):
+            print("  " + line)
+
+
+def main(build_dir, png_path):
     with Helper(build_dir) as helper:
         print("== what the helper is")
         request(helper, "d1", "diagnostics")
@@ -36,8 +80,12 @@ def main(build_dir):
         exchange(helper, '{"protocolVersion":4,"id":"q","cmd":"diagnostics"}', "q")
         exchange(helper, "this is not json", "unknown")
         request(helper, "u1", "fly")
+        look_at_test_app(helper, build_dir, png_path)
         helper.close()
+        for line in helper.stderr_lines:
+            print("stderr: " + line)
 
 
 if __name__ == "__main__":
-    main(os.path.abspath(sys.argv[1]))
+    build = os.path.abspath(sys.argv[1])
+    main(build, os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else os.path.join(build, "demo-look.png"))

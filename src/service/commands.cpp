@@ -1,3 +1,4 @@
+#include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
 #include "windows/window_commands.h"
@@ -9,6 +10,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("listWindows", list_windows_command);
   dispatcher.add("listRoots", list_windows_command);
   dispatcher.add("focusWindow", focus_window_command);
+  dispatcher.add("look", look_command);
+  dispatcher.add("screenshot", look_command);
 }
 
 }  // namespace winhelper
