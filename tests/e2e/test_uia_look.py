@@ -1,7 +1,7 @@
 """look through the shipped helper, with the test UI Automation server registered: a real
 outline of the test application (roles, labels, capabilities, the password hidden),
-rectangles in image pixels where the screenshot shows the controls, a scoped look, no
-UI Automation warning, and the number of UI Automation calls one look costs."""
+rectangles in image pixels where the screenshot shows the controls, a scoped look, a
+browser-like window's elements, no UI Automation warning, and the number of UI Automation calls one look costs."""
 
 import os
 import sys
@@ -69,6 +69,22 @@ def check_outline(outline, frame, window):
                "%s's rectangle in image pixels" % identifier, rect, (x + dx, y + dy, w, h))
 
 
+def check_browser_like(build_dir, helper, title):
+    """A window of a browser's class is looked at like any other, with its elements."""
+    browser_title = title + " Browser"
+    with TestApp(build_dir, browser_title, x=200, y=120, browser_class=True) as browser:
+        browser.wait_shown()
+        listing = result_of(helper.request("listWindows"))
+        record = [w for w in listing["windows"] if w["title"] == browser_title][0]
+        look = result_of(helper.request("look", {"rootRef": record["rootRef"],
+                                                 "includeImage": False}))
+        metadata = look["window"]["metadata"]
+        expect(metadata["className"] == "Chrome_WidgetWin_1", "the browser's window class",
+               metadata)
+        expect(by_identifier(look["outline"], "1001")["title"] == "Open Dialog",
+               "the browser-like window's elements are served")
+
+
 def main(build_dir):
     title = "E2E UIA Look %d" % os.getpid()
     call_log = uia_server.CallLog()
@@ -105,6 +121,8 @@ def main(build_dir):
                        and labels == ["Apple", "Banana", "Cherry", "Date", "Elderberry"],
                        "the scoped look is the fruit list with its entries",
                        scoped["outline"]["ref"], labels)
+
+                check_browser_like(build_dir, helper, title)
 
                 warnings = [line for line in helper.stderr_lines if "[uia]" in line]
                 expect(warnings == [], "no UI Automation warning with the server", warnings)
