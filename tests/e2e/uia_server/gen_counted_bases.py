@@ -73,8 +73,8 @@ def main():
              "#if defined(__GNUC__)", "#pragma GCC diagnostic push",
              '#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"', "#endif", "",
              "namespace uia_server {", ""]
-    for spec in sys.argv[2:]:
-        header, namespace, names = spec.split("@", 2)
+    for argument in sys.argv[2:]:
+        header, namespace, names = argument.split("@", 2)
         with open(header, encoding="utf-8") as source:
             text = source.read()
         # Types a project header declares in its own namespace need qualifying.
