@@ -6,7 +6,9 @@ a PNG file. Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
 import base64
 import json
 import os
+import shutil
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from winhelper_e2e import Helper, TestApp  # noqa: E402
@@ -30,6 +32,28 @@ def request(helper, request_id, cmd, args=None):
     line = json.dumps({"protocolVersion": 4, "id": request_id, "cmd": cmd,
                        "args": {} if args is None else args}, separators=(",", ":"))
     return exchange(helper, line, request_id)
+
+
+def text_commands(helper, build_dir):
+    """openBrowserLocation into a copy of the test application named chrome.exe, then the
+    element commands, which answer Wine's missing UI Automation as an error."""
+    browser_dir = tempfile.mkdtemp(prefix="winhelper-demo-chrome-")
+    try:
+        exe = os.path.join(browser_dir, "chrome.exe")
+        shutil.copy(os.path.join(build_dir, "testapp.exe"), exe)
+        with TestApp(build_dir, "Demo Browser", x=80, y=80, w=480, h=360, exe=exe) as browser:
+            browser.wait_shown(timeout=60)
+            request(helper, "b1", "openBrowserLocation", {"appName": "nosuchbrowser", "url": "x"})
+            request(helper, "b2", "openBrowserLocation", {"appName": "chrome", "url": "example.org"})
+            browser.wait_for_title("enter")
+            print("   the browser's title now reports: %s" % browser.current_title())
+            windows = request(helper, "b3", "listWindows")["result"]["windows"]
+            record = next(w for w in windows if w["title"].startswith("Demo Browser"))
+            request(helper, "w1", "uiaWaitFor", {"rootRef": record["rootRef"], "text": "Name",
+                                                 "timeoutMs": 500})
+            request(helper, "t1", "uiaReadText", {"lookId": "look_999", "elementRef": "win:look_999:@e1"})
+    finally:
+        shutil.rmtree(browser_dir, ignore_errors=True)
 
 
 def outline_lines(node, depth=0, limit=40):
@@ -81,6 +105,8 @@ def main(build_dir, png_path):
         exchange(helper, "this is not json", "unknown")
         request(helper, "u1", "fly")
         look_at_test_app(helper, build_dir, png_path)
+        print("== a browser location and the element text commands")
+        text_commands(helper, build_dir)
         helper.close()
         for line in helper.stderr_lines:
             print("stderr: " + line)
