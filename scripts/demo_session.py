@@ -2,7 +2,8 @@
 """A demo session with the real helper under Wine: prints every request line
 sent and every response line received, then starts the test application, lists
 the windows, takes a look at the test application and writes its screenshot to
-a PNG file. Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
+a PNG file, then clicks its button and shows the dialog in the root delta.
+Usage: demo_session.py <windows-build-dir> [<screenshot.png>]"""
 import base64
 import json
 import os
@@ -95,6 +96,39 @@ def look_at_test_app(helper, build_dir, png_path):
             print("  " + line)
 
 
+ACT_TITLE = "Winhelper Demo Act"
+# The "Open Dialog" button's client point in the test application.
+OPEN_DIALOG = (70, 24)
+
+
+def click_open_dialog(helper, build_dir):
+    """Clicks the test application's button at a point of a look; the root delta of the
+    answer shows the dialog that appeared."""
+    print("== a click that opens a dialog")
+    with TestApp(build_dir, ACT_TITLE, x=60, y=60) as app:
+        window = app.wait_shown()
+        listing = request(helper, "c1", "listWindows")
+        records = [w for w in listing["result"]["windows"] if w["title"] == ACT_TITLE]
+        if not records:
+            print("the test application was not listed")
+            return
+        root = records[0]
+        look = request(helper, "c2", "look", {"rootRef": root["rootRef"]})
+        if not look.get("ok"):
+            return
+        frame = root.get("framePoints", {})
+        # Without a window manager the X window is the client area; a full-size look maps
+        # screen points to image points by subtracting the frame origin.
+        point = {"x": window.x + OPEN_DIALOG[0] - frame.get("x", 0),
+                 "y": window.y + OPEN_DIALOG[1] - frame.get("y", 0)}
+        acted = request(helper, "c3", "act", {
+            "lookId": look["result"]["lookId"], "action": "click", "policy": "foreground",
+            "pid": root["pid"], "target": point})
+        for change in acted.get("result", {}).get("rootDelta", []):
+            print("root delta: %s %s %r" % (change.get("change"), change.get("kind"),
+                                            change.get("title")))
+
+
 def main(build_dir, png_path):
     with Helper(build_dir) as helper:
         print("== what the helper is")
@@ -105,6 +139,7 @@ def main(build_dir, png_path):
         exchange(helper, "this is not json", "unknown")
         request(helper, "u1", "fly")
         look_at_test_app(helper, build_dir, png_path)
+        click_open_dialog(helper, build_dir)
         print("== a browser location and the element text commands")
         text_commands(helper, build_dir)
         helper.close()

@@ -1,3 +1,5 @@
+#include "act/act_batch.h"
+#include "act/act_command.h"
 #include "act/browser_location.h"
 #include "observe/look_command.h"
 #include "service/diagnostics.h"
@@ -18,6 +20,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("axReadText", read_text_command);
   dispatcher.add("uiaWaitFor", wait_for_command);
   dispatcher.add("axWaitFor", wait_for_command);
+  dispatcher.add("act", act_command);
+  dispatcher.add("actBatch", act_batch_command);
   dispatcher.add("look", look_command);
   dispatcher.add("screenshot", look_command);
 }
