@@ -2,7 +2,7 @@
 registered: semantic presses delivered through patterns (a dialog opens, a check box toggles,
 a list entry is selected) with their evidence, setText through the value pattern read back,
 a browser-like element going physical under `foreground`, `occluded_target` when another
-window covers it, and a batch that stops at its first `didnt`."""
+window covers it, a batch that stops at its first `didnt`, and a stale look."""
 
 import os
 import sys
@@ -82,6 +82,16 @@ def check_batch(session):
            "the step after the stop did not run")
 
 
+def check_stale(session):
+    """A look pushed out of the last eight is stale."""
+    old = session.step("click", session.ref("1002"))
+    for _ in range(8):
+        session.look()
+    stale = session.helper.request("act", old, timeout=30)
+    expect(stale.get("error", {}).get("code") == "stale_look", "the ninth look back is gone",
+           stale)
+
+
 def check_browser_like(build_dir, helper, probe, title):
     browser_title = title + " Browser"
     with TestApp(build_dir, browser_title, x=300, y=200, browser_class=True) as browser:
@@ -113,6 +123,7 @@ def main(build_dir):
                 session = Session(helper, title)
                 check_semantic(session, probe, app)
                 check_batch(session)
+                check_stale(session)
                 check_browser_like(build_dir, helper, probe, title)
                 expect(helper.close() == 0, "helper exits cleanly")
     finally:
