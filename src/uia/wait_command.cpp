@@ -80,6 +80,10 @@ Json wait_result(bool found, const Json& gone, std::size_t node_count) {
   return result;
 }
 
+bool window_closed(CommandContext& ctx, std::int64_t window) {
+  return ctx.platform.windows != nullptr && ctx.platform.windows->process_id(window) == 0;
+}
+
 }  // namespace
 
 Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
@@ -114,7 +118,12 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
     // shared registry's counter stays untouched.
     uia::FreshElementNumbering numbering;
     auto records = uia::extract_window(*ctx.platform.uia, *window, numbering);
-    if (!records) return internal_error(records.error());
+    if (!records) {
+      // A window that closed while we waited for its element to go leaves
+      // nothing to read: that is the awaited outcome, not a failure.
+      if (gone && window_closed(ctx, *window)) return wait_result(true, true, 0);
+      return internal_error(records.error());
+    }
     node_count = records->size();
 
     uia::ParentMap parents = uia::build_parent_map(*records);

@@ -81,8 +81,14 @@ def main(build_dir):
         for target in (start, then, start):
             answer = result_of(helper.request("focusWindow", {"rootRef": target["ref"]}))
             expect(answer == {"alreadyFocused": False, "focused": True}, "focus moves", target["title"], answer)
-            listing = result_of(helper.request("listWindows"))
-            focused = [w["title"] for w in listing["windows"] if w["isFocused"]]
+            # Wine may take a moment to report the new foreground window.
+            limit = time.monotonic() + 5
+            while True:
+                listing = result_of(helper.request("listWindows"))
+                focused = [w["title"] for w in listing["windows"] if w["isFocused"]]
+                if focused == [target["title"]] or time.monotonic() > limit:
+                    break
+                time.sleep(0.1)
             expect(focused == [target["title"]], "the focused window is the target", focused)
         answer = result_of(helper.request("focusWindow", {"windowRef": " " + start["ref"] + " "}))
         expect(answer == {"alreadyFocused": True, "focused": True}, "focusing the foreground window", answer)

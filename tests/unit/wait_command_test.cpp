@@ -195,5 +195,16 @@ TEST(WaitService, BothNamesAnswerThroughTheService) {
   }
 }
 
+TEST_F(WaitCommand, WindowClosingWhileWaitingForGoneIsTheAwaitedOutcome) {
+  clock.on_sleep = [&](int) {
+    windows.remove(main_window);
+    uia.element_from_handle_failure = "Invalid window handle. (0x80070578)";
+  };
+  EXPECT_EQ(outcome({{"windowId", main_window}, {"text", "save"}, {"gone", true}}),
+            R"({"found":true,"gone":true,"nodeCount":0})");
+  // Waiting for an element to appear in a window that is gone still fails.
+  EXPECT_EQ(outcome({{"windowId", main_window}, {"text", "save"}}).rfind("internal_error: ", 0), 0u);
+}
+
 }  // namespace
 }  // namespace winhelper
