@@ -20,8 +20,10 @@ double clamp_ratio(double value, double extent) {
 }  // namespace
 
 Json resolve_look_point(const Look& look, double x, double y) {
-  double sx = look.frame_x + clamp_ratio(x, look.image_width) * look.frame_width;
-  double sy = look.frame_y + clamp_ratio(y, look.image_height) * look.frame_height;
+  // Frame and image sizes are at least 1 by construction; guarded anyway so a
+  // carelessly built look cannot collapse every point onto the origin.
+  double sx = look.frame_x + clamp_ratio(x, look.image_width) * std::max(look.frame_width, 1.0);
+  double sy = look.frame_y + clamp_ratio(y, look.image_height) * std::max(look.frame_height, 1.0);
   return Json{{"x", sx}, {"y", sy}};
 }
 

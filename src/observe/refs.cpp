@@ -28,21 +28,4 @@ HelperError map_element_failure(std::string text) {
   return internal_error(std::move(text));
 }
 
-Json map_look_point(const Look& look, double x, double y) {
-  // The sizes are at least 1 by construction; guard anyway so that a look
-  // built carelessly cannot divide by zero or yield NaN.
-  double image_width = std::max(look.image_width, 1.0);
-  double image_height = std::max(look.image_height, 1.0);
-  double frame_width = std::max(look.frame_width, 1.0);
-  double frame_height = std::max(look.frame_height, 1.0);
-  double rx = std::clamp(x / image_width, 0.0, 1.0);
-  double ry = std::clamp(y / image_height, 0.0, 1.0);
-  if (rx != rx) rx = 0.0;
-  if (ry != ry) ry = 0.0;
-  Json point = Json::object();
-  point["x"] = look.frame_x + frame_width * rx;
-  point["y"] = look.frame_y + frame_height * ry;
-  return point;
-}
-
 }  // namespace winhelper

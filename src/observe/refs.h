@@ -29,8 +29,4 @@ inline constexpr char kOwningLookUnavailable[] = "Owning look is no longer avail
 // otherwise `internal_error` with the text unchanged.
 HelperError map_element_failure(std::string text);
 
-// A point in look image pixels to a screen point {"x", "y"}; points outside
-// the image land on the frame's edge.
-Json map_look_point(const Look& look, double x, double y);
-
 }  // namespace winhelper

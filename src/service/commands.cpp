@@ -1,5 +1,11 @@
+#include "act/act_batch.h"
+#include "act/act_command.h"
+#include "act/browser_location.h"
+#include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
+#include "uia/read_text_command.h"
+#include "uia/wait_command.h"
 #include "windows/window_commands.h"
 
 namespace winhelper {
@@ -9,6 +15,15 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("listWindows", list_windows_command);
   dispatcher.add("listRoots", list_windows_command);
   dispatcher.add("focusWindow", focus_window_command);
+  dispatcher.add("openBrowserLocation", open_browser_location_command);
+  dispatcher.add("uiaReadText", read_text_command);
+  dispatcher.add("axReadText", read_text_command);
+  dispatcher.add("uiaWaitFor", wait_for_command);
+  dispatcher.add("axWaitFor", wait_for_command);
+  dispatcher.add("act", act_command);
+  dispatcher.add("actBatch", act_batch_command);
+  dispatcher.add("look", look_command);
+  dispatcher.add("screenshot", look_command);
 }
 
 }  // namespace winhelper

@@ -7,19 +7,12 @@ import shutil
 import tempfile
 import time
 
-from winhelper_e2e import (E2EError, Helper, TestApp, click, run_test, wait_for_x_window)
+from winhelper_e2e import (E2EError, Helper, TestApp, click, expect, result_of, run_test,
+                           wait_for_x_window, wait_listed)
 
 OPEN_DIALOG = (70, 24)  # client point inside the "Open Dialog" button (controls.cpp)
 
 
-def expect(condition, message, *context):
-    if not condition:
-        raise E2EError(message + ("" if not context else ": %r" % (context,)))
-
-
-def result_of(response):
-    expect(response.get("ok") is True, "request failed", response)
-    return response["result"]
 
 
 def find(listing, predicate, what):
@@ -28,16 +21,6 @@ def find(listing, predicate, what):
            [(w.get("title"), w.get("kind")) for w in listing["windows"]])
     return matches[0]
 
-
-def wait_listed(helper, predicate, what, timeout=15.0):
-    limit = time.monotonic() + timeout
-    while True:
-        listing = result_of(helper.request("listWindows"))
-        if any(predicate(w) for w in listing["windows"]):
-            return listing, find(listing, predicate, what)
-        if time.monotonic() >= limit:
-            raise E2EError("%s was not listed: %r" % (what, [w.get("title") for w in listing["windows"]]))
-        time.sleep(0.2)
 
 
 def state_number(listing):
@@ -81,7 +64,7 @@ def main(build_dir):
         other.wait_shown()
 
         # Records of the main window, and state ids that advance.
-        first, record = wait_listed(helper, lambda w: w["title"] == main_title, "main window")
+        first, record = wait_listed(helper, main_title)
         check_main_record(record, app, main_title)
         again = result_of(helper.request("listRoots"))
         expect(state_number(again) > state_number(first), "stateId advances",
@@ -98,8 +81,14 @@ def main(build_dir):
         for target in (start, then, start):
             answer = result_of(helper.request("focusWindow", {"rootRef": target["ref"]}))
             expect(answer == {"alreadyFocused": False, "focused": True}, "focus moves", target["title"], answer)
-            listing = result_of(helper.request("listWindows"))
-            focused = [w["title"] for w in listing["windows"] if w["isFocused"]]
+            # Wine may take a moment to report the new foreground window.
+            limit = time.monotonic() + 5
+            while True:
+                listing = result_of(helper.request("listWindows"))
+                focused = [w["title"] for w in listing["windows"] if w["isFocused"]]
+                if focused == [target["title"]] or time.monotonic() > limit:
+                    break
+                time.sleep(0.1)
             expect(focused == [target["title"]], "the focused window is the target", focused)
         answer = result_of(helper.request("focusWindow", {"windowRef": " " + start["ref"] + " "}))
         expect(answer == {"alreadyFocused": True, "focused": True}, "focusing the foreground window", answer)
@@ -107,7 +96,7 @@ def main(build_dir):
         # A modal dialog of the application lists as a dialog.
         click(app.window(), OPEN_DIALOG)
         wait_for_x_window(lambda name: name == "Test Dialog", timeout=10, what="the Test Dialog")
-        _, dialog = wait_listed(helper, lambda w: w["title"] == "Test Dialog", "Test Dialog")
+        _, dialog = wait_listed(helper, "Test Dialog")
         expect(dialog["kind"] == "dialog" and dialog["isModal"] is True and dialog["pid"] == record["pid"],
                "the dialog record", dialog)
 
@@ -116,7 +105,7 @@ def main(build_dir):
         with TestApp(build_dir, browser_title, x=100, y=100, w=400, h=300,
                      exe=os.path.join(browser_dir, "chrome.exe")) as browser:
             browser.wait_shown()
-            _, chrome = wait_listed(helper, lambda w: w["title"] == browser_title, "browser window")
+            _, chrome = wait_listed(helper, browser_title)
             expect(chrome["processName"] == "chrome.exe" and chrome["isBrowser"] is True
                    and chrome["browserFamily"] == "chrome" and chrome["metadata"]["browserFamily"] == "chrome",
                    "browser record", chrome)

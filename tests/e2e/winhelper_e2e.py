@@ -29,6 +29,37 @@ class E2EError(Exception):
     """A step of an end-to-end test failed; the message says which and why."""
 
 
+def expect(condition, message, *context):
+    """Raises E2EError with the message (and the context, when given) unless condition holds."""
+    if not condition:
+        raise E2EError(message + ("" if not context else ": %r" % (context,)))
+
+
+def result_of(response):
+    """The result of a response that must have succeeded."""
+    expect(response.get("ok") is True, "request failed", response)
+    return response["result"]
+
+
+def error_of(response):
+    """(code, message) of a response that must have failed."""
+    expect(response.get("ok") is False, "request should have failed", response)
+    return response["error"]["code"], response["error"]["message"]
+
+
+def wait_listed(helper, title, timeout=15.0):
+    """Lists windows until one titled `title` appears; returns (listing, record)."""
+    limit = time.monotonic() + timeout
+    while True:
+        listing = result_of(helper.request("listWindows"))
+        records = [w for w in listing["windows"] if w["title"] == title]
+        if records:
+            return listing, records[0]
+        if time.monotonic() >= limit:
+            raise E2EError("%r was not listed: %r" % (title, [w.get("title") for w in listing["windows"]]))
+        time.sleep(0.2)
+
+
 def build_dir_from_argv():
     """The windows build folder named on the command line (exits with usage otherwise)."""
     if len(sys.argv) < 2 or not os.path.isdir(sys.argv[1]):

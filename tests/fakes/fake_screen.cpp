@@ -14,22 +14,22 @@ class FakeSurface final : public GrabSurface {
       : screen_(screen), window_(window),
         bitmap_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0) {}
   ~FakeSurface() override {
-    screen_.calls.emplace_back("SelectObject(previous)");
-    screen_.calls.emplace_back("DeleteObject");
-    screen_.calls.emplace_back("DeleteDC");
-    screen_.calls.emplace_back("ReleaseDC");
+    screen_.record("SelectObject(previous)");
+    screen_.record("DeleteObject");
+    screen_.record("DeleteDC");
+    screen_.record("ReleaseDC");
     screen_.held -= 4;
   }
 
   bool print_window() override {
-    screen_.calls.emplace_back("PrintWindow");
+    screen_.record("PrintWindow");
     if (screen_.fail.print_window) return false;
     paint(window_.printed);
     return true;
   }
 
   int read_pixels(std::span<std::uint8_t> bgra) override {
-    screen_.calls.emplace_back("GetDIBits");
+    screen_.record("GetDIBits");
     reads_ += 1;
     if (screen_.fail.failing_read == reads_) return 0;
     std::copy_n(bitmap_.begin(), std::min(bitmap_.size(), bgra.size()), bgra.begin());
@@ -37,16 +37,16 @@ class FakeSurface final : public GrabSurface {
   }
 
   ScreenCopy copy_from_screen(std::int32_t left, std::int32_t top) override {
-    screen_.calls.emplace_back("GetDC(screen)");
+    screen_.record("GetDC(screen)");
     if (screen_.fail.screen_dc) return ScreenCopy::NoScreenDc;
     screen_.held += 1;
-    screen_.calls.emplace_back("BitBlt(" + std::to_string(left) + "," + std::to_string(top) + ")");
+    screen_.record("BitBlt(" + std::to_string(left) + "," + std::to_string(top) + ")");
     ScreenCopy outcome = ScreenCopy::BlitFailed;
     if (!screen_.fail.blit) {
       paint(window_.on_screen);
       outcome = ScreenCopy::Copied;
     }
-    screen_.calls.emplace_back("ReleaseDC(screen)");
+    screen_.record("ReleaseDC(screen)");
     screen_.held -= 1;
     return outcome;
   }
@@ -74,7 +74,7 @@ bool FakeScreen::is_minimized(std::int64_t window) {
 }
 
 std::optional<ScreenRect> FakeScreen::window_rect(std::int64_t window) {
-  calls.emplace_back("GetWindowRect");
+  record("GetWindowRect");
   auto it = windows.find(window);
   if (it == windows.end() || it->second.rect_fails) return std::nullopt;
   return it->second.rect;
@@ -82,21 +82,21 @@ std::optional<ScreenRect> FakeScreen::window_rect(std::int64_t window) {
 
 std::variant<std::unique_ptr<GrabSurface>, SurfaceStep> FakeScreen::open_surface(
     std::int64_t window, std::int32_t width, std::int32_t height) {
-  calls.emplace_back("GetDC");
+  record("GetDC");
   auto it = windows.find(window);
   if (fail.window_dc || it == windows.end()) return SurfaceStep::WindowDc;
-  calls.emplace_back("CreateCompatibleDC");
+  record("CreateCompatibleDC");
   if (fail.memory_dc) {
-    calls.emplace_back("ReleaseDC");
+    record("ReleaseDC");
     return SurfaceStep::MemoryDc;
   }
-  calls.emplace_back("CreateCompatibleBitmap");
+  record("CreateCompatibleBitmap");
   if (fail.bitmap) {
-    calls.emplace_back("DeleteDC");
-    calls.emplace_back("ReleaseDC");
+    record("DeleteDC");
+    record("ReleaseDC");
     return SurfaceStep::Bitmap;
   }
-  calls.emplace_back("SelectObject");
+  record("SelectObject");
   auto surface = std::make_unique<FakeSurface>(*this, it->second, width, height);
   held += 4;
   return surface;
@@ -113,6 +113,11 @@ std::vector<std::uint8_t> FakeScreen::solid(std::int32_t width, std::int32_t hei
     px[i + 3] = fourth;
   }
   return px;
+}
+
+void FakeScreen::record(std::string call) {
+  std::lock_guard<std::mutex> hold(calls_mutex_);
+  calls.push_back(std::move(call));
 }
 
 }  // namespace winhelper::fakes

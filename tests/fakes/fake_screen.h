@@ -4,7 +4,9 @@
 // resources still held so tests can prove every path releases them.
 
 #include <cstdint>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,10 +43,12 @@ class FakeScreen final : public ScreenGrabber {
 
   // Acquired and not yet released: window DCs, memory DCs, bitmaps, objects
   // selected, screen DCs.
-  int held = 0;
+  std::atomic<int> held{0};
   // Every step in call order ("GetDC", "PrintWindow", "BitBlt", ...,
   // "ReleaseDC").
   std::vector<std::string> calls;
+  // Appends to `calls`; captures run on several workers at once.
+  void record(std::string call);
 
   bool is_minimized(std::int64_t window) override;
   std::optional<ScreenRect> window_rect(std::int64_t window) override;
@@ -55,6 +59,9 @@ class FakeScreen final : public ScreenGrabber {
   static std::vector<std::uint8_t> solid(std::int32_t width, std::int32_t height, std::uint8_t blue,
                                          std::uint8_t green, std::uint8_t red,
                                          std::uint8_t fourth = 0);
+
+ private:
+  std::mutex calls_mutex_;
 };
 
 }  // namespace winhelper::fakes

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "act/look_mapping.h"
 
 namespace winhelper {
@@ -38,6 +40,23 @@ TEST(LookMapping, PathsKeepOnlyValidEntriesInOrder) {
   EXPECT_EQ(resolve_look_path(look, path),
             Json::parse(R"([{"x":100.0,"y":-50.0},{"x":900.0,"y":550.0}])"));
   EXPECT_EQ(resolve_look_path(look, Json::parse(R"({"x":1,"y":1})")), Json::array());
+}
+
+TEST(LookPoint, ScalesAndClampsToTheFrame) {
+  Look look;
+  look.frame_x = 100;
+  look.frame_y = 50;
+  look.frame_width = 800;
+  look.frame_height = 600;
+  look.image_width = 400;
+  look.image_height = 300;
+  EXPECT_EQ(resolve_look_point(look, 200, 150).dump(), R"({"x":500.0,"y":350.0})");
+  EXPECT_EQ(resolve_look_point(look, 450, -3).dump(), R"({"x":900.0,"y":50.0})");
+  Look degenerate;
+  degenerate.image_width = 0;
+  degenerate.frame_width = 0;
+  Json p = resolve_look_point(degenerate, 5, std::nan(""));
+  EXPECT_EQ(p.dump(), R"({"x":1.0,"y":0.0})");
 }
 
 }  // namespace

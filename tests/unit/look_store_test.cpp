@@ -105,23 +105,6 @@ TEST(LookStore, StoringAnIdAgainReplacesItsLookWithoutEarlyEviction) {
   EXPECT_EQ(store.find("look_1")->elements.count("a"), 0u);
 }
 
-TEST(LookPoint, ScalesAndClampsToTheFrame) {
-  Look look;
-  look.frame_x = 100;
-  look.frame_y = 50;
-  look.frame_width = 800;
-  look.frame_height = 600;
-  look.image_width = 400;
-  look.image_height = 300;
-  EXPECT_EQ(map_look_point(look, 200, 150).dump(), R"({"x":500.0,"y":350.0})");
-  EXPECT_EQ(map_look_point(look, 450, -3).dump(), R"({"x":900.0,"y":50.0})");
-  Look degenerate;
-  degenerate.image_width = 0;
-  degenerate.frame_width = 0;
-  Json p = map_look_point(degenerate, 5, std::nan(""));
-  EXPECT_EQ(p.dump(), R"({"x":1.0,"y":0.0})");
-}
-
 TEST(ElementFailures, StaleWordingBecomesStaleRef) {
   EXPECT_EQ(map_element_failure("ElementFromHandle: element is stale"), stale_ref_error());
   EXPECT_EQ(map_element_failure("Element reference not found"), stale_ref_error());

@@ -1,0 +1,29 @@
+#pragma once
+// The two routes of one action once its look is copied out: a point of the
+// look's image (always physical input) and an element of the look (a UI
+// Automation pattern first where one fits, physical input otherwise). Both
+// return the action's result object without root deltas.
+
+#include <string_view>
+
+#include "act/act_request.h"
+#include "common/result.h"
+#include "observe/look.h"
+#include "protocol/request.h"
+#include "service/command_context.h"
+
+namespace winhelper {
+
+// `args` is the action's arguments object; the routes forward a copy of it,
+// with the resolved screen point (and path), to the physical gate.
+Result<Json> act_on_point(const ActRequest& request, const Json& args, const Look& look,
+                          CommandContext& ctx);
+Result<Json> act_on_ref(const ActRequest& request, const Json& args, const Look& look,
+                        CommandContext& ctx);
+
+// Elements of browser-like windows (Chrome, Chromium, WebView, Electron)
+// often accept pattern calls without effect, so presses and text writes go
+// to them as real input when the policy allows it.
+bool is_browser_like(std::string_view class_descriptor);
+
+}  // namespace winhelper

@@ -1,0 +1,73 @@
+#include "act/browser_location.h"
+
+#include <cstdint>
+
+#include "act/foreground.h"
+#include "common/lowercase.h"
+#include "input/input_actions.h"
+#include "protocol/args.h"
+#include "windows/window_commands.h"
+
+namespace winhelper {
+
+namespace {
+
+constexpr std::uint16_t kVirtualKeyL = 0x4C;
+constexpr std::uint16_t kVirtualKeyReturn = 0x0D;
+
+const Json* listed_records(const Json& listing) {
+  if (const Json* roots = arg_array(listing, "roots")) return roots;
+  return arg_array(listing, "windows");
+}
+
+// The first record, top of the Z order first, whose application name
+// contains `app_name` (already lower-cased).
+const Json* find_window_by_app(const Json& listing, const std::string& app_name) {
+  const Json* records = listed_records(listing);
+  if (!records) return nullptr;
+  for (const Json& record : *records) {
+    std::string name = to_lower_utf8(arg_string(record, "appName").value_or(""));
+    if (name.find(app_name) != std::string::npos) return &record;
+  }
+  return nullptr;
+}
+
+Status type_location(CommandContext& ctx, WindowHandle window, const std::string& url) {
+  auto hold = ctx.shared.input.acquire();
+  if (!hold) return hold.take_error();
+  if (Status s = bring_to_foreground(*ctx.platform.windows, ctx.platform.clock, window); !s) {
+    return s;
+  }
+  InputSink& sink = *ctx.platform.input;
+  if (Status s = press_chord(sink, kVirtualKeyL); !s) return s;
+  if (Status s = type_unicode_text(sink, url); !s) return s;
+  return tap_key(sink, kVirtualKeyReturn);
+}
+
+}  // namespace
+
+Result<Json> open_browser_location_command(const Json& args, CommandContext& ctx) {
+  std::string app_name = to_lower_utf8(arg_string(args, "appName").value_or(""));
+
+  auto listing = list_windows_command(Json::object(), ctx);
+  if (!listing) return listing.take_error();
+  const Json* record = find_window_by_app(*listing, app_name);
+  if (!record) {
+    return target_not_found(
+        "Target browser window was not found; refusing to type into the currently focused window");
+  }
+  auto window = static_cast<WindowHandle>(arg_i64(*record, "windowId").value_or(0));
+
+  auto url = arg_string(args, "url");
+  if (!url) return invalid_request("openBrowserLocation requires url");
+  if (ctx.platform.input == nullptr || ctx.platform.windows == nullptr) {
+    return internal_error("Physical input is not available");
+  }
+
+  if (Status typed = type_location(ctx, window, *url); !typed) return typed.take_error();
+  Json result = Json::object();
+  result["opened"] = true;
+  return result;
+}
+
+}  // namespace winhelper

@@ -1,0 +1,62 @@
+#include "act/root_delta_step.h"
+
+#include "windows/root_delta.h"
+
+namespace winhelper {
+
+namespace {
+
+Result<WindowSystem*> window_port(CommandContext& ctx) {
+  if (!ctx.platform.windows) return internal_error("Window access is unavailable");
+  return ctx.platform.windows;
+}
+
+}  // namespace
+
+Result<RootDeltaBaseline> take_root_delta_baseline(CommandContext& ctx, std::uint64_t pid) {
+  auto windows = window_port(ctx);
+  if (!windows) return windows.take_error();
+  RootDeltaBaseline baseline;
+  baseline.pid = pid;
+  baseline.since = ctx.shared.window_event_log.current_sequence();
+  auto before = take_root_snapshot(**windows, pid);
+  if (!before) return before.take_error();
+  baseline.before = std::move(*before);
+  return baseline;
+}
+
+Result<RootDeltaBaseline> take_root_delta_baseline_snapshot_first(CommandContext& ctx,
+                                                                  std::uint64_t pid) {
+  auto windows = window_port(ctx);
+  if (!windows) return windows.take_error();
+  RootDeltaBaseline baseline;
+  baseline.pid = pid;
+  auto before = take_root_snapshot(**windows, pid);
+  if (!before) return before.take_error();
+  baseline.before = std::move(*before);
+  baseline.since = ctx.shared.window_event_log.current_sequence();
+  return baseline;
+}
+
+void attach_root_delta(CommandContext& ctx, const RootDeltaBaseline& baseline, Json& result) {
+  auto windows = window_port(ctx);
+  if (!windows) {
+    result["rootDeltaError"] = windows.error().message;
+    return;
+  }
+  auto awaited = await_root_change(**windows, ctx.platform.clock, ctx.shared.window_event_log,
+                                   baseline.before, baseline.pid, baseline.since);
+  if (!awaited) {
+    result["rootDeltaError"] = awaited.error().message;
+    return;
+  }
+  std::vector<Json> delta =
+      compute_root_delta(baseline.before, awaited->after, baseline.pid, awaited->events);
+  if (!result.contains("performed") || !result["performed"].is_object()) {
+    result["performed"] = Json::object();
+  }
+  result["performed"]["deltaSource"] = awaited->delta_source;
+  if (!delta.empty()) result["rootDelta"] = Json(std::move(delta));
+}
+
+}  // namespace winhelper

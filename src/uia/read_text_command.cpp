@@ -1,0 +1,57 @@
+#include "uia/read_text_command.h"
+
+#include "observe/refs.h"
+#include "protocol/args.h"
+#include "uia/element_access.h"
+#include "uia/text_reading.h"
+
+namespace winhelper {
+
+namespace {
+
+constexpr std::uint64_t kDefaultLimit = 4096;
+
+Result<ElementRecord> resolve_record(SharedState& shared, const std::string& look_id,
+                                     const std::string& element_ref) {
+  auto state = shared.state.lock();
+  if (!state) return state.take_error();
+  return (*state)->looks.resolve(look_id, element_ref, kOwningLookUnavailable);
+}
+
+}  // namespace
+
+Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
+  auto look_id = arg_string(args, "lookId");
+  if (!look_id) return invalid_request("uiaReadText requires lookId");
+  auto element_ref = arg_string(args, "elementRef");
+  if (!element_ref) return invalid_request("uiaReadText requires elementRef");
+  std::uint64_t offset = arg_u64(args, "offset").value_or(0);
+  std::uint64_t limit = arg_u64(args, "limit").value_or(kDefaultLimit);
+
+  auto record = resolve_record(ctx.shared, *look_id, *element_ref);
+  if (!record) return record.take_error();
+  if (record->is_password) {
+    return HelperError{ErrorCode::SecureTextUnreadable,
+                       "Refers to a secure text field; refusing to read its value"};
+  }
+  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+
+  std::string text;
+  {
+    uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id};
+    auto resolved = uia::resolve_element(*ctx.platform.uia, locator);
+    if (!resolved) return map_element_failure(resolved.error());
+    text = uia::read_element_text(*resolved->element);
+  }  // The element goes before its session, which ends this thread's COM use.
+
+  uia::TextPage page = uia::page_text(text, offset, limit);
+  Json result = Json::object();
+  result["hasMore"] = page.has_more;
+  result["limit"] = limit;
+  result["offset"] = offset;
+  result["text"] = std::move(page.text);
+  result["totalChars"] = page.total_chars;
+  return result;
+}
+
+}  // namespace winhelper

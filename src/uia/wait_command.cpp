@@ -1,0 +1,140 @@
+#include "uia/wait_command.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "common/lowercase.h"
+#include "common/text.h"
+#include "observe/refs.h"
+#include "protocol/args.h"
+#include "uia/wait_matching.h"
+#include "windows/root_snapshot.h"
+
+namespace winhelper {
+
+namespace {
+
+std::uint64_t read_timeout(const Json& args) {
+  auto timeout = arg_u64(args, "timeoutMs");
+  if (!timeout) return kWaitDefaultTimeoutMs;
+  return std::clamp(*timeout, kWaitMinTimeoutMs, kWaitMaxTimeoutMs);
+}
+
+// A record's windowId: any non-zero integer as it is, anything else 0.
+std::int64_t record_window_id(const Json& record) { return arg_i64(record, "windowId").value_or(0); }
+
+Result<std::string> scope_runtime_id(SharedState& shared, const std::string& look_id,
+                                     const std::string& scope_ref) {
+  auto state = shared.state.lock();
+  if (!state) return state.take_error();
+  auto record = (*state)->looks.resolve(look_id, scope_ref, kOwningLookUnavailable);
+  if (!record) return record.take_error();
+  return uia::runtime_id_json_text(Json(record->runtime_id));
+}
+
+Result<std::optional<std::int64_t>> observed_root_window(SharedState& shared,
+                                                         const std::string& ref) {
+  auto state = shared.state.lock();
+  if (!state) return state.take_error();
+  for (const auto& [key, record] : (*state)->observed_roots) {
+    if (arg_string(record, "rootRef") == ref || arg_string(record, "windowRef") == ref) {
+      return std::optional<std::int64_t>(record_window_id(record));
+    }
+  }
+  return std::optional<std::int64_t>();
+}
+
+// The window to search: `windowId`, then a listed `rootRef`/`windowRef`, then
+// a window of `pid`, in that order of precedence.
+Result<std::int64_t> find_root_window(const Json& args, CommandContext& ctx) {
+  if (auto window_id = arg_i64(args, "windowId")) return *window_id;
+
+  const Json* ref = arg_member(args, "rootRef");
+  if (!ref) ref = arg_member(args, "windowRef");
+  if (ref && ref->is_string()) {
+    auto found = observed_root_window(ctx.shared, ref->get<std::string>());
+    if (!found) return found.take_error();
+    if (*found) return **found;
+  }
+
+  if (auto pid = arg_u64(args, "pid"); pid && ctx.platform.windows) {
+    auto snapshot = take_root_snapshot(*ctx.platform.windows, *pid);
+    if (!snapshot) return snapshot.take_error();
+    for (const auto& [key, record] : snapshot->roots) {
+      if (arg_u64(record, "pid") == *pid) return record_window_id(record);
+    }
+  }
+  return target_not_found("waitFor target root was not found");
+}
+
+Json wait_result(bool found, const Json& gone, std::size_t node_count) {
+  Json result = Json::object();
+  result["found"] = found;
+  if (found) {
+    result["gone"] = gone;
+  } else {
+    result["timedOut"] = true;
+  }
+  result["nodeCount"] = node_count;
+  return result;
+}
+
+bool window_closed(CommandContext& ctx, std::int64_t window) {
+  return ctx.platform.windows != nullptr && ctx.platform.windows->process_id(window) == 0;
+}
+
+}  // namespace
+
+Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
+  std::uint64_t timeout_ms = read_timeout(args);
+  uia::WaitFilters filters;
+  if (auto text = arg_string(args, "text")) filters.text = to_lower_utf8(*text);
+  filters.role = arg_string(args, "role");
+  if (auto value = arg_string(args, "value")) {
+    filters.value = to_lower_utf8(trim_unicode_whitespace(*value));
+  }
+  bool gone = arg_bool(args, "gone").value_or(false);
+  filters.scope_exact = arg_bool(args, "scopeExact").value_or(false);
+
+  if (auto scope_ref = arg_string(args, "scopeRef")) {
+    auto look_id = arg_string(args, "lookId");
+    if (!look_id) return invalid_request("scopeRef requires lookId");
+    auto scope = scope_runtime_id(ctx.shared, *look_id, *scope_ref);
+    if (!scope) return scope.take_error();
+    filters.scope = std::move(scope).value();
+  }
+  if (!filters.has_filter()) return invalid_request("uiaWaitFor requires text, role, or value");
+
+  auto window = find_root_window(args, ctx);
+  if (!window) return window.take_error();
+  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+
+  Clock& clock = ctx.platform.clock;
+  const std::int64_t deadline = clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
+  std::size_t node_count = 0;
+  while (clock.now_ms() < deadline) {
+    // A private numbering: the refs of a poll are never handed out, so the
+    // shared registry's counter stays untouched.
+    uia::FreshElementNumbering numbering;
+    auto records = uia::extract_window(*ctx.platform.uia, *window, numbering);
+    if (!records) {
+      // A window that closed while we waited for its element to go leaves
+      // nothing to read: that is the awaited outcome, not a failure.
+      if (gone && window_closed(ctx, *window)) return wait_result(true, true, 0);
+      return internal_error(records.error());
+    }
+    node_count = records->size();
+
+    uia::ParentMap parents = uia::build_parent_map(*records);
+    bool matched = std::any_of(records->begin(), records->end(), [&](const Json& record) {
+      return uia::record_matches(record, filters, parents);
+    });
+    if (matched && !gone) return wait_result(true, nullptr, node_count);
+    if (!matched && gone) return wait_result(true, true, node_count);
+    clock.sleep_ms(kWaitPollIntervalMs);
+  }
+  return wait_result(false, nullptr, node_count);
+}
+
+}  // namespace winhelper

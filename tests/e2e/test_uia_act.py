@@ -1,0 +1,134 @@
+"""act and actBatch through the shipped helper, with the test UI Automation server
+registered: semantic presses delivered through patterns (a dialog opens, a check box toggles,
+a list entry is selected) with their evidence, setText through the value pattern read back,
+a browser-like element going physical under `foreground`, `occluded_target` when another
+window covers it, a batch that stops at its first `didnt`, and a stale look."""
+
+import os
+import sys
+
+from winhelper_e2e import E2EError, Helper, TestApp, find_x_window, run_test
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
+import uia_server  # noqa: E402
+
+from test_uia_look import by_identifier, expect, nodes, result_of  # noqa: E402
+from test_uia_server import Probe, wait_for_event  # noqa: E402
+
+
+class Session:
+    """One helper, one test application, and its latest look."""
+
+    def __init__(self, helper, title):
+        self.helper, self.title = helper, title
+        listing = result_of(helper.request("listWindows"))
+        self.root = [w for w in listing["windows"] if w["title"].startswith(title)][0]
+        self.look()
+
+    def look(self):
+        self.last = result_of(self.helper.request("look", {"rootRef": self.root["rootRef"]}))
+        return self.last
+
+    def ref(self, identifier=None, title=None):
+        if identifier is not None:
+            return by_identifier(self.last["outline"], identifier)["ref"]
+        return [n for n in nodes(self.last["outline"]) if n.get("title") == title][0]["ref"]
+
+    def step(self, action, ref, policy="default", **params):
+        return {"lookId": self.last["lookId"], "action": action, "policy": policy,
+                "pid": self.root["pid"], "target": {"ref": ref}, "params": params}
+
+    def act(self, action, ref, policy="default", **params):
+        return self.helper.request("act", self.step(action, ref, policy, **params), timeout=30)
+
+
+def check_semantic(session, probe, app):
+    worked = result_of(session.act("click", session.ref("1002")))
+    expect(worked["outcome"] == "worked" and worked["evidence"] == {"toggleState": True}
+           and worked["performed"]["delivery"] == "ax", "the check box toggles", worked)
+    wait_for_event(app, "checked Enable feature")
+
+    selected = result_of(session.act("press", session.ref(title="Banana")))
+    expect(selected["outcome"] == "worked" and selected["evidence"] == {"selected": True},
+           "the list entry is selected", selected)
+    wait_for_event(app, "selected 'Banana'")
+
+    written = result_of(session.act("setText", session.ref("1003"), text="written through UIA"))
+    expect(written["outcome"] == "worked" and written["evidence"] == {"value": "written through UIA"}
+           and written["performed"]["delivery"] == "ax", "setText reads the value back", written)
+    wait_for_event(app, "text 'written through UIA'")
+
+    opened = result_of(session.act("click", session.ref("1001")))
+    expect(opened["performed"]["delivery"] == "ax", "the button is invoked", opened)
+    wait_for_event(app, "clicked Open Dialog")
+    appeared = [c for c in opened.get("rootDelta", []) if c["change"] == "appeared"]
+    expect([c["title"] for c in appeared] == ["Test Dialog"], "the dialog appears in the delta",
+           opened)
+    probe.ok("press", "Test Dialog", "1")
+    wait_for_event(app, "clicked OK")
+
+
+def check_batch(session):
+    session.look()
+    steps = [session.step("setText", session.ref("1003"), "foreground", text="first"),
+             session.step("setText", session.ref("1005"), "foreground", text="refused"),
+             session.step("setText", session.ref("1003"), "foreground", text="never")]
+    batch = result_of(session.helper.request("actBatch", {"actions": steps}, timeout=60))
+    expect(batch.get("stoppedAt") == 1 and len(batch["steps"]) == 2
+           and batch["steps"][0]["outcome"] == "worked"
+           and batch["steps"][1]["outcome"] == "didnt", "the batch stops at its first didnt",
+           batch)
+    expect(by_identifier(session.look()["outline"], "1003")["value"] == "first",
+           "the step after the stop did not run")
+
+
+def check_stale(session):
+    """A look pushed out of the last eight is stale."""
+    old = session.step("click", session.ref("1002"))
+    for _ in range(8):
+        session.look()
+    stale = session.helper.request("act", old, timeout=30)
+    expect(stale.get("error", {}).get("code") == "stale_look", "the ninth look back is gone",
+           stale)
+
+
+def check_browser_like(build_dir, helper, probe, title):
+    browser_title = title + " Browser"
+    with TestApp(build_dir, browser_title, x=300, y=200, browser_class=True) as browser:
+        browser.wait_shown()
+        session = Session(helper, browser_title)
+        physical = result_of(session.act("click", session.ref("1002"), "foreground"))
+        expect(physical["performed"]["delivery"] == "hid", "a browser-like element goes physical",
+               physical)
+        wait_for_event(browser, "checked Enable feature")
+
+        # A window mapped later covers the target (README: later windows appear above).
+        with TestApp(build_dir, title + " Cover", x=300, y=200, topmost=True) as cover:
+            cover.wait_shown()
+            covered = session.act("click", session.ref("1002"), "foreground")
+            expect(covered.get("error", {}).get("code") == "occluded_target",
+                   "a covered element is refused", covered)
+        expect("unchecked Enable feature" not in browser.events(),
+               "nothing was clicked through the cover", browser.events())
+
+
+def main(build_dir):
+    title = "E2E UIA Act %d" % os.getpid()
+    call_log = uia_server.CallLog()
+    probe = Probe(build_dir, call_log)
+    try:
+        with TestApp(build_dir, title) as app, uia_server.registered(build_dir):
+            app.wait_shown()
+            with Helper(build_dir) as helper:
+                session = Session(helper, title)
+                check_semantic(session, probe, app)
+                check_batch(session)
+                check_stale(session)
+                check_browser_like(build_dir, helper, probe, title)
+                expect(helper.close() == 0, "helper exits cleanly")
+    finally:
+        call_log.remove()
+
+
+if __name__ == "__main__":
+    run_test(main)

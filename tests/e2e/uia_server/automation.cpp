@@ -1,0 +1,59 @@
+// The automation object: the entry points the helper starts from. Each instance is one
+// session of the helper; its end writes the call log.
+
+#include "automation.h"
+
+#include "com_object.h"
+#include "counted_bases.h"
+#include "iids.h"
+#include "server_objects.h"
+
+namespace uia_server {
+namespace {
+
+class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation> {
+ public:
+  ~Automation() override { write_call_log(); }
+
+ protected:
+  HRESULT on_ElementFromHandle(UIA_HWND handle, IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    auto window = static_cast<HWND>(handle);
+    if (window == nullptr || IsWindow(window) == FALSE) {
+      return fail(E_INVALIDARG, L"The handle does not name a window");
+    }
+    *out = make_element(Node{window});
+    return S_OK;
+  }
+  HRESULT on_ElementFromPoint(POINT point, IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = make_element(node_at(point));
+    return S_OK;
+  }
+  HRESULT on_GetRootElement(IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = make_element(Node{GetDesktopWindow()});
+    return S_OK;
+  }
+  HRESULT on_get_ControlViewWalker(IUIAutomationTreeWalker** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = make_control_view_walker();
+    return S_OK;
+  }
+  HRESULT on_CreateTrueCondition(IUIAutomationCondition** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = make_true_condition();
+    return S_OK;
+  }
+  HRESULT on_CreatePropertyCondition(PROPERTYID property, VARIANT value,
+                                     IUIAutomationCondition** out) override {
+    return make_property_condition(property, value, out);
+  }
+};
+
+}  // namespace
+
+IUIAutomation* make_automation() { return new Automation(); }
+
+}  // namespace uia_server

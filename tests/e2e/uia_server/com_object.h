@@ -1,0 +1,86 @@
+#pragma once
+// Reference counting, QueryInterface and error info shared by every object of the server.
+
+#include <windows.h>
+
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <string>
+#include <utility>
+
+namespace uia_server {
+
+// Objects alive in the process; DllCanUnloadNow answers S_OK only at zero.
+std::atomic<long>& live_objects();
+
+// Sets the thread's error info to `text` and returns `hr`, so the caller's error texts carry
+// the reason.
+HRESULT fail(HRESULT hr, const std::wstring& text);
+
+// UI Automation's "element not available": the window behind an element is gone.
+inline constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201L);
+HRESULT element_gone();
+
+// Implements IUnknown for `Base` (one of the counted bases), answering for IUnknown and
+// `Iid` only. Objects start with one reference, owned by whoever created them.
+template <typename Base, const IID& Iid>
+class ComObject : public Base {
+ public:
+  ComObject() { ++live_objects(); }
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, Iid)) return E_NOINTERFACE;
+    AddRef();
+    *out = static_cast<Base*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~ComObject() { --live_objects(); }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+// Owns one reference to an interface.
+template <typename T>
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(T* adopted) : p_(adopted) {}
+  Ref(const Ref& other) : p_(other.p_) {
+    if (p_) p_->AddRef();
+  }
+  Ref(Ref&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  Ref& operator=(Ref other) {
+    std::swap(p_, other.p_);
+    return *this;
+  }
+  ~Ref() {
+    if (p_) p_->Release();
+  }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  T* detach() { return std::exchange(p_, nullptr); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// A BSTR copy of `text` (the null BSTR for an empty text, COM's empty string).
+BSTR make_bstr(const std::wstring& text);
+
+}  // namespace uia_server

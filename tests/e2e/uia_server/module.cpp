@@ -1,0 +1,74 @@
+// The DLL's COM entry points: one class factory, for the UI Automation class id.
+
+#include <windows.h>
+
+#include <ole2.h>
+
+#include "automation.h"
+#include "call_log.h"
+#include "com_object.h"
+#include "iids.h"
+
+namespace uia_server {
+namespace {
+
+std::atomic<long> server_locks{0};
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#endif
+// A static object: its references do not keep the DLL loaded; LockServer does.
+class Factory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+    count_call("IClassFactory.CreateInstance");
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    IUIAutomation* automation = make_automation();
+    HRESULT hr = automation->QueryInterface(riid, out);
+    automation->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      ++server_locks;
+    } else {
+      --server_locks;
+    }
+    return S_OK;
+  }
+};
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+Factory factory;
+
+}  // namespace
+}  // namespace uia_server
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (!IsEqualCLSID(clsid, winhelper::uia::sdk::kClsidCUIAutomation)) {
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+  return uia_server::factory.QueryInterface(riid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return uia_server::live_objects() == 0 && uia_server::server_locks == 0 ? S_OK : S_FALSE;
+}

@@ -1,0 +1,56 @@
+// The control-view walker over the window tree.
+
+#include "com_object.h"
+#include "iids.h"
+#include "counted_bases.h"
+#include "server_objects.h"
+
+namespace uia_server {
+namespace {
+
+class Walker final
+    : public ComObject<CountedIUIAutomationTreeWalker, iid::kTreeWalker> {
+ protected:
+  HRESULT on_GetParentElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
+    return step(element, out, [](const Node& node) { return parent(node); });
+  }
+  HRESULT on_GetFirstChildElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
+    return step(element, out, [](const Node& node) -> std::optional<Node> {
+      auto all = children(node);
+      if (all.empty()) return std::nullopt;
+      return all.front();
+    });
+  }
+  HRESULT on_GetNextSiblingElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
+    return step(element, out, [](const Node& node) -> std::optional<Node> {
+      auto up = parent(node);
+      if (!up) return std::nullopt;
+      auto all = children(*up);
+      for (size_t i = 0; i + 1 < all.size(); ++i) {
+        if (all[i] == node) return all[i + 1];
+      }
+      return std::nullopt;
+    });
+  }
+
+ private:
+  // No such neighbour: success with nothing, as UI Automation answers.
+  template <typename Move>
+  static HRESULT step(IUIAutomationElement* element, IUIAutomationElement** out, Move move) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    Node node;
+    if (!node_of(element, node)) {
+      return fail(E_INVALIDARG, L"The element does not come from this automation object");
+    }
+    if (!alive(node)) return element_gone();
+    if (auto next = move(node)) *out = make_element(*next);
+    return S_OK;
+  }
+};
+
+}  // namespace
+
+IUIAutomationTreeWalker* make_control_view_walker() { return new Walker(); }
+
+}  // namespace uia_server
