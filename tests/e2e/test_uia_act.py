@@ -7,12 +7,12 @@ window covers it, a batch that stops at its first `didnt`, and a stale look."""
 import os
 import sys
 
-from winhelper_e2e import E2EError, Helper, TestApp, find_x_window, run_test
+from winhelper_e2e import E2EError, Helper, TestApp, expect, find_x_window, result_of, run_test
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
 import uia_server  # noqa: E402
 
-from test_uia_look import by_identifier, expect, nodes, result_of  # noqa: E402
+from test_uia_look import by_identifier, nodes  # noqa: E402
 from test_uia_server import Probe, wait_for_event  # noqa: E402
 
 

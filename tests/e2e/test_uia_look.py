@@ -6,22 +6,12 @@ browser-like window's elements, no UI Automation warning, and the number of UI A
 import os
 import sys
 
-from winhelper_e2e import E2EError, Helper, TestApp, run_test
+from winhelper_e2e import E2EError, Helper, TestApp, expect, result_of, run_test
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
 import uia_server  # noqa: E402
 
 from test_uia_server import Probe  # noqa: E402
-
-
-def expect(condition, message, *context):
-    if not condition:
-        raise E2EError(message + ("" if not context else ": %r" % (context,)))
-
-
-def result_of(response):
-    expect(response.get("ok") is True, "request failed", response)
-    return response["result"]
 
 
 def nodes(node):

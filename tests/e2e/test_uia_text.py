@@ -8,12 +8,12 @@ import os
 import sys
 import time
 
-from winhelper_e2e import PROTOCOL_VERSION, E2EError, Helper, TestApp, run_test
+from winhelper_e2e import PROTOCOL_VERSION, E2EError, Helper, TestApp, expect, result_of, run_test
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
 import uia_server  # noqa: E402
 
-from test_uia_look import by_identifier, expect, result_of  # noqa: E402
+from test_uia_look import by_identifier  # noqa: E402
 from test_uia_server import Probe, wait_for_event  # noqa: E402
 
 # The multi-line edit's text (controls.cpp).
@@ -74,10 +74,27 @@ def check_waits(helper, probe, app, root_ref, title):
     found = result_of(helper.request("uiaWaitFor", {"windowId": dialog, "text": "dialog text",
                                                     "timeoutMs": 10000}))
     expect(found["found"] is True, "the dialog's text is found", found)
-    # Not waited for going: once the dialog's window is destroyed the wait answers
-    # internal_error (its root is gone) unless a poll happened to see it hidden first.
+    # Closing the dialog destroys the very window being searched: its text is gone.
+    send(helper, "dialog-gone", "uiaWaitFor", {"windowId": dialog, "text": "dialog text",
+                                               "gone": True, "timeoutMs": 20000})
+    time.sleep(0.5)
     probe.ok("press", "Test Dialog", "1")
     wait_for_event(app, "clicked OK")
+    went = result_of(helper.wait_response("dialog-gone", 30))
+    expect(went["found"] is True and went["gone"] is True, "the dialog's text went", went)
+
+
+def check_failures(helper, look_id, outline):
+    notes = by_identifier(outline, "1009")["ref"]
+    stale = helper.request("uiaReadText", {"lookId": look_id, "elementRef": notes + "0"})
+    expect(stale.get("error") == {"message": "Element reference is stale", "code": "stale_ref"},
+           "a ref the look never handed out is stale", stale)
+    # The look keeps its refs, but UI Automation is gone now: the failure text comes back.
+    uia_server.unregister()
+    failed = helper.request("uiaReadText", {"lookId": look_id, "elementRef": notes})
+    expect(failed.get("error") == {"message": "CoCreateInstance IUIAutomation: 0x80040154",
+                                   "code": "internal_error"},
+           "reading without UI Automation reports its failure", failed)
 
 
 def main(build_dir):
@@ -96,6 +113,7 @@ def main(build_dir):
                 check_waits(helper, probe, app, record["rootRef"], title)
                 warnings = [line for line in helper.stderr_lines if "[uia]" in line]
                 expect(warnings == [], "no UI Automation warning with the server", warnings)
+                check_failures(helper, look["lookId"], look["outline"])
                 expect(helper.close() == 0, "helper exits cleanly")
     finally:
         call_log.remove()
