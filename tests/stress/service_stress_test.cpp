@@ -128,7 +128,10 @@ class CheckingOutput final : public ByteOutput {
 std::string state_fault(SharedState& shared) {
   auto state = shared.state.lock();
   if (!state) return state.error().message;
-  // The look store's bound (at most 8 looks) is sampled here once it exists.
+  // Looks are stored by concurrent workers; the history never exceeds its bound.
+  if ((*state)->looks.size() > LookStore::kCapacity) {
+    return "look store holds " + std::to_string((*state)->looks.size()) + " looks";
+  }
   return {};
 }
 
