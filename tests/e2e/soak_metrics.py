@@ -1,0 +1,132 @@
+"""Resource samples of the helper process during a soak run, and the verdict on whether
+any of them grew.
+
+Two views of the same process are taken at every sample:
+- Windows' view through tests/e2e/procstat (procstat.exe <pid>): handles counted in the
+  system handle table, split by object type, and threads;
+- Linux's view of the Wine process that runs it (/proc/<pid>): resident and data memory,
+  open file descriptors, threads.
+
+Wine answers 0 for a process's private bytes and GDI/USER object counts, so memory comes
+from /proc; on Windows the procstat figures would serve alone.
+"""
+
+import json
+import os
+import statistics
+import subprocess
+import time
+
+# What each metric may grow by between the first and the last third of the samples taken
+# after the warm-up: counts compare the thirds' maxima, memory their medians. A leak of one
+# handle per iteration passes the count limits within the first minute; the memory limit
+# is about what a leak of 1 KB per UI Automation session (one small record) adds in the
+# ten minutes, while the heap's own steps are 64 to 256 KB.
+LIMITS = {
+    "handles": 16,
+    "threads": 4,
+    "fds": 16,
+    "rssKb": 2 * 1024,
+    "dataKb": 2 * 1024,
+}
+MEMORY = ("rssKb", "dataKb")
+
+
+class SampleError(Exception):
+    pass
+
+
+def _proc_status(unix_pid):
+    values = {}
+    with open("/proc/%d/status" % unix_pid) as status:
+        for line in status:
+            name, _, rest = line.partition(":")
+            if name in ("VmRSS", "VmHWM", "VmData", "Threads"):
+                values[name] = int(rest.split()[0])
+    return values
+
+
+def windows_view(procstat_exe, windows_pid):
+    """procstat's figures for a process: handles (with handleTypes), threads, and so on."""
+    result = subprocess.run(["wine", procstat_exe, str(windows_pid)], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=60)
+    try:
+        view = json.loads(result.stdout.strip().splitlines()[-1])
+    except (ValueError, IndexError):
+        raise SampleError("procstat printed %r (exit %d): %s"
+                          % (result.stdout, result.returncode, result.stderr.strip()))
+    if "error" in view:
+        raise SampleError("procstat: %s" % view["error"])
+    return view
+
+
+def sample(procstat_exe, windows_pid, unix_pid, started, iteration, requests):
+    """One sample of the helper's resources, tagged with the run's progress."""
+    windows = windows_view(procstat_exe, windows_pid)
+    status = _proc_status(unix_pid)
+    return {
+        "seconds": round(time.monotonic() - started, 1),
+        "iteration": iteration,
+        "requests": requests,
+        "handles": windows["handles"],
+        "handleTypes": windows["handleTypes"],
+        "threads": windows["threads"],
+        "linuxThreads": status["Threads"],
+        "fds": len(os.listdir("/proc/%d/fd" % unix_pid)),
+        "rssKb": status["VmRSS"],
+        "peakRssKb": status["VmHWM"],
+        "dataKb": status["VmData"],
+    }
+
+
+def _growth(first, last, metric):
+    if metric in MEMORY:
+        return statistics.median(s[metric] for s in last) - statistics.median(s[metric]
+                                                                              for s in first)
+    return max(s[metric] for s in last) - max(s[metric] for s in first)
+
+
+def _type_growth(first, last):
+    """Handle types whose largest count grew, with the growth: names what leaks."""
+    types = set()
+    for s in first + last:
+        types.update(s["handleTypes"])
+    grown = {}
+    for kind in sorted(types):
+        before = max(s["handleTypes"].get(kind, 0) for s in first)
+        after = max(s["handleTypes"].get(kind, 0) for s in last)
+        if after > before:
+            grown[kind] = after - before
+    return grown
+
+
+def verdict(samples, warmup_seconds):
+    """{"ok", "growth", "limits", "handleTypeGrowth", "perIteration", "reason"} for the
+    samples taken after the warm-up; needs at least six of them."""
+    steady = [s for s in samples if s["seconds"] >= warmup_seconds]
+    if len(steady) < 6:
+        return {"ok": False, "reason": "only %d samples after the warm-up; need 6" % len(steady)}
+    third = len(steady) // 3
+    first, last = steady[:third], steady[-third:]
+    growth = {metric: _growth(first, last, metric) for metric in LIMITS}
+    over = [m for m, g in growth.items() if g > LIMITS[m]]
+    iterations = max(1, steady[-1]["iteration"] - steady[0]["iteration"])
+    return {
+        "ok": not over,
+        "growth": growth,
+        "limits": LIMITS,
+        "handleTypeGrowth": _type_growth(first, last),
+        "perIteration": {m: round((steady[-1][m] - steady[0][m]) / iterations, 2)
+                         for m in LIMITS},
+        "reason": "grew beyond the limit: %s" % ", ".join(over) if over else "",
+    }
+
+
+def table(samples):
+    """The samples as aligned text lines for the run's log."""
+    columns = ("seconds", "iteration", "requests", "handles", "threads", "linuxThreads", "fds",
+               "rssKb", "peakRssKb", "dataKb")
+    lines = ["  ".join("%12s" % c for c in columns)]
+    for s in samples:
+        lines.append("  ".join("%12s" % s[c] for c in columns))
+    return lines
