@@ -1,5 +1,7 @@
 #include "windows/window_event_log.h"
 
+#include <algorithm>
+
 #include "windows/window_classes.h"
 
 namespace winhelper {
@@ -89,12 +91,31 @@ void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& win
     change = std::move(live);
     change["change"] = event.event == kEventSystemForeground ? "focused" : "appeared";
     (*tables)->known[event.window] = change;
+    prune_known(**tables, windows);
   }
 
   std::uint64_t sequence = sequence_.fetch_add(1) + 1;
   auto& queue = (*tables)->queue;
   queue.push_back(WindowEvent{std::move(change), sequence, pid});
   while (queue.size() > kCapacity) queue.pop_front();
+}
+
+// Some windows appear and never report their end: every COM apartment makes a
+// hidden "OleMainThreadWndClass" window, and under Wine its destruction sends
+// no event, so each UI Automation session of the helper would leave an entry
+// behind. A destroyed window reports no process; such entries go once the
+// table outgrows its bound. A window whose end is still on its way then
+// closes with the fallback description, as one never seen appearing does.
+void WindowEventLog::prune_known(Tables& tables, WindowSystem& windows) {
+  if (tables.known.size() <= tables.prune_known_at) return;
+  std::erase_if(tables.known,
+                [&](const auto& entry) { return windows.process_id(entry.first) == 0; });
+  tables.prune_known_at = std::max(kKnownPruneAt, 2 * tables.known.size());
+}
+
+std::size_t WindowEventLog::known_count() {
+  auto tables = tables_.lock();
+  return tables ? (*tables)->known.size() : 0;
 }
 
 std::vector<Json> WindowEventLog::events_since(std::uint64_t since, std::uint64_t pid) {

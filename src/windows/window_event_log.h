@@ -28,6 +28,10 @@ struct WindowEvent {
 class WindowEventLog {
  public:
   static constexpr std::size_t kCapacity = 256;
+  // Size of the known windows table above which the entries of windows that
+  // no longer exist are dropped (the bound then doubles while live windows
+  // alone exceed it).
+  static constexpr std::size_t kKnownPruneAt = 256;
 
   // Read without the queue lock; taken by an acting command before it acts.
   std::uint64_t current_sequence() const { return sequence_.load(); }
@@ -40,13 +44,18 @@ class WindowEventLog {
   // queues the change. Reads the live window through `windows`.
   void on_raw_event(const RawWindowEvent& event, WindowSystem& windows);
 
+  // Windows in the known windows table; 0 when the queue lock is poisoned.
+  std::size_t known_count();
+
  private:
   struct Tables {
     std::deque<WindowEvent> queue;
     // The last "appeared" or "focused" change of each window, so that its
     // destruction or hiding can say what the window was.
     std::map<WindowHandle, Json> known;
+    std::size_t prune_known_at = kKnownPruneAt;
   };
+  static void prune_known(Tables& tables, WindowSystem& windows);
   Poisonable<Tables> tables_{"window event queue lock poisoned"};
   std::atomic<std::uint64_t> sequence_{0};
 };

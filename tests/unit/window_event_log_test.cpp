@@ -88,6 +88,38 @@ TEST(WindowEventLog, KeepsTheNewest256Events) {
   EXPECT_EQ(log.events_since(290, 7).size(), 10u);
 }
 
+// Windows that vanish without an event (as COM's hidden apartment windows do
+// under Wine) must not pile up in the known windows table for the life of
+// the helper; live windows keep their entries and still close by name.
+TEST(WindowEventLog, ForgetsWindowsThatEndedWithoutAnEvent) {
+  FakeWindows desk;
+  WindowHandle dialog = desk.add({.title = "Keep me", .class_name = "#32770", .pid = 7});
+  WindowEventLog log;
+  log.on_raw_event(raw(kEventObjectCreate, dialog), desk);
+  for (int i = 0; i < 5000; ++i) {
+    WindowHandle hidden = desk.add({.title = "", .class_name = "OleMainThreadWndClass", .pid = 9});
+    log.on_raw_event(raw(kEventObjectCreate, hidden), desk);
+    desk.remove(hidden);
+  }
+  EXPECT_LE(log.known_count(), WindowEventLog::kKnownPruneAt + 1);
+
+  desk.remove(dialog);
+  log.on_raw_event(raw(kEventObjectDestroy, dialog), desk);
+  auto closed = log.events_since(log.current_sequence() - 1, 7);
+  ASSERT_EQ(closed.size(), 1u);
+  EXPECT_EQ(closed[0]["title"], "Keep me");
+  EXPECT_EQ(closed[0]["kind"], "dialog");
+}
+
+TEST(WindowEventLog, KeepsEveryLiveWindowKnown) {
+  FakeWindows desk;
+  WindowEventLog log;
+  for (int i = 0; i < 1000; ++i) {
+    log.on_raw_event(raw(kEventObjectShow, desk.add({.title = "w", .pid = 7})), desk);
+  }
+  EXPECT_EQ(log.known_count(), 1000u);
+}
+
 TEST(WindowWatcher, FeedsTheLogFromItsOwnThread) {
   // The watcher is never joined, so what it touches outlives the test.
   static FakeWindows desk;
