@@ -26,8 +26,9 @@ import os
 import sys
 import time
 
-from winhelper_e2e import (E2EError, Helper, TestApp, expect, find_x_window, result_of,
-                           wait_for_x_window, wait_listed)
+from winhelper_e2e import (PROTOCOL_VERSION, E2EError, Helper, TestApp, expect, find_x_window,
+                           result_of, wait_for_x_window, wait_listed)
+from test_uia_look import nodes
 import soak_metrics
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
@@ -39,12 +40,6 @@ NAME_EDIT = (215, 60)
 LONG_LIST = (250, 250)
 NOTES = ((360, 60), (420, 70), (480, 90))
 MAX_FAILURES = 5
-
-
-def nodes(node):
-    yield node
-    for child in node.get("children", []):
-        yield from nodes(child)
 
 
 class Soak:
@@ -80,8 +75,8 @@ class Soak:
         for n, (cmd, args) in enumerate(calls):
             ids.append("soak-%d-%d" % (iteration, n))
             self.requests += 1
-            self.helper.send(json.dumps({"protocolVersion": 4, "id": ids[-1], "cmd": cmd,
-                                         "args": args}))
+            self.helper.send(json.dumps({"protocolVersion": PROTOCOL_VERSION, "id": ids[-1],
+                                         "cmd": cmd, "args": args}))
         results = [self.succeed(cmd, self.helper.wait_response(i, 60))
                    for (cmd, _), i in zip(calls, ids)]
         self.look = results[0]
