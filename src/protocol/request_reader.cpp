@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "protocol/rust_display.h"
+#include "protocol/fault_values.h"
 
 namespace winhelper {
 
@@ -86,7 +86,7 @@ class StrictSax {
   }
   bool number_float(number_float_t v, const string_t&) {
     if (!std::isfinite(v)) return fail("number out of range", number_end());
-    return primitive(Json(v), "floating point `" + rust_float_display(v) + "`", "float", true);
+    return primitive(Json(v), "floating point `" + fault_float_text(v) + "`", "float", true);
   }
   bool string(string_t& v) {
     // Described only if it is refused: strings can be megabytes long.
@@ -182,7 +182,7 @@ class StrictSax {
   bool primitive(Json value, const std::string& shown, const char* kind, bool number = false) {
     std::size_t end = number ? number_end() : consumed();
     auto describe = [&] {
-      return value.is_string() ? "string " + rust_debug_string(value.get_ref<const std::string&>())
+      return value.is_string() ? "string " + fault_quoted_text(value.get_ref<const std::string&>())
                                : shown;
     };
     if (capturing()) {

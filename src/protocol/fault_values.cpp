@@ -1,4 +1,4 @@
-#include "protocol/rust_display.h"
+#include "protocol/fault_values.h"
 
 #include <charconv>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 namespace winhelper {
 
-std::string rust_float_display(double value) {
+std::string fault_float_text(double value) {
   // Shortest digits and decimal exponent, e.g. "4.5e+00".
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
@@ -44,7 +44,7 @@ std::string rust_float_display(double value) {
   return sign + out;
 }
 
-std::string rust_debug_string(std::string_view text) {
+std::string fault_quoted_text(std::string_view text) {
   std::string out = "\"";
   for (char ch : text) {
     auto c = static_cast<unsigned char>(ch);
