@@ -1,6 +1,8 @@
 #pragma once
 // What a command handler is given besides its arguments.
 
+#include <atomic>
+
 #include "service/helper_state.h"
 #include "service/platform.h"
 
@@ -9,6 +11,12 @@ namespace winhelper {
 struct CommandContext {
   Platform& platform;
   SharedState& shared;
+  // Raised by the front end when the caller withdrew this request (null when
+  // it cannot be withdrawn). Commands that wait look at it between their
+  // steps and stop early; the answer of a withdrawn request is not sent.
+  const std::atomic<bool>* cancel = nullptr;
+
+  bool cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_acquire); }
 };
 
 }  // namespace winhelper

@@ -8,7 +8,7 @@ void Dispatcher::add(std::string name, Handler handler) {
   table_.insert_or_assign(std::move(name), std::move(handler));
 }
 
-Response Dispatcher::dispatch(const Request& request) {
+Response Dispatcher::dispatch(const Request& request, const std::atomic<bool>* cancel) {
   if (request.protocol_version != kProtocolVersion) {
     return Response::failure(
         request.id, invalid_request("Unsupported Windows helper protocol " +
@@ -21,8 +21,10 @@ Response Dispatcher::dispatch(const Request& request) {
     return Response::failure(request.id, {ErrorCode::UnsupportedCommand,
                                           "Unknown command '" + request.cmd + "'"});
   }
+  CommandContext ctx = ctx_;
+  ctx.cancel = cancel;
   try {
-    Result<Json> outcome = it->second(request.args, ctx_);
+    Result<Json> outcome = it->second(request.args, ctx);
     if (outcome.ok()) return Response::success(request.id, std::move(outcome).value());
     return Response::failure(request.id, outcome.take_error());
   } catch (const std::exception& e) {

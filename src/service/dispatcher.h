@@ -3,6 +3,7 @@
 // the handler named by `cmd`. Runs on worker threads; keeps no state of its
 // own beyond the command table, which is fixed before the service starts.
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -23,7 +24,8 @@ class Dispatcher {
   void add(std::string name, Handler handler);
 
   // Never fails; an exception escaping a handler becomes internal_error.
-  Response dispatch(const Request& request);
+  // `cancel`, when given, is handed to the handler (CommandContext::cancel).
+  Response dispatch(const Request& request, const std::atomic<bool>* cancel = nullptr);
 
  private:
   CommandContext ctx_;

@@ -113,7 +113,8 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
   Clock& clock = ctx.platform.clock;
   const std::int64_t deadline = clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
   std::size_t node_count = 0;
-  while (clock.now_ms() < deadline) {
+  // A withdrawn request stops before its next poll; its answer is not sent.
+  while (!ctx.cancelled() && clock.now_ms() < deadline) {
     // A private numbering: the refs of a poll are never handed out, so the
     // shared registry's counter stays untouched.
     uia::FreshElementNumbering numbering;

@@ -2,6 +2,7 @@
 // A clock whose sleeps advance time instantly.
 
 #include <atomic>
+#include <functional>
 
 #include "common/clock.h"
 
@@ -12,11 +13,16 @@ class FakeClock final : public Clock {
   std::int64_t now_ms() override { return now_.load(); }
   double wall_seconds() override { return 1.7e9 + static_cast<double>(now_.load()) / 1000.0; }
   void sleep_ms(std::int64_t ms) override {
+    if (on_sleep) on_sleep();
     if (ms > 0) now_ += ms;
     sleeps_ += 1;
   }
   void advance(std::int64_t ms) { now_ += ms; }
   int sleeps() const { return sleeps_.load(); }
+
+  // Runs on the sleeping thread before time advances (a test can hold a
+  // command there). Set it before any command runs.
+  std::function<void()> on_sleep;
 
  private:
   std::atomic<std::int64_t> now_{1'000'000};

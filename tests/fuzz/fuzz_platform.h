@@ -1,7 +1,8 @@
 #pragma once
-// One fake desktop wired into the real command table, for the fuzzer and the
-// stress test. Every fake port is plugged in here and nowhere else, so a
-// command that lands with its fake is reached by both at once.
+// One fake desktop wired into the real command table, for the fuzzer, the
+// stress test and the MCP server's tests. Every fake port is plugged in here
+// and nowhere else, so a command that lands with its fake is reached by all
+// of them at once.
 //
 // The scene: two windows of process 4242 (a text editor, handle 65552 =
 // @w1 once listed, and its Save dialog) and a browser of another process,
@@ -31,6 +32,7 @@ class FuzzPlatform {
 
   Dispatcher& dispatcher() { return dispatcher_; }
   SharedState& shared() { return shared_; }
+  fakes::FakeClock& clock() { return clock_; }
 
  private:
   void build_scene();

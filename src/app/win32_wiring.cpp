@@ -1,5 +1,4 @@
-// Process entry for Windows: declare DPI awareness, wire the Win32 adapters
-// into the core, and run the service until end of input.
+#include "app/win32_wiring.h"
 
 #include <windows.h>
 
@@ -13,12 +12,13 @@
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "service/dispatcher.h"
-#include "service/service.h"
 #include "service/win32/std_streams.h"
 #include "windows/win32/win32_window_events.h"
 #include "windows/win32/win32_window_system.h"
 #include "windows/window_watcher.h"
 #include "uia/win32/com_uia_client.h"
+
+namespace winhelper {
 
 namespace {
 
@@ -35,8 +35,7 @@ void declare_dpi_awareness() {
 
 }  // namespace
 
-int main() {
-  using namespace winhelper;
+int run_on_windows(FrontEnd front_end) {
   declare_dpi_awareness();
   // Diagnostic lines on standard error end in a bare line feed, as on stdout.
   _setmode(_fileno(stderr), _O_BINARY);
@@ -62,10 +61,12 @@ int main() {
   StdOutput output;
   try {
     start_window_watcher(window_events, windows, shared.window_event_log);
-    run_service(input, output, dispatcher);
+    front_end(input, output, dispatcher);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
   return 0;
 }
+
+}  // namespace winhelper

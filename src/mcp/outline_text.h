@@ -1,0 +1,29 @@
+#pragma once
+// A compact text form of a look for a model: one header line, then one line
+// per outline node, indented two blanks per level:
+//
+//   button "Open Dialog" win:look_3:@e4 [press,focus] 10,10 120x28
+//   edit "Name:" win:look_3:@e6 ="visible text" [setvalue,focus,textinput] 95,48 240x24
+//
+// Every ref, role, title, value and capability of the outline is kept;
+// quoted texts are escaped as JSON strings, so a value never breaks a line.
+// Rectangles are in image pixels, rounded. Nothing is added that the outline
+// does not hold, so a password field's content (never in the outline) never
+// appears.
+
+#include <string>
+
+#include "protocol/request.h"
+
+namespace winhelper::mcp {
+
+// `outline`: the root node of a look result's outline.
+std::string render_outline(const Json& outline);
+
+// The header line and the outline of a look result.
+std::string render_look(const Json& look);
+
+// One line per window of a listing result.
+std::string render_windows(const Json& listing);
+
+}  // namespace winhelper::mcp

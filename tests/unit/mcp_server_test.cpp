@@ -1,0 +1,330 @@
+// Transcripts of the MCP server on the fake desktop: real JSON-RPC lines in,
+// real lines out, through the real reader loop, worker pool and commands.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <set>
+
+#include "mcp/argument_check.h"
+#include "mcp/tools.h"
+#include "mcp_harness.h"
+
+namespace winhelper::mcp {
+namespace {
+
+Json error_of(const Json& answer) { return answer.value("error", Json()); }
+
+// Text of a tool result's first content block.
+std::string text_of(const Json& result) { return result["content"][0].value("text", ""); }
+
+const Json* find_node(const Json& node, const std::function<bool(const Json&)>& wanted) {
+  if (wanted(node)) return &node;
+  for (const Json& child : node["children"]) {
+    if (const Json* found = find_node(child, wanted)) return found;
+  }
+  return nullptr;
+}
+
+std::string ref_titled(const Json& look, const std::string& title) {
+  const Json* node = find_node(look["structuredContent"]["outline"],
+                               [&](const Json& n) { return n["title"] == title; });
+  return node ? node->value("ref", "") : "";
+}
+
+TEST(McpServer, HandshakeNegotiatesTheVersionAndGuardsTheSession) {
+  McpHarness h;
+  EXPECT_EQ(h.request("early", "ping")["result"], Json::object());
+  EXPECT_EQ(error_of(h.request(1, "tools/list")),
+            Json({{"code", -32600}, {"message", "Server not initialized: send initialize first"}}));
+  EXPECT_EQ(error_of(h.request(2, "initialize", {{"capabilities", Json::object()}}))["code"],
+            -32602);
+
+  Json answer = h.request("init", "initialize",
+                          {{"protocolVersion", "2025-06-18"}, {"capabilities", Json::object()},
+                           {"clientInfo", {{"name", "t"}, {"version", "1"}}}});
+  EXPECT_EQ(answer["jsonrpc"], "2.0");
+  EXPECT_EQ(answer["result"]["protocolVersion"], "2025-06-18");
+  EXPECT_EQ(answer["result"]["capabilities"], Json::parse(R"({"tools":{"listChanged":false}})"));
+  EXPECT_EQ(answer["result"]["serverInfo"]["name"], "winhelper-mcp");
+  EXPECT_EQ(error_of(h.request(3, "initialize", {{"protocolVersion", "2025-11-25"}}))["code"],
+            -32600);
+  h.send({{"jsonrpc", "2.0"}, {"method", "notifications/initialized"}});
+  // Ids come back exactly as sent, strings and numbers alike.
+  EXPECT_EQ(h.request(-12345678901234, "ping")["id"], -12345678901234);
+  EXPECT_EQ(h.request("7", "ping")["id"], "7");
+  h.finish();
+  EXPECT_EQ(h.output.lines().size(), 7u);  // the notification got no answer
+
+  McpHarness other;
+  EXPECT_EQ(other.request(1, "initialize", {{"protocolVersion", "1999-01-01"}})["result"]
+                ["protocolVersion"],
+            "2025-11-25");
+}
+
+TEST(McpServer, MalformedMessagesGetJsonRpcErrorsAndReadingGoesOn) {
+  ServerOptions small;
+  small.max_message_bytes = 1024;
+  McpHarness h(small);
+  h.initialize();
+  struct Case {
+    std::string line;
+    Json id;
+    int code;
+  };
+  const Case cases[] = {
+      {"this is not json", nullptr, -32700},
+      {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"ping\"", nullptr, -32700},
+      {"{\"jsonrpc\":\"2.0\",\"id\":\"bad\xff\",\"method\":\"ping\"}", nullptr, -32700},
+      {std::string(200, '[') + std::string(200, ']'), nullptr, -32700},
+      {std::string(1100, ' ') + "{}", nullptr, -32600},
+      {R"([{"jsonrpc":"2.0","id":1,"method":"ping"}])", nullptr, -32600},
+      {R"("ping")", nullptr, -32600},
+      {R"({"jsonrpc":"1.0","id":"v","method":"ping"})", "v", -32600},
+      {R"({"jsonrpc":"2.0","id":{"x":1},"method":"ping"})", nullptr, -32600},
+      {R"({"jsonrpc":"2.0","id":1.5,"method":"ping"})", nullptr, -32600},
+      {R"({"jsonrpc":"2.0","id":"m","method":7})", "m", -32600},
+      {R"({"jsonrpc":"2.0","id":"u","method":"resources/list"})", "u", -32601},
+  };
+  for (const Case& c : cases) {
+    h.send_line(c.line);
+    Json answer = h.next_answer();
+    SCOPED_TRACE(c.line.substr(0, 60));
+    EXPECT_EQ(answer["id"], c.id);
+    EXPECT_EQ(error_of(answer)["code"], c.code);
+  }
+  // A line that outgrows the limit before its end has arrived is dropped as
+  // it comes, and answered once.
+  h.input.feed(std::string(5000, 'x'));
+  h.send_line("and its end");
+  EXPECT_EQ(error_of(h.next_answer()),
+            Json({{"code", -32600}, {"message", "Invalid Request: message longer than 1024 bytes"}}));
+  // Nothing answers notifications (known or not) or the client's replies.
+  h.send_line(R"({"jsonrpc":"2.0","method":"notifications/whatever"})");
+  h.send_line(R"({"jsonrpc":"2.0","id":5,"result":{}})");
+  h.send_line("   ");
+  EXPECT_EQ(h.request("after", "ping")["result"], Json::object());
+  h.finish();
+  EXPECT_EQ(h.output.lines().size(), std::size(cases) + 3);
+  EXPECT_EQ(h.log().size(), 1u);  // the ignored reply
+}
+
+TEST(McpServer, ToolsListDescribesEveryToolWithCheckableSchemas) {
+  McpHarness h;
+  h.initialize();
+  Json tools = h.request(1, "tools/list")["result"]["tools"];
+  std::vector<std::string> names;
+  for (const Json& tool : tools) names.push_back(tool["name"]);
+  EXPECT_EQ(names, (std::vector<std::string>{"list_windows", "focus_window", "look", "act",
+                                             "act_batch", "read_text", "wait_for",
+                                             "open_browser_location", "diagnostics"}));
+  // Every keyword a schema uses is one the argument check understands, so
+  // no constraint a schema states goes unchecked.
+  std::set<std::string> known(kCheckedKeywords.begin(), kCheckedKeywords.end());
+  known.insert(kAnnotationKeywords.begin(), kAnnotationKeywords.end());
+  std::function<void(const Json&)> walk = [&](const Json& schema) {
+    for (const auto& [key, value] : schema.items()) {
+      EXPECT_TRUE(known.count(key)) << key;
+      if (key == "properties") {
+        for (const auto& [name, member] : value.items()) walk(member);
+      } else if (key == "items") {
+        walk(value);
+      } else if (key == "anyOf") {
+        for (const Json& branch : value) walk(branch);
+      }
+    }
+  };
+  for (const Json& tool : tools) {
+    SCOPED_TRACE(tool["name"].get<std::string>());
+    EXPECT_FALSE(tool["description"].get<std::string>().empty());
+    EXPECT_EQ(tool["inputSchema"]["type"], "object");
+    EXPECT_EQ(tool["outputSchema"]["type"], "object");
+    for (const char* hint : {"readOnlyHint", "destructiveHint", "idempotentHint", "openWorldHint"}) {
+      EXPECT_TRUE(tool["annotations"][hint].is_boolean()) << hint;
+    }
+    walk(tool["inputSchema"]);
+    walk(tool["outputSchema"]);
+  }
+}
+
+TEST(McpServer, EveryToolRunsItsCommandOnTheFakeDesktop) {
+  McpHarness h;
+  h.initialize();
+  Json listed = h.call("list_windows", Json::object());
+  EXPECT_EQ(listed["structuredContent"]["windows"].size(), 3u);
+  EXPECT_NE(text_of(listed).find("@w1 \"notes.txt - Editor\" app \"editor\" pid 4242 window"),
+            std::string::npos)
+      << text_of(listed);
+
+  EXPECT_EQ(h.call("focus_window", {{"rootRef", "@w1"}})["structuredContent"],
+            Json::parse(R"({"alreadyFocused":true,"focused":true})"));
+
+  Json look = h.call("look", {{"rootRef", "@w1"}});
+  ASSERT_EQ(look["content"].size(), 2u);
+  EXPECT_EQ(look["content"][0]["type"], "image");
+  EXPECT_EQ(look["content"][0]["mimeType"], "image/png");
+  EXPECT_EQ(look["content"][0]["data"].get<std::string>().substr(0, 8), "iVBORw0K");  // PNG
+  const Json& structured = look["structuredContent"];
+  EXPECT_FALSE(structured["image"].contains("jpegBase64"));  // the image travels once
+  EXPECT_EQ(structured["image"]["width"], 160);
+  std::string outline_text = look["content"][1]["text"];
+  find_node(structured["outline"], [&](const Json& n) {
+    EXPECT_NE(outline_text.find(n["ref"].get<std::string>()), std::string::npos) << n["ref"];
+    return false;
+  });
+  EXPECT_NE(outline_text.find("edit \"File name\" " + ref_titled(look, "File name") +
+                              " =\"notes.txt\" [setvalue"),
+            std::string::npos)
+      << outline_text;
+
+  std::string look_id = structured["lookId"];
+  std::string save = ref_titled(look, "Save");
+  Json pressed = h.call("act", {{"lookId", look_id}, {"action", "press"}, {"target", {{"ref", save}}}});
+  EXPECT_EQ(pressed["structuredContent"]["outcome"], "worked");
+  EXPECT_FALSE(pressed.contains("isError"));
+
+  Json step = {{"lookId", look_id}, {"action", "click"}, {"pid", 4242}, {"target", {{"ref", save}}}};
+  Json batch = h.call("act_batch", {{"actions", {step, step}}});
+  EXPECT_EQ(batch["structuredContent"]["performed"]["actionCount"], 2);
+
+  const Json* document = find_node(structured["outline"], [](const Json& n) { return n["role"] == "document"; });
+  ASSERT_NE(document, nullptr);
+  Json read = h.call("read_text", {{"lookId", look_id}, {"elementRef", (*document)["ref"]}, {"limit", 9}});
+  EXPECT_EQ(read["structuredContent"]["text"], "The quick");
+  EXPECT_EQ(read["structuredContent"]["hasMore"], true);
+
+  Json waited = h.call("wait_for", {{"rootRef", "@w1"}, {"text", "file name"}});
+  EXPECT_EQ(waited["structuredContent"]["found"], true);
+
+  Json opened = h.call("open_browser_location", {{"appName", "MSEDGE"}, {"url", "example.org"}});
+  EXPECT_EQ(opened["structuredContent"], Json::parse(R"({"opened":true})"));
+
+  Json diagnostics = h.call("diagnostics", Json::object());
+  EXPECT_EQ(diagnostics["structuredContent"]["pid"], 4242);
+  EXPECT_EQ(Json::parse(text_of(diagnostics)), diagnostics["structuredContent"]);
+}
+
+TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
+  McpHarness h;
+  h.initialize();
+  h.call("list_windows", Json::object());
+  // Each tool once with arguments its schema refuses or its command fails on.
+  struct Case {
+    const char* tool;
+    const char* arguments;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"list_windows", R"({"pid":"4242"})",
+       "invalid_request: Invalid arguments for list_windows: arguments.pid must be an integer"},
+      {"focus_window", R"({"rootRef":"@w99"})", "target_not_found: Window ref '@w99' not found"},
+      {"look", R"({"rootRef":"@w99"})", "target_not_found: Root not found"},
+      {"act", R"({"lookId":"look_99","action":"press","target":{"ref":"win:look_99:@e1"}})",
+       "stale_look: Look id 'look_99' is no longer available"},
+      {"act_batch", R"({"actions":[]})",
+       "invalid_request: Invalid arguments for act_batch: arguments.actions must have at least 1 items"},
+      {"read_text", R"({"lookId":"look_1","elementRef":"x","offset":5.0})",
+       "invalid_request: Invalid arguments for read_text: arguments.offset must be an integer"},
+      {"wait_for", R"({"rootRef":"@w1","timeoutMs":100})",
+       "invalid_request: Invalid arguments for wait_for: arguments.text is required"},
+      {"open_browser_location", R"({"appName":"no such browser","url":"x"})",
+       "target_not_found: Target browser window was not found; refusing to type into the "
+       "currently focused window"},
+      {"diagnostics", R"({"verbose":true})",
+       "invalid_request: Invalid arguments for diagnostics: arguments.verbose is not a known argument"},
+  };
+  for (const Case& c : cases) {
+    Json result = h.call(c.tool, Json::parse(c.arguments));
+    EXPECT_EQ(result["isError"], true) << c.tool;
+    EXPECT_EQ(text_of(result), c.text);
+    EXPECT_FALSE(result.contains("structuredContent"));
+  }
+  EXPECT_EQ(text_of(h.call("act", Json::parse(R"({"lookId":"l","action":"press","target":{}})"))),
+            "invalid_request: Invalid arguments for act: arguments.target.ref is required");
+
+  EXPECT_EQ(error_of(h.call("nope", Json::object())),
+            Json({{"code", -32602}, {"message", "Unknown tool: nope"}}));
+  EXPECT_EQ(error_of(h.request(1, "tools/call", {{"arguments", Json::object()}}))["code"], -32602);
+  EXPECT_EQ(error_of(h.request(2, "tools/call", {{"name", "diagnostics"}, {"arguments", {1, 2}}}))["code"],
+            -32602);
+  EXPECT_EQ(error_of(h.request(3, "tools/call"))["code"], -32602);
+}
+
+// Holds every command that sleeps until the test lets it go on.
+struct SleepGate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int sleeping = 0;
+  bool open = false;
+
+  void hold() {
+    std::unique_lock<std::mutex> lock(mutex);
+    ++sleeping;
+    changed.notify_all();
+    changed.wait(lock, [&] { return open; });
+  }
+  bool wait_sleeping(int n) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return sleeping >= n; });
+  }
+  void release() {
+    std::lock_guard<std::mutex> lock(mutex);
+    open = true;
+    changed.notify_all();
+  }
+};
+
+Json call_message(const Json& id, const std::string& tool, const Json& arguments) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"method", "tools/call"},
+          {"params", {{"name", tool}, {"arguments", arguments}}}};
+}
+
+const Json kEndlessWait = {{"windowId", 65552}, {"text", "never there"}, {"timeoutMs", 60000}};
+
+TEST(McpServer, CancelledWaitStopsAndIsNotAnswered) {
+  SleepGate gate;
+  ServerOptions one_worker;
+  one_worker.workers = 1;
+  McpHarness h(one_worker, [&](fuzz::FuzzPlatform& desk) { desk.clock().on_sleep = [&] { gate.hold(); }; });
+  h.initialize();
+  h.send(call_message(1, "wait_for", kEndlessWait));
+  // Queued behind the wait on the only worker, then cancelled: never runs.
+  h.send(call_message("queued", "look", {{"rootRef", "@w1"}}));
+  ASSERT_TRUE(gate.wait_sleeping(1));
+  h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", 1}, {"reason", "user"}}}});
+  h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", "queued"}}}});
+  h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", "unknown"}}}});
+  gate.release();
+  // Only once the wait has ended can the one worker answer this.
+  Json after = h.request("after", "tools/call", {{"name", "diagnostics"}});
+  EXPECT_EQ(after["result"]["structuredContent"]["pid"], 4242);
+  h.finish();
+  EXPECT_EQ(h.output.lines().size(), 2u);  // initialize and "after" only
+  EXPECT_EQ(h.desk.clock().sleeps(), 1);   // the wait stopped before its second poll
+  EXPECT_EQ(h.desk.shared().state.lock().value()->looks.size(), 0u);  // the look never ran
+}
+
+TEST(McpServer, CallsRunConcurrentlyAndIdsInUseAreRefused) {
+  SleepGate gate;
+  McpHarness h({}, [&](fuzz::FuzzPlatform& desk) { desk.clock().on_sleep = [&] { gate.hold(); }; });
+  h.initialize();
+  h.send(call_message("a", "wait_for", kEndlessWait));
+  h.send(call_message(7, "wait_for", kEndlessWait));
+  ASSERT_TRUE(gate.wait_sleeping(2));  // both waits are inside their commands at once
+  h.send(call_message("a", "diagnostics", Json::object()));
+  EXPECT_EQ(error_of(h.next_answer())["code"], -32600);
+  EXPECT_EQ(h.call("diagnostics", Json::object(), "quick")["structuredContent"]["pid"], 4242);
+  gate.release();
+  std::set<Json> ids;
+  for (int i = 0; i < 2; ++i) {
+    Json answer = h.next_answer();
+    EXPECT_EQ(answer["result"]["structuredContent"]["timedOut"], true);
+    ids.insert(answer["id"]);
+  }
+  EXPECT_EQ(ids, (std::set<Json>{"a", 7}));
+}
+
+}  // namespace
+}  // namespace winhelper::mcp
