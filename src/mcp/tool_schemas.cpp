@@ -183,8 +183,13 @@ Json output_schema_for(std::string_view tool) {
   }
   if (tool == "act") return parse(kActResult);
   if (tool == "act_batch") {
+    // A step that failed has its error in place of `performed`.
+    Json step = parse(kActResult);
+    step["properties"]["error"] = {{"type", "object"},
+                                   {"properties", {{"code", typed("string")}, {"message", typed("string")}}}};
+    step["required"] = {"outcome"};
     Json schema = parse(kActResult);
-    schema["properties"]["steps"] = {{"type", "array"}, {"items", parse(kActResult)}};
+    schema["properties"]["steps"] = {{"type", "array"}, {"items", step}};
     schema["properties"]["stoppedAt"] = typed("integer");
     schema["required"].push_back("steps");
     return schema;

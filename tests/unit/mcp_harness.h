@@ -7,9 +7,13 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "fakes/pipe_streams.h"
 #include "fuzz/fuzz_platform.h"
+#include "mcp/argument_check.h"
 #include "mcp/server.h"
+#include "mcp/tools.h"
 
 namespace winhelper::mcp {
 
@@ -86,7 +90,15 @@ inline void McpHarness::initialize() {
 
 inline Json McpHarness::call(const std::string& tool, const Json& arguments, const Json& id) {
   Json answer = request(id, "tools/call", {{"name", tool}, {"arguments", arguments}});
-  return answer.contains("result") ? answer["result"] : answer;
+  if (!answer.contains("result")) return answer;
+  // What a client checks: structured content matches the tool's output schema.
+  const Json& result = answer["result"];
+  if (const Tool* described = find_tool(tool); described && result.contains("structuredContent")) {
+    if (auto fault = check_arguments(described->output_schema, result["structuredContent"])) {
+      ADD_FAILURE() << tool << " result breaks its output schema: " << *fault;
+    }
+  }
+  return result;
 }
 
 }  // namespace winhelper::mcp

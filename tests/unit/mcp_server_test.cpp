@@ -186,8 +186,11 @@ TEST(McpServer, EveryToolRunsItsCommandOnTheFakeDesktop) {
   EXPECT_FALSE(pressed.contains("isError"));
 
   Json step = {{"lookId", look_id}, {"action", "click"}, {"pid", 4242}, {"target", {{"ref", save}}}};
-  Json batch = h.call("act_batch", {{"actions", {step, step}}});
-  EXPECT_EQ(batch["structuredContent"]["performed"]["actionCount"], 2);
+  Json stale = step;
+  stale["target"]["ref"] = "win:look_99:@e1";
+  Json batch = h.call("act_batch", {{"actions", {step, step, stale, step}}});
+  EXPECT_EQ(batch["structuredContent"]["performed"]["actionCount"], 3);
+  EXPECT_EQ(batch["structuredContent"]["steps"][2]["error"]["code"], "stale_ref");
 
   const Json* document = find_node(structured["outline"], [](const Json& n) { return n["role"] == "document"; });
   ASSERT_NE(document, nullptr);

@@ -37,7 +37,9 @@ async function main() {
   expect(acted.structuredContent.outcome === 'worked', 'the press worked', acted.structuredContent);
   expect(read.structuredContent.text.startsWith('The quick'), 'the document text', read.structuredContent);
 
-  await callOk(client, 'act_batch', { actions: [press, { ...press, action: 'click' }] });
+  const stale = { ...press, target: { ref: 'win:look_99:@e1' } };
+  const batch = await callOk(client, 'act_batch', { actions: [press, stale, press] });
+  expect(batch.structuredContent.stoppedAt === 1, 'the batch stops at the stale step', batch.structuredContent);
   await callOk(client, 'wait_for', { rootRef: editor.rootRef, text: 'save' });
   await callOk(client, 'wait_for', { rootRef: editor.rootRef, text: 'never there', timeoutMs: 100 });
   await callOk(client, 'open_browser_location', { appName: 'edge', url: 'example.org' });
