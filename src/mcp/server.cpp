@@ -117,12 +117,16 @@ class Session {
     Request request{kProtocolVersion, key, tool->command, std::move(arguments)};
     pool_.submit([this, tool, call, key = std::move(key), id = m.id,
                   request = std::move(request)] {
-      Json result;
-      // A call cancelled while queued never runs.
-      if (!call->cancelled.load(std::memory_order_acquire)) {
-        result = tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled));
+      std::string line;
+      try {
+        // A call cancelled while queued never runs.
+        if (!call->cancelled.load(std::memory_order_acquire)) {
+          line = rpc_result_line(id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled)));
+        }
+      } catch (const std::exception& e) {
+        line = rpc_error_line(id, kInternalError, std::string("Internal error: ") + e.what());
       }
-      if (calls_.finish(key)) writer_.write_line(rpc_result_line(id, result));
+      if (calls_.finish(key)) writer_.write_line(std::move(line));
     });
   }
 

@@ -299,12 +299,14 @@ TEST(McpServer, CancelledWaitStopsAndIsNotAnswered) {
   h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", 1}, {"reason", "user"}}}});
   h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", "queued"}}}});
   h.send({{"jsonrpc", "2.0"}, {"method", "notifications/cancelled"}, {"params", {{"requestId", "unknown"}}}});
+  // Answered once the reader has taken in the cancellations before it.
+  EXPECT_EQ(h.request("sync", "ping")["result"], Json::object());
   gate.release();
   // Only once the wait has ended can the one worker answer this.
   Json after = h.request("after", "tools/call", {{"name", "diagnostics"}});
   EXPECT_EQ(after["result"]["structuredContent"]["pid"], 4242);
   h.finish();
-  EXPECT_EQ(h.output.lines().size(), 2u);  // initialize and "after" only
+  EXPECT_EQ(h.output.lines().size(), 3u);  // initialize, "sync" and "after" only
   EXPECT_EQ(h.desk.clock().sleeps(), 1);   // the wait stopped before its second poll
   EXPECT_EQ(h.desk.shared().state.lock().value()->looks.size(), 0u);  // the look never ran
 }
