@@ -4,8 +4,7 @@
 #include "service/service.h"
 
 int main() {
-  return winhelper::run_on_windows([](winhelper::ByteInput& input, winhelper::ByteOutput& output,
-                                      winhelper::Dispatcher& dispatcher) {
-    winhelper::run_service(input, output, dispatcher);
-  });
+  return winhelper::run_on_windows(
+      [](winhelper::ByteInput& input, winhelper::ByteOutput& output,
+         winhelper::Dispatcher& dispatcher) { winhelper::run_service(input, output, dispatcher); });
 }

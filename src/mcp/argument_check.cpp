@@ -22,8 +22,9 @@ bool has_type(const Json& value, std::string_view type) {
 
 bool matches_type(const Json& value, const Json& type) {
   if (type.is_string()) return has_type(value, type.get<std::string>());
-  return std::any_of(type.begin(), type.end(),
-                     [&](const Json& t) { return t.is_string() && has_type(value, t.get<std::string>()); });
+  return std::any_of(type.begin(), type.end(), [&](const Json& t) {
+    return t.is_string() && has_type(value, t.get<std::string>());
+  });
 }
 
 std::string type_words(const Json& type) {
@@ -66,10 +67,12 @@ std::optional<std::string> check_object(const Json& schema, const Json& value,
 
 std::optional<std::string> check_array(const Json& schema, const Json& value,
                                        const std::string& path) {
-  if (auto min = schema.find("minItems"); min != schema.end() && value.size() < min->get<std::size_t>()) {
+  if (auto min = schema.find("minItems");
+      min != schema.end() && value.size() < min->get<std::size_t>()) {
     return path + " must have at least " + dump_json(*min) + " items";
   }
-  if (auto max = schema.find("maxItems"); max != schema.end() && value.size() > max->get<std::size_t>()) {
+  if (auto max = schema.find("maxItems");
+      max != schema.end() && value.size() > max->get<std::size_t>()) {
     return path + " must have at most " + dump_json(*max) + " items";
   }
   if (auto items = schema.find("items"); items != schema.end()) {
@@ -87,7 +90,8 @@ std::optional<std::string> check(const Json& schema, const Json& value, const st
   if (auto choices = schema.find("enum"); choices != schema.end()) {
     if (std::find(choices->begin(), choices->end(), value) == choices->end()) {
       std::string listed;
-      for (const Json& choice : *choices) listed += (listed.empty() ? "" : ", ") + dump_json(choice);
+      for (const Json& choice : *choices)
+        listed += (listed.empty() ? "" : ", ") + dump_json(choice);
       return path + " must be one of " + listed;
     }
   }

@@ -15,8 +15,9 @@
 namespace winhelper::mcp {
 
 inline constexpr std::array<std::string_view, 11> kCheckedKeywords = {
-    "type",     "properties", "required", "additionalProperties", "enum", "minimum",
-    "maximum",  "items",      "minItems", "maxItems",             "anyOf"};
+    "type",     "properties", "required", "additionalProperties",
+    "enum",     "minimum",    "maximum",  "items",
+    "minItems", "maxItems",   "anyOf"};
 
 // Keywords that say nothing about validity.
 inline constexpr std::array<std::string_view, 3> kAnnotationKeywords = {"description", "default",

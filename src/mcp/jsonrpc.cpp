@@ -6,7 +6,9 @@ namespace winhelper::mcp {
 
 namespace {
 
-bool is_json_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_json_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Depth of the deepest array or object, counted outside strings; stops early
 // once past the limit. Run before parsing so that a hostile message is
@@ -36,7 +38,9 @@ int nesting_depth(std::string_view text) {
 }
 
 // A request id is a string or an integer; MCP forbids null.
-bool is_valid_id(const Json& id) { return id.is_string() || id.is_number_integer(); }
+bool is_valid_id(const Json& id) {
+  return id.is_string() || id.is_number_integer();
+}
 
 }  // namespace
 

@@ -13,13 +13,15 @@ namespace {
 // Flag words in the order they are written, for each boolean member of a
 // node that is true.
 constexpr std::pair<const char*, const char*> kFlags[] = {
-    {"canPress", "press"},       {"canSetValue", "setvalue"}, {"canScroll", "scroll"},
-    {"canIncrement", "increment"}, {"canDecrement", "decrement"}, {"canFocus", "focus"},
-    {"isTextInput", "textinput"}, {"focused", "focused"},     {"offscreen", "offscreen"},
+    {"canPress", "press"},          {"canSetValue", "setvalue"},   {"canScroll", "scroll"},
+    {"canIncrement", "increment"},  {"canDecrement", "decrement"}, {"canFocus", "focus"},
+    {"isTextInput", "textinput"},   {"focused", "focused"},        {"offscreen", "offscreen"},
     {"pictureOnly", "pictureonly"}, {"truncated", "truncated"},
 };
 
-std::string json_quoted(const std::string& text) { return dump_json(Json(text)); }
+std::string json_quoted(const std::string& text) {
+  return dump_json(Json(text));
+}
 
 std::string rounded(const Json& rect, const char* key) {
   double v = arg_f64(rect, key).value_or(0.0);
@@ -37,12 +39,13 @@ void render_node(const Json& node, int depth, std::string& out) {
   }
   std::string flags;
   for (const auto& [member, word] : kFlags) {
-    if (arg_bool(node, member).value_or(false)) flags += (flags.empty() ? "" : ",") + std::string(word);
+    if (arg_bool(node, member).value_or(false))
+      flags += (flags.empty() ? "" : ",") + std::string(word);
   }
   if (!flags.empty()) out += " [" + flags + "]";
   if (const Json* rect = arg_object(node, "rect")) {
-    out += ' ' + rounded(*rect, "x") + ',' + rounded(*rect, "y") + ' ' + rounded(*rect, "w") +
-           'x' + rounded(*rect, "h");
+    out += ' ' + rounded(*rect, "x") + ',' + rounded(*rect, "y") + ' ' + rounded(*rect, "w") + 'x' +
+           rounded(*rect, "h");
   }
   out += '\n';
   if (const Json* children = arg_array(node, "children")) {

@@ -115,13 +115,13 @@ class Session {
                    "Invalid Request: id " + key + " belongs to a call still in progress");
     }
     Request request{kProtocolVersion, key, tool->command, std::move(arguments)};
-    pool_.submit([this, tool, call, key = std::move(key), id = m.id,
-                  request = std::move(request)] {
+    pool_.submit([this, tool, call, key = std::move(key), id = m.id, request = std::move(request)] {
       std::string line;
       try {
         // A call cancelled while queued never runs.
         if (!call->cancelled.load(std::memory_order_acquire)) {
-          line = rpc_result_line(id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled)));
+          line = rpc_result_line(
+              id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled)));
         }
       } catch (const std::exception& e) {
         line = rpc_error_line(id, kInternalError, std::string("Internal error: ") + e.what());
@@ -139,7 +139,9 @@ class Session {
   WorkerPool pool_;
 };
 
-void log_to_stderr(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void log_to_stderr(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
 
 }  // namespace
 

@@ -9,7 +9,9 @@ namespace winhelper::mcp {
 
 namespace {
 
-Json text_block(std::string text) { return {{"type", "text"}, {"text", std::move(text)}}; }
+Json text_block(std::string text) {
+  return {{"type", "text"}, {"text", std::move(text)}};
+}
 
 // The image travels once, as an image block; the structured copy of the look
 // keeps the image's size and type but not its data.

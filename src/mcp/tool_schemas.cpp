@@ -71,11 +71,13 @@ constexpr std::string_view kActResult = R"json({
   "required": ["outcome", "performed"]
 })json";
 
-Json parse(std::string_view text) { return Json::parse(text); }
+Json parse(std::string_view text) {
+  return Json::parse(text);
+}
 
 Json object_schema(Json properties, Json required = Json::array()) {
-  Json schema = {{"type", "object"}, {"properties", std::move(properties)},
-                 {"additionalProperties", false}};
+  Json schema = {
+      {"type", "object"}, {"properties", std::move(properties)}, {"additionalProperties", false}};
   if (!required.empty()) schema["required"] = std::move(required);
   return schema;
 }
@@ -105,10 +107,13 @@ Json input_schema_for(std::string_view tool) {
   if (tool == "look") {
     Json schema = object_schema(
         {{"rootRef", typed("string", "A window ref \"@wN\" from list_windows.")},
-         {"windowId", typed("integer", "The window's windowId from list_windows, instead of rootRef.")},
+         {"windowId",
+          typed("integer", "The window's windowId from list_windows, instead of rootRef.")},
          {"includeImage", typed("boolean", "Take a screenshot (default true).")},
-         {"maxDimension", count("Largest side of the screenshot in pixels (default: the window's own size).")},
-         {"scopeRef", typed("string", "An element ref from an earlier look: observe only its subtree.")},
+         {"maxDimension",
+          count("Largest side of the screenshot in pixels (default: the window's own size).")},
+         {"scopeRef",
+          typed("string", "An element ref from an earlier look: observe only its subtree.")},
          {"baseLookId", typed("string", "The look that scopeRef comes from.")}});
     schema["anyOf"] = Json::array({{{"required", {"rootRef"}}}, {{"required", {"windowId"}}}});
     return schema;
@@ -146,7 +151,8 @@ Json input_schema_for(std::string_view tool) {
   }
   if (tool == "open_browser_location") {
     return object_schema(
-        {{"appName", typed("string", "Part of the browser's application name, e.g. \"edge\" or \"chrome\".")},
+        {{"appName",
+          typed("string", "Part of the browser's application name, e.g. \"edge\" or \"chrome\".")},
          {"url", typed("string", "The location to type into the address bar.")}},
         {"url"});
   }
@@ -156,9 +162,10 @@ Json input_schema_for(std::string_view tool) {
 Json output_schema_for(std::string_view tool) {
   if (tool == "list_windows") {
     Json records = {{"type", "array"}, {"items", parse(kWindowRecord)}};
-    return {{"type", "object"},
-            {"properties", {{"windows", records}, {"roots", records}, {"stateId", typed("string")}}},
-            {"required", {"windows", "stateId"}}};
+    return {
+        {"type", "object"},
+        {"properties", {{"windows", records}, {"roots", records}, {"stateId", typed("string")}}},
+        {"required", {"windows", "stateId"}}};
   }
   if (tool == "focus_window") {
     return {{"type", "object"},
@@ -167,26 +174,35 @@ Json output_schema_for(std::string_view tool) {
   }
   if (tool == "look") {
     Json node = {{"type", "object"},
-                 {"properties", {{"ref", typed("string")}, {"role", typed("string")},
-                                 {"title", typed("string")}, {"value", typed("string")},
-                                 {"children", {{"type", "array"}, {"items", typed("object")}}}}},
+                 {"properties",
+                  {{"ref", typed("string")},
+                   {"role", typed("string")},
+                   {"title", typed("string")},
+                   {"value", typed("string")},
+                   {"children", {{"type", "array"}, {"items", typed("object")}}}}},
                  {"required", {"ref", "role", "children"}}};
-    Json image = {{"type", "object"},
-                  {"properties", {{"width", typed("number")}, {"height", typed("number")},
-                                  {"mimeType", typed("string")}}},
-                  {"required", {"width", "height", "mimeType"}}};
+    Json image = {
+        {"type", "object"},
+        {"properties",
+         {{"width", typed("number")}, {"height", typed("number")}, {"mimeType", typed("string")}}},
+        {"required", {"width", "height", "mimeType"}}};
     return {{"type", "object"},
-            {"properties", {{"lookId", typed("string")}, {"outline", node}, {"image", image},
-                            {"window", typed("object")}, {"timings", typed("object")},
-                            {"capturedAt", typed("number")}}},
+            {"properties",
+             {{"lookId", typed("string")},
+              {"outline", node},
+              {"image", image},
+              {"window", typed("object")},
+              {"timings", typed("object")},
+              {"capturedAt", typed("number")}}},
             {"required", {"lookId", "outline", "window"}}};
   }
   if (tool == "act") return parse(kActResult);
   if (tool == "act_batch") {
     // A step that failed has its error in place of `performed`.
     Json step = parse(kActResult);
-    step["properties"]["error"] = {{"type", "object"},
-                                   {"properties", {{"code", typed("string")}, {"message", typed("string")}}}};
+    step["properties"]["error"] = {
+        {"type", "object"},
+        {"properties", {{"code", typed("string")}, {"message", typed("string")}}}};
     step["required"] = {"outcome"};
     Json schema = parse(kActResult);
     schema["properties"]["steps"] = {{"type", "array"}, {"items", step}};
@@ -196,27 +212,35 @@ Json output_schema_for(std::string_view tool) {
   }
   if (tool == "read_text") {
     return {{"type", "object"},
-            {"properties", {{"text", typed("string")}, {"offset", typed("integer")},
-                            {"limit", typed("integer")}, {"totalChars", typed("integer")},
-                            {"hasMore", typed("boolean")}}},
+            {"properties",
+             {{"text", typed("string")},
+              {"offset", typed("integer")},
+              {"limit", typed("integer")},
+              {"totalChars", typed("integer")},
+              {"hasMore", typed("boolean")}}},
             {"required", {"text", "offset", "limit", "totalChars", "hasMore"}}};
   }
   if (tool == "wait_for") {
     return {{"type", "object"},
-            {"properties", {{"found", typed("boolean")},
-                            {"gone", {{"type", {"boolean", "null"}}}},
-                            {"timedOut", typed("boolean")},
-                            {"nodeCount", typed("integer")}}},
+            {"properties",
+             {{"found", typed("boolean")},
+              {"gone", {{"type", {"boolean", "null"}}}},
+              {"timedOut", typed("boolean")},
+              {"nodeCount", typed("integer")}}},
             {"required", {"found", "nodeCount"}}};
   }
   if (tool == "open_browser_location") {
-    return {{"type", "object"}, {"properties", {{"opened", typed("boolean")}}},
+    return {{"type", "object"},
+            {"properties", {{"opened", typed("boolean")}}},
             {"required", {"opened"}}};
   }
   return {{"type", "object"},
-          {"properties", {{"os", typed("string")}, {"arch", typed("string")},
-                          {"pid", typed("integer")}, {"protocolVersion", typed("integer")},
-                          {"invariants", {{"type", "array"}, {"items", typed("string")}}}}},
+          {"properties",
+           {{"os", typed("string")},
+            {"arch", typed("string")},
+            {"pid", typed("integer")},
+            {"protocolVersion", typed("integer")},
+            {"invariants", {{"type", "array"}, {"items", typed("string")}}}}},
           {"required", {"os", "pid", "protocolVersion", "invariants"}}};
 }
 

@@ -17,20 +17,26 @@ struct Entry {
 
 // Descriptions are written for the model that calls the tools.
 constexpr Entry kEntries[] = {
-    {"list_windows", "listWindows", "List windows",
+    {"list_windows",
+     "listWindows",
+     "List windows",
      "List the visible top-level windows of the desktop, topmost first. Each window gets a "
      "reference such as \"@w3\" (rootRef) that stays the same while the window keeps being "
      "listed; look, focus_window and wait_for take it. Call this first, and again after a new "
      "window may have opened. With pid, only that process's windows are listed.",
-     {true, false, true, false},
+     {.read_only = true, .idempotent = true},
      Rendering::Windows},
-    {"focus_window", "focusWindow", "Focus a window",
+    {"focus_window",
+     "focusWindow",
+     "Focus a window",
      "Ask Windows to bring a listed window (rootRef \"@wN\") to the foreground. Reports whether "
      "it already was in front (alreadyFocused) and whether the request was granted (focused); a "
      "refusal is not an error.",
-     {false, false, true, false},
+     {.idempotent = true},
      Rendering::Json},
-    {"look", "look", "Look at a window",
+    {"look",
+     "look",
+     "Look at a window",
      "Observe one listed window: a PNG screenshot and an outline of its UI elements, one line "
      "per element: role, \"title\", ref, =\"value\", [capabilities and states], and the "
      "rectangle x,y wxh in screenshot pixels. The observation is stored under a lookId; act, "
@@ -39,9 +45,11 @@ constexpr Entry kEntries[] = {
      "window changed. Password fields never show their content. includeImage false skips the "
      "screenshot; maxDimension shrinks it; scopeRef (with baseLookId) looks only at the subtree "
      "of an element from an earlier look, for parts marked truncated.",
-     {true, false, false, false},
+     {.read_only = true},
      Rendering::Look},
-    {"act", "act", "Act on an element or point",
+    {"act",
+     "act",
+     "Act on an element or point",
      "Perform one action in a stored look: on an element (target {\"ref\": ...}) or on a point "
      "of the look's screenshot (target {\"x\": ..., \"y\": ...} in image pixels). Actions: "
      "press or click (params.button left/right/middle), setText (params.text), typeText "
@@ -53,40 +61,50 @@ constexpr Entry kEntries[] = {
      "whether it worked (outcome worked, didnt or unknown), how it was delivered, evidence read "
      "back (value, toggleState, selected), and the windows that appeared, closed or changed "
      "(rootDelta). Take a new look before acting on what changed.",
-     {false, true, false, true},
+     {.destructive = true, .open_world = true},
      Rendering::Json},
-    {"act_batch", "actBatch", "Act in a batch",
+    {"act_batch",
+     "actBatch",
+     "Act in a batch",
      "Run 1 to 20 actions (each as for act, all on one lookId and one pid, pid required) as "
      "one transaction: every action is checked before the first runs, no other input comes "
      "between them, and the run stops at the first action that fails or did not work "
      "(stoppedAt). Actions that ran are not undone. Window changes are reported once for the "
      "whole batch.",
-     {false, true, false, true},
+     {.destructive = true, .open_world = true},
      Rendering::Json},
-    {"read_text", "uiaReadText", "Read an element's text",
+    {"read_text",
+     "uiaReadText",
+     "Read an element's text",
      "Read the full text of an element of a stored look (lookId and elementRef), live from the "
      "application, a page at a time: offset and limit count characters (default limit 4096); "
      "hasMore says whether more follows. Password fields are refused.",
-     {true, false, true, false},
+     {.read_only = true, .idempotent = true},
      Rendering::Json},
-    {"wait_for", "uiaWaitFor", "Wait for an element",
+    {"wait_for",
+     "uiaWaitFor",
+     "Wait for an element",
      "Wait until an element matching text (contained, any case), role (exact) and/or value "
      "(exact, any case) appears in a window, or with gone true until none is left. Name the "
      "window by rootRef, windowId or pid; scopeRef with lookId narrows the search to an "
      "element's subtree. Polls every 150 ms up to timeoutMs (100 to 60000, default 10000). A "
      "timeout is a result (found false, timedOut true), not an error.",
-     {true, false, true, false},
+     {.read_only = true, .idempotent = true},
      Rendering::Json},
-    {"open_browser_location", "openBrowserLocation", "Open a location in a browser",
+    {"open_browser_location",
+     "openBrowserLocation",
+     "Open a location in a browser",
      "Bring the topmost window whose application name contains appName (any case) to the "
      "foreground and type url into its address bar (Ctrl+L, the text, Enter). Refuses to type "
      "when no such window exists or it cannot be brought to the front.",
-     {false, true, false, true},
+     {.destructive = true, .open_world = true},
      Rendering::Json},
-    {"diagnostics", "diagnostics", "Describe the helper",
+    {"diagnostics",
+     "diagnostics",
+     "Describe the helper",
      "Describe this helper: platform, process id, protocol version and the guarantees it "
      "keeps.",
-     {true, false, true, false},
+     {.read_only = true, .idempotent = true},
      Rendering::Json},
 };
 

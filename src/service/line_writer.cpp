@@ -10,6 +10,8 @@ void LineWriter::write_line(std::string line) {
   (void)output_.write(line);
 }
 
-void LineWriter::write(const Response& response) { write_line(serialize_response(response)); }
+void LineWriter::write(const Response& response) {
+  write_line(serialize_response(response));
+}
 
 }  // namespace winhelper

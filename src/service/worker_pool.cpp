@@ -23,7 +23,9 @@ WorkerPool::WorkerPool(int workers) {
   }
 }
 
-WorkerPool::~WorkerPool() { close_and_join(); }
+WorkerPool::~WorkerPool() {
+  close_and_join();
+}
 
 void WorkerPool::submit(Job job) {
   {

@@ -27,11 +27,11 @@ class McpHarness {
       log_.push_back(line);
     };
     prepare(desk);
-    thread_ = std::thread([this, options] {
-      run_mcp_server(input, output, desk.dispatcher(), options);
-    });
+    thread_ =
+        std::thread([this, options] { run_mcp_server(input, output, desk.dispatcher(), options); });
   }
-  explicit McpHarness(ServerOptions options = {}) : McpHarness(options, [](fuzz::FuzzPlatform&) {}) {}
+  explicit McpHarness(ServerOptions options = {})
+      : McpHarness(options, [](fuzz::FuzzPlatform&) {}) {}
   ~McpHarness() { finish(); }
 
   void send_line(const std::string& line) { input.feed(line + "\n"); }

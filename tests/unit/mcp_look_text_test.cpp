@@ -9,18 +9,26 @@ namespace winhelper::mcp {
 namespace {
 
 Json node(const char* role, const char* title, const char* ref, Json extra = Json::object()) {
-  Json n = {{"role", role},   {"title", title},   {"ref", ref},         {"value", ""},
-            {"canPress", false}, {"canSetValue", false}, {"canFocus", false}, {"truncated", false},
-            {"rect", {{"x", 0}, {"y", 0}, {"w", 1}, {"h", 1}}}, {"children", Json::array()}};
+  Json n = {{"role", role},
+            {"title", title},
+            {"ref", ref},
+            {"value", ""},
+            {"canPress", false},
+            {"canSetValue", false},
+            {"canFocus", false},
+            {"truncated", false},
+            {"rect", {{"x", 0}, {"y", 0}, {"w", 1}, {"h", 1}}},
+            {"children", Json::array()}};
   n.update(extra);
   return n;
 }
 
 TEST(LookText, OneLinePerNodeWithEveryRefValueAndFlag) {
-  Json password = node("edit", "Password:", "win:look_2:@e5",
-                       {{"canSetValue", true}, {"isTextInput", true}});
+  Json password =
+      node("edit", "Password:", "win:look_2:@e5", {{"canSetValue", true}, {"isTextInput", true}});
   Json quoted = node("text", "Say \"hi\"\nthen go", "win:look_2:@e6",
-                     {{"value", "line 1\r\nline 2"}, {"truncated", true},
+                     {{"value", "line 1\r\nline 2"},
+                      {"truncated", true},
                       {"rect", {{"x", 10.4}, {"y", 19.6}, {"w", 120.5}, {"h", 28}}}});
   Json pane = node("pane", "", "win:look_2:@e4", {{"children", {password, quoted}}});
   Json root = node("Window", "Editor", "@w1", {{"children", {pane}}});
@@ -31,7 +39,8 @@ TEST(LookText, OneLinePerNodeWithEveryRefValueAndFlag) {
             "    text \"Say \\\"hi\\\"\\nthen go\" win:look_2:@e6 =\"line 1\\r\\nline 2\" "
             "[truncated] 10,20 121x28\n");
 
-  Json look = {{"lookId", "look_2"}, {"outline", root},
+  Json look = {{"lookId", "look_2"},
+               {"outline", root},
                {"image", {{"width", 640}, {"height", 480}, {"mimeType", "image/png"}}}};
   std::string text = render_look(look);
   EXPECT_EQ(text.substr(0, text.find('\n')),
@@ -54,8 +63,10 @@ TEST(ArgumentCheck, NamesTheFirstArgumentThatBreaksTheSchema) {
   auto fault = [&](const char* arguments) {
     return check_arguments(schema, Json::parse(arguments)).value_or("valid");
   };
-  EXPECT_EQ(fault(R"({"name":"n","count":3,"mode":"b","gone":null,"points":[{"x":1.5}],"target":{"x":1,"y":2}})"),
-            "valid");
+  EXPECT_EQ(
+      fault(
+          R"({"name":"n","count":3,"mode":"b","gone":null,"points":[{"x":1.5}],"target":{"x":1,"y":2}})"),
+      "valid");
   EXPECT_EQ(fault(R"({})"), "arguments.name is required");
   EXPECT_EQ(fault(R"({"name":1})"), "arguments.name must be a string");
   EXPECT_EQ(fault(R"({"name":"n","count":3.0})"), "arguments.count must be an integer");
