@@ -1,7 +1,8 @@
 // The official MCP client against the server on the fake desktop (native,
 // no Wine): the handshake, every tool's schemas checked as JSON Schema,
 // every tool once with a result the SDK validates against its output
-// schema, a tool error, and two calls at once.
+// schema, a tool error, two calls at once, and a clean standard error (the
+// sanitizer builds run this test too).
 // Usage: node fake_desktop_session.mjs <winhelper_mcp_fake>
 
 import { callOk, checkSchemas, connect, decodePng, expect, nodes, run, textOf } from './client.mjs';
@@ -10,7 +11,7 @@ const EXPECTED_TOOLS = ['list_windows', 'focus_window', 'look', 'act', 'act_batc
   'wait_for', 'open_browser_location', 'diagnostics'];
 
 async function main() {
-  const { client, strayErrors } = await connect(process.argv[2], []);
+  const { client, strayErrors, serverStderr } = await connect(process.argv[2], []);
   expect(client.getServerVersion()?.name === 'winhelper-mcp', 'server name', client.getServerVersion());
   const { tools } = await client.listTools();
   expect(JSON.stringify(tools.map((t) => t.name)) === JSON.stringify(EXPECTED_TOOLS), 'tool names',
@@ -50,6 +51,9 @@ async function main() {
     failed);
   expect(strayErrors.length === 0, 'no protocol errors', strayErrors);
   await client.close();
+  // Nothing goes to standard error here, so a sanitizer's report fails the test.
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  expect(serverStderr() === '', 'the server wrote nothing to standard error', serverStderr());
 }
 
 run(main);
