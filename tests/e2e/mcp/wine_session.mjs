@@ -52,7 +52,7 @@ async function checkDialog(client, app, lookId) {
   const dialogLook = (await callOk(client, 'look', { rootRef: dialog.rootRef, includeImage: false }))
     .structuredContent;
   const ok = [...nodes(dialogLook.outline)].find((n) => n.title === 'OK');
-  expect(ok, "the dialog's OK button", textOf);
+  expect(ok, "the dialog's OK button", [...nodes(dialogLook.outline)].map((n) => n.title));
 
   // Two calls at once: a wait for the dialog's text to go, and the press that closes it.
   const [gone, closed] = await Promise.all([
