@@ -48,6 +48,8 @@ std::optional<std::string> check(const Json& schema, const Json& value, const st
 std::optional<std::string> check_object(const Json& schema, const Json& value,
                                         const std::string& path) {
   const Json* properties = schema.contains("properties") ? &schema["properties"] : nullptr;
+  auto additional = schema.find("additionalProperties");
+  bool closed = additional != schema.end() && *additional == false;
   if (auto required = schema.find("required"); required != schema.end()) {
     for (const Json& name : *required) {
       if (!value.contains(name.get<std::string>())) {
@@ -58,7 +60,7 @@ std::optional<std::string> check_object(const Json& schema, const Json& value,
   for (const auto& [name, member] : value.items()) {
     if (properties && properties->contains(name)) {
       if (auto fault = check((*properties)[name], member, path + "." + name)) return fault;
-    } else if (schema.value("additionalProperties", true) == false) {
+    } else if (closed) {
       return path + "." + name + " is not a known argument";
     }
   }
