@@ -75,10 +75,17 @@ Json parse(std::string_view text) {
   return Json::parse(text);
 }
 
-Json object_schema(Json properties, Json required = Json::array()) {
-  Json schema = {
-      {"type", "object"}, {"properties", std::move(properties)}, {"additionalProperties", false}};
+// An object with these members, of which `required` are always present.
+Json open_object(Json properties, Json required = Json::array()) {
+  Json schema = {{"type", "object"}, {"properties", std::move(properties)}};
   if (!required.empty()) schema["required"] = std::move(required);
+  return schema;
+}
+
+// Tool arguments: no member beyond those listed.
+Json object_schema(Json properties, Json required = Json::array()) {
+  Json schema = open_object(std::move(properties), std::move(required));
+  schema["additionalProperties"] = false;
   return schema;
 }
 
@@ -162,47 +169,37 @@ Json input_schema_for(std::string_view tool) {
 Json output_schema_for(std::string_view tool) {
   if (tool == "list_windows") {
     Json records = {{"type", "array"}, {"items", parse(kWindowRecord)}};
-    return {
-        {"type", "object"},
-        {"properties", {{"windows", records}, {"roots", records}, {"stateId", typed("string")}}},
-        {"required", {"windows", "stateId"}}};
+    return open_object({{"windows", records}, {"roots", records}, {"stateId", typed("string")}},
+                       {"windows", "stateId"});
   }
   if (tool == "focus_window") {
-    return {{"type", "object"},
-            {"properties", {{"alreadyFocused", typed("boolean")}, {"focused", typed("boolean")}}},
-            {"required", {"alreadyFocused", "focused"}}};
+    return open_object({{"alreadyFocused", typed("boolean")}, {"focused", typed("boolean")}},
+                       {"alreadyFocused", "focused"});
   }
   if (tool == "look") {
-    Json node = {{"type", "object"},
-                 {"properties",
-                  {{"ref", typed("string")},
-                   {"role", typed("string")},
-                   {"title", typed("string")},
-                   {"value", typed("string")},
-                   {"children", {{"type", "array"}, {"items", typed("object")}}}}},
-                 {"required", {"ref", "role", "children"}}};
-    Json image = {
-        {"type", "object"},
-        {"properties",
-         {{"width", typed("number")}, {"height", typed("number")}, {"mimeType", typed("string")}}},
-        {"required", {"width", "height", "mimeType"}}};
-    return {{"type", "object"},
-            {"properties",
-             {{"lookId", typed("string")},
-              {"outline", node},
-              {"image", image},
-              {"window", typed("object")},
-              {"timings", typed("object")},
-              {"capturedAt", typed("number")}}},
-            {"required", {"lookId", "outline", "window"}}};
+    Json node = open_object({{"ref", typed("string")},
+                             {"role", typed("string")},
+                             {"title", typed("string")},
+                             {"value", typed("string")},
+                             {"children", {{"type", "array"}, {"items", typed("object")}}}},
+                            {"ref", "role", "children"});
+    Json image = open_object(
+        {{"width", typed("number")}, {"height", typed("number")}, {"mimeType", typed("string")}},
+        {"width", "height", "mimeType"});
+    return open_object({{"lookId", typed("string")},
+                        {"outline", node},
+                        {"image", image},
+                        {"window", typed("object")},
+                        {"timings", typed("object")},
+                        {"capturedAt", typed("number")}},
+                       {"lookId", "outline", "window"});
   }
   if (tool == "act") return parse(kActResult);
   if (tool == "act_batch") {
     // A step that failed has its error in place of `performed`.
     Json step = parse(kActResult);
-    step["properties"]["error"] = {
-        {"type", "object"},
-        {"properties", {{"code", typed("string")}, {"message", typed("string")}}}};
+    step["properties"]["error"] =
+        open_object({{"code", typed("string")}, {"message", typed("string")}});
     step["required"] = {"outcome"};
     Json schema = parse(kActResult);
     schema["properties"]["steps"] = {{"type", "array"}, {"items", step}};
@@ -211,37 +208,29 @@ Json output_schema_for(std::string_view tool) {
     return schema;
   }
   if (tool == "read_text") {
-    return {{"type", "object"},
-            {"properties",
-             {{"text", typed("string")},
-              {"offset", typed("integer")},
-              {"limit", typed("integer")},
-              {"totalChars", typed("integer")},
-              {"hasMore", typed("boolean")}}},
-            {"required", {"text", "offset", "limit", "totalChars", "hasMore"}}};
+    return open_object({{"text", typed("string")},
+                        {"offset", typed("integer")},
+                        {"limit", typed("integer")},
+                        {"totalChars", typed("integer")},
+                        {"hasMore", typed("boolean")}},
+                       {"text", "offset", "limit", "totalChars", "hasMore"});
   }
   if (tool == "wait_for") {
-    return {{"type", "object"},
-            {"properties",
-             {{"found", typed("boolean")},
-              {"gone", {{"type", {"boolean", "null"}}}},
-              {"timedOut", typed("boolean")},
-              {"nodeCount", typed("integer")}}},
-            {"required", {"found", "nodeCount"}}};
+    return open_object({{"found", typed("boolean")},
+                        {"gone", {{"type", {"boolean", "null"}}}},
+                        {"timedOut", typed("boolean")},
+                        {"nodeCount", typed("integer")}},
+                       {"found", "nodeCount"});
   }
   if (tool == "open_browser_location") {
-    return {{"type", "object"},
-            {"properties", {{"opened", typed("boolean")}}},
-            {"required", {"opened"}}};
+    return open_object({{"opened", typed("boolean")}}, {"opened"});
   }
-  return {{"type", "object"},
-          {"properties",
-           {{"os", typed("string")},
-            {"arch", typed("string")},
-            {"pid", typed("integer")},
-            {"protocolVersion", typed("integer")},
-            {"invariants", {{"type", "array"}, {"items", typed("string")}}}}},
-          {"required", {"os", "pid", "protocolVersion", "invariants"}}};
+  return open_object({{"os", typed("string")},
+                      {"arch", typed("string")},
+                      {"pid", typed("integer")},
+                      {"protocolVersion", typed("integer")},
+                      {"invariants", {{"type", "array"}, {"items", typed("string")}}}},
+                     {"os", "pid", "protocolVersion", "invariants"});
 }
 
 }  // namespace winhelper::mcp
