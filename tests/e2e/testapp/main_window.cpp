@@ -63,6 +63,7 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
   }
   reporter_.attach(window_);
   hang_ms_ = options.hang_ms;
+  message_box_ = options.message_box;
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
   return true;
@@ -176,7 +177,11 @@ void MainWindow::on_command(int id, int notification, HWND control) {
     case IDC_OPEN_DIALOG:
       if (notification == BN_CLICKED) {
         reporter_.report(L"clicked Open Dialog");
-        run_test_dialog(window_, reporter_);
+        if (message_box_) {
+          run_test_message_box(window_, reporter_);
+        } else {
+          run_test_dialog(window_, reporter_);
+        }
       }
       break;
     case IDC_ENABLE_FEATURE:

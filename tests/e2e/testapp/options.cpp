@@ -33,6 +33,10 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       options.topmost = true;
       continue;
     }
+    if (name == L"--message-box") {
+      options.message_box = true;
+      continue;
+    }
     if (name != L"--title" && name != L"--log" && name != L"--x" && name != L"--y" &&
         name != L"--w" && name != L"--h" && name != L"--hang-ms") {
       error = L"unknown option '" + name + L"'";

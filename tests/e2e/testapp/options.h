@@ -3,6 +3,7 @@
 //
 //   testapp.exe [--title <text>] [--x <n>] [--y <n>] [--w <n>] [--h <n>]
 //               [--browser-class] [--topmost] [--log <file>] [--hang-ms <n>]
+//               [--message-box]
 //
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
@@ -13,6 +14,8 @@
 //   --hang-ms        F9 in the main window stops its UI thread for this many milliseconds
 //                    (it answers no message meanwhile, like a hung application); 0, the
 //                    default, leaves F9 an ordinary key
+//   --message-box    "Open Dialog" shows a system message box ("Test Message", one OK button,
+//                    the default one, so Enter closes it) instead of the Test Dialog
 //
 // An unknown option or a bad number ends the process with exit code 2 and a message on
 // standard error, before any window exists.
@@ -33,6 +36,7 @@ struct Options {
   bool topmost = false;
   std::wstring log_path;
   int hang_ms = 0;
+  bool message_box = false;
 };
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error`.
