@@ -92,6 +92,8 @@ class WindowSystem {
   // Joins (or separates again) the input state of `thread` and `to_thread`;
   // true when the system did it.
   virtual bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) = 0;
+  // Raises the window to the top of the Z order without waiting for its
+  // thread (which may not be answering).
   virtual bool bring_to_top(WindowHandle window) = 0;
   // Shows a minimised window again in its previous size and position.
   virtual void restore(WindowHandle window) = 0;

@@ -52,17 +52,6 @@ TEST(ForegroundStep, EscalationJoinsTheForegroundThreadOnlyAfterFourPlainRefusal
   EXPECT_EQ(windows.enumerate_top_level().handles.front(), target);
 }
 
-TEST(ForegroundStep, EscalationWithoutAForegroundWindowJoinsNothing) {
-  fakes::FakeWindows windows;
-  fakes::FakeClock clock;
-  WindowHandle target = windows.add({});
-  windows.refuse_foreground(true);
-  EXPECT_FALSE(bring_to_foreground(windows, clock, target).ok());
-  std::vector<std::string> calls = windows.foreground_calls();
-  ASSERT_EQ(calls.size(), 6u);
-  EXPECT_EQ(calls[4], "bring_to_top " + on(target));
-}
-
 TEST(ForegroundStep, MinimisedTargetIsRestoredFirstEvenWhenItIsTheForeground) {
   fakes::FakeWindows windows;
   fakes::FakeClock clock;

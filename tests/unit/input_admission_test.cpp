@@ -117,16 +117,5 @@ TEST(InputRefusal, PointElementBatchAndBrowserPathsSendNothing) {
   EXPECT_NE(d.input(), "");
 }
 
-TEST(InputRefusal, EscalatedForegroundLetsTheActionThrough) {
-  ActDesk d;
-  d.store();
-  d.h.windows.set_foreground_rule(fakes::ForegroundRule::GrantWhileAttached);
-  Json response = d.ask("act", act("click", Json{{"x", 50}, {"y", 75}}));
-  ASSERT_EQ(ActDesk::error_of(response), "ok");
-  EXPECT_EQ(d.h.windows.foreground(), d.app);
-  EXPECT_EQ(d.h.windows.foreground_requests(), 5);
-  EXPECT_EQ(d.input(), "pos(200,350) [m0002 m0004]");
-}
-
 }  // namespace
 }  // namespace winhelper

@@ -194,7 +194,10 @@ bool Win32WindowSystem::attach_input(std::uint32_t thread, std::uint32_t to_thre
 }
 
 bool Win32WindowSystem::bring_to_top(WindowHandle window) {
-  return BringWindowToTop(to_hwnd(window)) != 0;
+  // BringWindowToTop with the request posted to the window's thread instead
+  // of sent: a thread that does not answer cannot hold the caller.
+  return SetWindowPos(to_hwnd(window), HWND_TOP, 0, 0, 0, 0,
+                      SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS) != 0;
 }
 
 void Win32WindowSystem::restore(WindowHandle window) { ShowWindow(to_hwnd(window), SW_RESTORE); }
