@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string>
 
-#include "act/foreground.h"
+#include "act/input_admission.h"
 #include "act/look_mapping.h"
 #include "act/physical_gate.h"
 #include "input/physical_action.h"
@@ -83,7 +83,9 @@ Result<Json> physical_from_element(const Json& args, const ElementRecord& record
   auto sink = input_port(ctx);
   if (!sink) return sink.take_error();
   Clock& clock = ctx.platform.clock;
-  if (auto s = bring_to_foreground(**windows, clock, record.window_id); !s) return s.take_error();
+  if (auto s = prepare_input_target(**windows, clock, record.window_id, true); !s) {
+    return s.take_error();
+  }
 
   uia::ElementLocator locator = locator_of(record);
   double left = record.x, top = record.y, width = record.width, height = record.height;
@@ -210,14 +212,16 @@ Result<Json> act_on_point(const ActRequest& request, const Json& args, const Loo
 
   auto sink = input_port(ctx);
   if (!sink) return sink.take_error();
+  auto windows = window_port(ctx);
+  if (!windows) return windows.take_error();
   auto hold = ctx.shared.input.acquire();
   if (!hold) return hold.take_error();
-  if (!preserve_focus(request)) {
-    auto windows = window_port(ctx);
-    if (!windows) return windows.take_error();
-    if (auto s = bring_to_foreground(**windows, ctx.platform.clock, look.window_id); !s) {
-      return s.take_error();
-    }
+  // With preserveFocus the input still goes to the look's window, so only the
+  // foreground step is left out.
+  if (auto s = prepare_input_target(**windows, ctx.platform.clock, look.window_id,
+                                    !preserve_focus(request));
+      !s) {
+    return s.take_error();
   }
   return physical_gate(forwarded, **sink);
 }

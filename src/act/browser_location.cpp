@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "act/foreground.h"
+#include "act/input_admission.h"
 #include "common/lowercase.h"
 #include "input/input_actions.h"
 #include "protocol/args.h"
@@ -35,7 +35,8 @@ const Json* find_window_by_app(const Json& listing, const std::string& app_name)
 Status type_location(CommandContext& ctx, WindowHandle window, const std::string& url) {
   auto hold = ctx.shared.input.acquire();
   if (!hold) return hold.take_error();
-  if (Status s = bring_to_foreground(*ctx.platform.windows, ctx.platform.clock, window); !s) {
+  if (Status s = prepare_input_target(*ctx.platform.windows, ctx.platform.clock, window, true);
+      !s) {
     return s;
   }
   InputSink& sink = *ctx.platform.input;

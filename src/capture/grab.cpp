@@ -28,7 +28,7 @@ bool needs_screen_copy(bool printed, int rows_read, bool has_content) {
 }
 
 Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std::int64_t window,
-                                                     const ScreenRect& rect) {
+                                                     const ScreenRect& rect, bool print_window) {
   const std::int64_t width = std::int64_t{rect.right} - rect.left;
   const std::int64_t height = std::int64_t{rect.bottom} - rect.top;
   if (width <= 0 || height <= 0) return capture_failed("Failed to get window bounds");
@@ -42,12 +42,17 @@ Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std
     return capture_failed(open_failure_message(*step));
   std::unique_ptr<GrabSurface> surface = std::move(std::get<std::unique_ptr<GrabSurface>>(opened));
 
-  const bool printed = surface->print_window();
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                                    4);
-  int rows = surface->read_pixels(pixels);
-  if (needs_screen_copy(printed, rows, rows != 0 && has_visible_content(pixels))) {
-    // Only a successful copy replaces the first grab; its read decides.
+  int rows = 0;
+  bool copy_screen = true;
+  if (print_window) {
+    const bool printed = surface->print_window();
+    rows = surface->read_pixels(pixels);
+    copy_screen = needs_screen_copy(printed, rows, rows != 0 && has_visible_content(pixels));
+  }
+  if (copy_screen) {
+    // Only a successful copy replaces the first grab, if any; its read decides.
     if (surface->copy_from_screen(rect.left, rect.top) == ScreenCopy::Copied)
       rows = surface->read_pixels(pixels);
   }

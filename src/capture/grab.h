@@ -15,11 +15,13 @@ namespace winhelper {
 bool needs_screen_copy(bool printed, int rows_read, bool has_content);
 
 // Returns width * height * 4 bytes of blue-green-red-x pixels, rows top to
-// bottom, for the window rectangle `rect` (positive size). Fails with
+// bottom, for the window rectangle `rect` (positive size). Without
+// `print_window` the screen copy is the only grab. Fails with
 // capture_failed and the message of the step that failed; every surface and
 // screen context is released before returning, also when the pixel buffer
 // cannot be allocated (std::bad_alloc passes through).
 Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std::int64_t window,
-                                                     const ScreenRect& rect);
+                                                     const ScreenRect& rect,
+                                                     bool print_window = true);
 
 }  // namespace winhelper

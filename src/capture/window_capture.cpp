@@ -56,7 +56,7 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
     return result;
   }
 
-  Result<std::vector<std::uint8_t>> grabbed = grab_window_pixels(grabber, window, *rect);
+  Result<std::vector<std::uint8_t>> grabbed = grab_window_pixels(grabber, window, *rect, request.print_window);
   if (!grabbed) return grabbed.take_error();
   std::vector<std::uint8_t> pixels = std::move(grabbed).value();
   bgrx_to_opaque_rgba(pixels);

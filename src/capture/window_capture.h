@@ -27,6 +27,9 @@ struct CaptureRequest {
   // element records (a JSON array). It reports its own failures (the warning
   // line) and returns an empty array then.
   std::function<Json()> extract_elements;
+  // False: the picture is copied from the screen without asking the window
+  // to draw itself (it would wait for a window that does not answer).
+  bool print_window = true;
   PngSettings png;
 };
 

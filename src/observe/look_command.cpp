@@ -9,6 +9,7 @@
 #include "observe/look_access.h"
 #include "observe/look_arguments.h"
 #include "observe/look_root.h"
+#include "observe/look_reach.h"
 #include "observe/look_scope.h"
 #include "observe/outline.h"
 #include "observe/refs.h"
@@ -73,8 +74,8 @@ struct Observation {
 };
 
 Result<Observation> observe_with_image(const LookArguments& args, const LookRoot& root,
-                                       const FoundRoot& found, CommandContext& ctx,
-                                       uia::ElementNumbering& numbering) {
+                                       const FoundRoot& found, const LookReach& reach,
+                                       CommandContext& ctx, uia::ElementNumbering& numbering) {
   std::optional<std::uint64_t> number = parse_window_ref(root.root_ref);
   if (!number) return invalid_request("Invalid root ref '" + root.root_ref + "'");
   if (ctx.platform.screen == nullptr) return internal_error("screen capture unavailable");
@@ -83,11 +84,16 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
   request.window_number = *number;
   request.window_handle = found.handle;
   request.max_dimension = args.max_dimension;
+  request.print_window = reach.print_window;
   // A scoped look extracts only the scope's subtree, later.
   if (!args.scope_ref && ctx.platform.uia != nullptr && found.handle) {
     uia::UiaClient& client = *ctx.platform.uia;
     const std::int64_t handle = *found.handle;
-    request.extract_elements = [&client, handle, &numbering] {
+    request.extract_elements = [&client, handle, &numbering, &reach] {
+      if (reach.elements_skipped) {
+        warn_elements_skipped(*reach.elements_skipped);
+        return Json::array();
+      }
       return Json(uia::extract_window_or_warn(client, handle, numbering));
     };
   }
@@ -113,13 +119,17 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
 // Without an image a root ref that does not resolve is no error: the look
 // then holds only the root node.
 Observation observe_without_image(const LookArguments& args, const LookRoot& root,
-                                  const FoundRoot& found, CommandContext& ctx,
-                                  uia::ElementNumbering& numbering) {
+                                  const FoundRoot& found, const LookReach& reach,
+                                  CommandContext& ctx, uia::ElementNumbering& numbering) {
   Observation out;
   out.image_width = root.frame_width;
   out.image_height = root.frame_height;
-  if (!args.scope_ref && ctx.platform.uia != nullptr && found.handle)
+  if (args.scope_ref || ctx.platform.uia == nullptr || !found.handle) return out;
+  if (reach.elements_skipped) {
+    warn_elements_skipped(*reach.elements_skipped);
+  } else {
     out.elements = Json(uia::extract_window_or_warn(*ctx.platform.uia, *found.handle, numbering));
+  }
   return out;
 }
 
@@ -154,13 +164,14 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
 
   SharedElementNumbering numbering(ctx.shared);
   const std::int64_t capture_started = clock.now_ms();
+  const LookReach reach = look_reach(ctx.platform.windows, found->handle, with_image);
   Observation observed;
   if (with_image) {
-    Result<Observation> captured = observe_with_image(args, root, *found, ctx, numbering);
+    Result<Observation> captured = observe_with_image(args, root, *found, reach, ctx, numbering);
     if (!captured) return captured.take_error();
     observed = std::move(captured).value();
   } else {
-    observed = observe_without_image(args, root, *found, ctx, numbering);
+    observed = observe_without_image(args, root, *found, reach, ctx, numbering);
   }
   const std::int64_t capture_ms = elapsed_ms(clock, capture_started);
 

@@ -1,8 +1,10 @@
 #pragma once
 // Window port: what the inventory, the focus command and the event watcher
-// need to know about top-level windows. Every read degrades instead of
-// failing (empty text, zero, no rectangle); only enumeration reports failure.
-// Implementations must be callable from any thread.
+// need to know about top-level windows, and what the acting commands need to
+// judge whether Windows will let input reach one and to bring it forward.
+// Every read degrades instead of failing (empty text, zero, no rectangle, "not
+// known"); only enumeration reports failure. Implementations must be callable
+// from any thread.
 
 #include <cstdint>
 #include <optional>
@@ -19,6 +21,24 @@ struct WindowRect {
   std::int64_t top = 0;
   std::int64_t right = 0;
   std::int64_t bottom = 0;
+};
+
+// The helper's own standing towards user interface privilege isolation.
+struct HelperPrivilege {
+  // Mandatory integrity level of the helper's token (see process_integrity).
+  std::optional<std::uint32_t> integrity;
+  // Whether the token has UI access; false when it cannot be read.
+  bool ui_access = false;
+};
+
+// Which desktop receives input now, and the one the helper runs on.
+struct InputDesktop {
+  // Name of the input desktop; nullopt when it could not be opened or read.
+  std::optional<std::string> name;
+  // Opening the input desktop was refused for lack of access.
+  bool access_denied = false;
+  // Name of the calling thread's desktop; empty when it cannot be read.
+  std::string own;
 };
 
 struct WindowEnumeration {
@@ -53,6 +73,30 @@ class WindowSystem {
   virtual WindowHandle foreground() = 0;
   // One foreground request; true when the system granted it.
   virtual bool set_foreground(WindowHandle window) = 0;
+
+  // Mandatory integrity level of a process: the last sub-authority of its
+  // token's integrity label (0x1000 low, 0x2000 medium, 0x3000 high, 0x4000
+  // system); nullopt when the process or its token cannot be read.
+  virtual std::optional<std::uint32_t> process_integrity(std::uint32_t pid) = 0;
+  virtual HelperPrivilege own_privilege() = 0;
+  // Whether Windows reports the window's thread as not responding.
+  virtual bool is_hung(WindowHandle window) = 0;
+  // Whether the window's thread answers an empty message within the time;
+  // false also when the message cannot be delivered.
+  virtual bool answers_within(WindowHandle window, std::uint32_t timeout_ms) = 0;
+  virtual InputDesktop input_desktop() = 0;
+
+  // The calls of the foreground escalation. Thread ids are 0 for "none".
+  virtual std::uint32_t window_thread(WindowHandle window) = 0;
+  virtual std::uint32_t current_thread() = 0;
+  // Joins (or separates again) the input state of `thread` and `to_thread`;
+  // true when the system did it.
+  virtual bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) = 0;
+  // Raises the window to the top of the Z order without waiting for its
+  // thread (which may not be answering).
+  virtual bool bring_to_top(WindowHandle window) = 0;
+  // Shows a minimised window again in its previous size and position.
+  virtual void restore(WindowHandle window) = 0;
 };
 
 }  // namespace winhelper

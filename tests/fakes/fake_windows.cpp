@@ -50,8 +50,37 @@ void FakeWindows::set_foreground_window(WindowHandle handle) {
 }
 
 void FakeWindows::refuse_foreground(bool refuse) {
+  set_foreground_rule(refuse ? ForegroundRule::Refuse : ForegroundRule::Grant);
+}
+
+void FakeWindows::set_foreground_rule(ForegroundRule rule) {
   std::lock_guard<std::mutex> hold(mutex_);
-  refuse_foreground_ = refuse;
+  foreground_rule_ = rule;
+}
+
+std::vector<std::string> FakeWindows::foreground_calls() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return foreground_calls_;
+}
+
+void FakeWindows::set_integrity(std::uint32_t pid, std::uint32_t level) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  integrity_[pid] = level;
+}
+
+void FakeWindows::set_own_privilege(HelperPrivilege privilege) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  own_privilege_ = privilege;
+}
+
+void FakeWindows::set_input_desktop(InputDesktop desktop) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  input_desktop_ = std::move(desktop);
+}
+
+int FakeWindows::answer_probes() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return answer_probes_;
 }
 
 int FakeWindows::foreground_requests() const {
@@ -162,9 +191,88 @@ WindowHandle FakeWindows::foreground() {
 bool FakeWindows::set_foreground(WindowHandle window) {
   std::lock_guard<std::mutex> hold(mutex_);
   ++foreground_requests_;
-  if (refuse_foreground_ || find(window) == nullptr) return false;
+  foreground_calls_.push_back("set_foreground " + std::to_string(window));
+  bool granted = foreground_rule_ == ForegroundRule::Grant;
+  if (foreground_rule_ == ForegroundRule::GrantWhileAttached) {
+    const FakeWindow* current = find(foreground_);
+    granted = current != nullptr &&
+              std::find(attached_.begin(), attached_.end(),
+                        std::pair{kHelperThread, current->thread}) != attached_.end();
+  }
+  if (!granted || find(window) == nullptr) return false;
   foreground_ = window;
   return true;
+}
+
+std::optional<std::uint32_t> FakeWindows::process_integrity(std::uint32_t pid) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto it = integrity_.find(pid);
+  if (it == integrity_.end()) return std::nullopt;
+  return it->second;
+}
+
+HelperPrivilege FakeWindows::own_privilege() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return own_privilege_;
+}
+
+bool FakeWindows::is_hung(WindowHandle window) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const FakeWindow* w = find(window);
+  return w && w->hung;
+}
+
+bool FakeWindows::answers_within(WindowHandle window, std::uint32_t) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  ++answer_probes_;
+  const FakeWindow* w = find(window);
+  return w && !w->hung && !w->slow;
+}
+
+InputDesktop FakeWindows::input_desktop() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return input_desktop_;
+}
+
+std::uint32_t FakeWindows::window_thread(WindowHandle window) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const FakeWindow* w = find(window);
+  return w ? w->thread : 0;
+}
+
+std::uint32_t FakeWindows::current_thread() { return kHelperThread; }
+
+bool FakeWindows::attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  foreground_calls_.push_back((attach ? "attach " : "detach ") + std::to_string(thread) + " " +
+                              std::to_string(to_thread));
+  std::pair link{thread, to_thread};
+  auto found = std::find(attached_.begin(), attached_.end(), link);
+  if (attach == (found != attached_.end())) return false;
+  if (attach) {
+    attached_.push_back(link);
+  } else {
+    attached_.erase(found);
+  }
+  return true;
+}
+
+bool FakeWindows::bring_to_top(WindowHandle window) {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    foreground_calls_.push_back("bring_to_top " + std::to_string(window));
+    if (find(window) == nullptr) return false;
+  }
+  raise(window);
+  return true;
+}
+
+void FakeWindows::restore(WindowHandle window) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  foreground_calls_.push_back("restore " + std::to_string(window));
+  for (FakeWindow& w : z_order_) {
+    if (w.handle == window) w.iconic = false;
+  }
 }
 
 void FakeWindowEvents::queue(RawWindowEvent event) {

@@ -1,7 +1,8 @@
 #pragma once
 // The fake desktop's windows: an in-memory Z order of top-level windows with
-// the properties the window port reads, process image paths, a foreground
-// that can refuse, and queued raw window events. Thread-safe.
+// the properties the window port reads, process image paths and integrity
+// levels, a foreground that can refuse, the input desktop, and queued raw
+// window events. Thread-safe.
 
 #include <functional>
 #include <map>
@@ -28,6 +29,20 @@ struct FakeWindow {
   std::uint32_t ex_style = 0;
   // The root ancestor; 0 means the window is its own root.
   WindowHandle root = 0;
+  std::uint32_t thread = 200;
+  // Windows reports the window's thread as not responding.
+  bool hung = false;
+  // The thread answers no message in time (also true of a hung one).
+  bool slow = false;
+};
+
+// How the fake foreground answers requests.
+enum class ForegroundRule {
+  Grant,
+  Refuse,
+  // Granted only while the helper's thread is attached to the input of the
+  // foreground window's thread, as Windows' foreground lock allows.
+  GrantWhileAttached,
 };
 
 class FakeWindows final : public WindowSystem {
@@ -42,7 +57,19 @@ class FakeWindows final : public WindowSystem {
   void fail_enumeration(std::optional<std::string> platform_text);
   void set_foreground_window(WindowHandle handle);
   void refuse_foreground(bool refuse);
+  void set_foreground_rule(ForegroundRule rule);
   int foreground_requests() const;
+  // The foreground and escalation calls in order: "set_foreground <window>",
+  // "attach <thread> <to>", "detach <thread> <to>", "bring_to_top <window>",
+  // "restore <window>" (windows in decimal).
+  std::vector<std::string> foreground_calls() const;
+  // Unset levels read as unknown.
+  void set_integrity(std::uint32_t pid, std::uint32_t level);
+  void set_own_privilege(HelperPrivilege privilege);
+  void set_input_desktop(InputDesktop desktop);
+  // Tells how often a window was asked whether it answers.
+  int answer_probes() const;
+  static constexpr std::uint32_t kHelperThread = 1;
   // Runs before each enumeration, outside the desktop's lock, with the
   // number of enumerations before it; lets a test change the desktop while
   // a command polls it.
@@ -62,6 +89,16 @@ class FakeWindows final : public WindowSystem {
   std::uint32_t ex_style(WindowHandle window) override;
   WindowHandle foreground() override;
   bool set_foreground(WindowHandle window) override;
+  std::optional<std::uint32_t> process_integrity(std::uint32_t pid) override;
+  HelperPrivilege own_privilege() override;
+  bool is_hung(WindowHandle window) override;
+  bool answers_within(WindowHandle window, std::uint32_t timeout_ms) override;
+  InputDesktop input_desktop() override;
+  std::uint32_t window_thread(WindowHandle window) override;
+  std::uint32_t current_thread() override;
+  bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) override;
+  bool bring_to_top(WindowHandle window) override;
+  void restore(WindowHandle window) override;
 
  private:
   const FakeWindow* find(WindowHandle handle) const;
@@ -71,8 +108,15 @@ class FakeWindows final : public WindowSystem {
   std::map<std::uint32_t, std::string> paths_;
   std::optional<std::string> enumeration_failure_;
   WindowHandle foreground_ = 0;
-  bool refuse_foreground_ = false;
+  ForegroundRule foreground_rule_ = ForegroundRule::Grant;
   int foreground_requests_ = 0;
+  std::vector<std::string> foreground_calls_;
+  // Threads whose input is attached to another's: (thread, to_thread).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> attached_;
+  std::map<std::uint32_t, std::uint32_t> integrity_;
+  HelperPrivilege own_privilege_;
+  InputDesktop input_desktop_{"Default", false, "Default"};
+  int answer_probes_ = 0;
   int enumerations_ = 0;
   WindowHandle next_handle_ = 0x10010;
   std::function<void(int)> enumerate_hook_;

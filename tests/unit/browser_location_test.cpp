@@ -81,7 +81,7 @@ TEST_F(BrowserLocation, WindowSearchComesBeforeTheUrlCheckAndNothingIsTyped) {
   EXPECT_EQ(outcome(ask(h, "openBrowserLocation", {{"appName", "edge"}, {"url", "x"}})),
             "target_not_found: Windows refused to foreground the target; physical input was not "
             "sent");
-  EXPECT_EQ(h.windows.foreground_requests(), 4);
+  EXPECT_EQ(h.windows.foreground_requests(), 5);
   EXPECT_TRUE(h.input_sink.calls().empty());
 }
 

@@ -7,7 +7,11 @@
 namespace winhelper {
 namespace {
 
-TEST(ForegroundStep, AlreadyForegroundAsksNothingAndRefusalGivesUpAfterFourTries) {
+using fakes::ForegroundRule;
+
+std::string on(WindowHandle window) { return std::to_string(window); }
+
+TEST(ForegroundStep, AlreadyForegroundAsksNothingAndRefusalGivesUpAfterTheEscalation) {
   fakes::FakeWindows windows;
   fakes::FakeClock clock;
   WindowHandle a = windows.add({});
@@ -26,8 +30,36 @@ TEST(ForegroundStep, AlreadyForegroundAsksNothingAndRefusalGivesUpAfterFourTries
   ASSERT_FALSE(refused.ok());
   EXPECT_EQ(refused.error(),
             target_not_found("Windows refused to foreground the target; physical input was not sent"));
-  EXPECT_EQ(windows.foreground_requests(), 5);
-  EXPECT_EQ(clock.now_ms() - start, 80);
+  // Four plain requests and the escalated one, each followed by 20 ms.
+  EXPECT_EQ(windows.foreground_requests(), 6);
+  EXPECT_EQ(clock.now_ms() - start, 100);
+}
+
+TEST(ForegroundStep, EscalationJoinsTheForegroundThreadOnlyAfterFourPlainRefusals) {
+  fakes::FakeWindows windows;
+  fakes::FakeClock clock;
+  WindowHandle target = windows.add({.thread = 300});
+  WindowHandle box = windows.add({.thread = 400});
+  windows.set_foreground_window(box);
+  windows.set_foreground_rule(ForegroundRule::GrantWhileAttached);
+
+  ASSERT_TRUE(bring_to_foreground(windows, clock, target).ok());
+  EXPECT_EQ(windows.foreground(), target);
+  const std::string request = "set_foreground " + on(target);
+  EXPECT_EQ(windows.foreground_calls(),
+            (std::vector<std::string>{request, request, request, request, "attach 1 400",
+                                      "bring_to_top " + on(target), request, "detach 1 400"}));
+  EXPECT_EQ(windows.enumerate_top_level().handles.front(), target);
+}
+
+TEST(ForegroundStep, MinimisedTargetIsRestoredFirstEvenWhenItIsTheForeground) {
+  fakes::FakeWindows windows;
+  fakes::FakeClock clock;
+  WindowHandle target = windows.add({.iconic = true});
+  windows.set_foreground_window(target);
+  ASSERT_TRUE(bring_to_foreground(windows, clock, target).ok());
+  EXPECT_EQ(windows.foreground_calls(), (std::vector<std::string>{"restore " + on(target)}));
+  EXPECT_FALSE(windows.is_iconic(target));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -321,6 +322,46 @@ TEST_F(LookCommandTest, UnavailableAutomationWarnsOncePerLookAndLooksGoOn) {
   EXPECT_TRUE(with_image["result"]["outline"]["children"].empty());
   const std::string line = "[uia] WARN extraction skipped: CoCreateInstance IUIAutomation: 0x80040154";
   EXPECT_EQ(lines_of(err), (std::vector<std::string>{line, line}));
+}
+
+TEST_F(LookCommandTest, UnreachableWindowsAreCopiedFromTheScreenWithoutTheirElements) {
+  WindowHandle hung = add_window("Hung");
+  WindowHandle elevated = add_window("Elevated");
+  WindowHandle slow = add_window("Slow");
+  for (WindowHandle w : {hung, elevated, slow}) {
+    h.screen.windows[w].on_screen = FakeScreen::solid(400, 300, 90, 90, 90);
+  }
+  h.windows.edit(hung, [](FakeWindow& w) { w.hung = true; });
+  h.windows.edit(slow, [](FakeWindow& w) { w.slow = true; });
+  h.windows.edit(elevated, [](FakeWindow& w) { w.pid = 300; });
+  h.windows.set_own_privilege({0x2000, false});
+  h.windows.set_integrity(300, 0x3000);
+
+  ::testing::internal::CaptureStderr();
+  Json hung_look = look(R"({"rootRef":"@w1"})");
+  Json elevated_look = look(R"({"rootRef":"@w2","includeImage":false})");
+  Json slow_look = look(R"({"rootRef":"@w3"})");
+  std::string err = ::testing::internal::GetCapturedStderr();
+
+  ASSERT_EQ(error_of(hung_look), "ok");
+  ASSERT_EQ(error_of(elevated_look), "ok");
+  ASSERT_EQ(error_of(slow_look), "ok");
+  EXPECT_TRUE(hung_look["result"].contains("image"));
+  EXPECT_TRUE(hung_look["result"]["outline"]["children"].empty());
+  EXPECT_TRUE(elevated_look["result"]["outline"]["children"].empty());
+  // A window that is merely slow to answer keeps its elements.
+  EXPECT_EQ(slow_look["result"]["outline"]["children"].size(), 1u);
+  EXPECT_EQ(std::count(h.screen.calls.begin(), h.screen.calls.end(), "PrintWindow"), 0);
+  EXPECT_EQ(std::count(h.screen.calls.begin(), h.screen.calls.end(), "BitBlt(10,20)"), 2);
+  EXPECT_EQ(h.uia.sessions_opened(), 1);
+  // Only the picture asks whether the window answers.
+  EXPECT_EQ(h.windows.answer_probes(), 1);
+  const std::string skipped = "[uia] WARN extraction skipped: ";
+  EXPECT_EQ(lines_of(err),
+            (std::vector<std::string>{
+                skipped + "the window is not responding",
+                skipped + "the window belongs to a process running with higher privileges than "
+                          "the helper, and Windows keeps UI Automation from reading it"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/win32/platform_error_win32.h"
+#include "uia/provider_timeouts.h"
 #include "uia/win32/com_resources.h"
 #include "uia/win32/uia_sdk.h"
 
@@ -413,6 +414,14 @@ OpenResult ComUiaClient::open() {
     std::string text = FAILED(hr) ? com_error_text(hr) : com_error_text(S_OK);
     std::uint32_t code = FAILED(hr) ? static_cast<std::uint32_t>(hr) : 0u;
     return OpenResult{nullptr, OpenFailure{OpenFailure::Stage::CreateAutomation, code, std::move(text)}};
+  }
+  // The timeouts belong to this automation object and so to this session.
+  // Without IUIAutomation2 (older systems, test servers) the system's own
+  // limits stay; a refused setting does too.
+  ComPtr<IUIAutomation2> bounded;
+  if (SUCCEEDED(automation->QueryInterface(sdk::kIidIUIAutomation2, bounded.put_void())) && bounded) {
+    bounded->put_ConnectionTimeout(kProviderConnectionTimeoutMs);
+    bounded->put_TransactionTimeout(kProviderTransactionTimeoutMs);
   }
   return OpenResult{std::make_unique<ComSession>(std::move(apartment), std::move(automation)), {}};
 }

@@ -173,3 +173,15 @@ struct IUIAutomationTextPattern : public IUnknown {
 
 }  // namespace winhelper::uia::sdk
 
+namespace winhelper::uia::sdk {
+
+// IUIAutomation2 (Windows 8 and later) adds the provider timeouts to
+// IUIAutomation. Both the SDK's header and Wine's declare the interface
+// itself; checked against Microsoft's documentation of it: it derives from
+// IUIAutomation and adds six methods, in the IDL's order get/put
+// AutoSetFocus, get/put ConnectionTimeout, get/put TransactionTimeout
+// (vtable slots 58 to 63), timeouts in milliseconds. Its interface id:
+inline constexpr IID kIidIUIAutomation2 = {
+    0x34723aff, 0x0c9d, 0x49d0, {0x98, 0x96, 0x7a, 0xb5, 0x2d, 0xf8, 0xcd, 0x8a}};
+
+}  // namespace winhelper::uia::sdk

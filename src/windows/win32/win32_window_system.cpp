@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <vector>
+
 #include "common/text.h"
 #include "common/win32/platform_error_win32.h"
 #include "windows/win32/window_handle_win32.h"
@@ -21,12 +24,13 @@ BOOL CALLBACK collect_window(HWND window, LPARAM into) {
   return TRUE;
 }
 
-class ProcessHandle {
+// A process or token handle, closed on destruction.
+class KernelHandle {
  public:
-  explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  ~ProcessHandle() {
+  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+  ~KernelHandle() {
     if (handle_ != nullptr) CloseHandle(handle_);
   }
   HANDLE get() const { return handle_; }
@@ -34,6 +38,37 @@ class ProcessHandle {
  private:
   HANDLE handle_;
 };
+
+// The token of a process opened for queries; null when it cannot be had.
+HANDLE open_query_token(HANDLE process) {
+  HANDLE token = nullptr;
+  if (process == nullptr || !OpenProcessToken(process, TOKEN_QUERY, &token)) return nullptr;
+  return token;
+}
+
+std::optional<std::uint32_t> token_integrity(HANDLE token) {
+  if (token == nullptr) return std::nullopt;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+  if (size < sizeof(TOKEN_MANDATORY_LABEL)) return std::nullopt;
+  std::vector<std::uint64_t> buffer((size + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
+  if (!GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) return std::nullopt;
+  PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+  if (sid == nullptr || !IsValidSid(sid)) return std::nullopt;
+  const UCHAR count = *GetSidSubAuthorityCount(sid);
+  if (count == 0) return std::nullopt;
+  return static_cast<std::uint32_t>(*GetSidSubAuthority(sid, count - 1u));
+}
+
+std::optional<std::string> desktop_name(HDESK desktop) {
+  wchar_t buffer[256];
+  DWORD needed = 0;
+  if (desktop == nullptr || !GetUserObjectInformationW(desktop, UOI_NAME, buffer, sizeof buffer, &needed)) {
+    return std::nullopt;
+  }
+  buffer[255] = L'\0';
+  return from_wide(buffer, static_cast<int>(wcslen(buffer)));
+}
 
 }  // namespace
 
@@ -70,7 +105,7 @@ std::uint32_t Win32WindowSystem::process_id(WindowHandle window) {
 }
 
 std::string Win32WindowSystem::process_image_path(std::uint32_t pid) {
-  ProcessHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (process.get() == nullptr) return {};
   wchar_t buffer[260];
   DWORD size = 260;
@@ -105,5 +140,66 @@ WindowHandle Win32WindowSystem::foreground() { return from_hwnd(GetForegroundWin
 bool Win32WindowSystem::set_foreground(WindowHandle window) {
   return SetForegroundWindow(to_hwnd(window)) != 0;
 }
+
+std::optional<std::uint32_t> Win32WindowSystem::process_integrity(std::uint32_t pid) {
+  // Limited query access is granted on processes of any integrity level.
+  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  KernelHandle token(open_query_token(process.get()));
+  return token_integrity(token.get());
+}
+
+HelperPrivilege Win32WindowSystem::own_privilege() {
+  HelperPrivilege privilege;
+  KernelHandle token(open_query_token(GetCurrentProcess()));
+  privilege.integrity = token_integrity(token.get());
+  DWORD ui_access = 0;
+  DWORD size = 0;
+  if (token.get() != nullptr &&
+      GetTokenInformation(token.get(), TokenUIAccess, &ui_access, sizeof ui_access, &size)) {
+    privilege.ui_access = ui_access != 0;
+  }
+  return privilege;
+}
+
+bool Win32WindowSystem::is_hung(WindowHandle window) { return IsHungAppWindow(to_hwnd(window)) != 0; }
+
+bool Win32WindowSystem::answers_within(WindowHandle window, std::uint32_t timeout_ms) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(to_hwnd(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+                             &answer) != 0;
+}
+
+InputDesktop Win32WindowSystem::input_desktop() {
+  InputDesktop desktop;
+  HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+  if (input == nullptr) {
+    desktop.access_denied = GetLastError() == ERROR_ACCESS_DENIED;
+  } else {
+    desktop.name = desktop_name(input);
+    CloseDesktop(input);
+  }
+  // The thread's own desktop handle is not closed: it belongs to the thread.
+  desktop.own = desktop_name(GetThreadDesktop(GetCurrentThreadId())).value_or(std::string());
+  return desktop;
+}
+
+std::uint32_t Win32WindowSystem::window_thread(WindowHandle window) {
+  return GetWindowThreadProcessId(to_hwnd(window), nullptr);
+}
+
+std::uint32_t Win32WindowSystem::current_thread() { return GetCurrentThreadId(); }
+
+bool Win32WindowSystem::attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) {
+  return AttachThreadInput(thread, to_thread, attach ? TRUE : FALSE) != 0;
+}
+
+bool Win32WindowSystem::bring_to_top(WindowHandle window) {
+  // BringWindowToTop with the request posted to the window's thread instead
+  // of sent: a thread that does not answer cannot hold the caller.
+  return SetWindowPos(to_hwnd(window), HWND_TOP, 0, 0, 0, 0,
+                      SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS) != 0;
+}
+
+void Win32WindowSystem::restore(WindowHandle window) { ShowWindow(to_hwnd(window), SW_RESTORE); }
 
 }  // namespace winhelper

@@ -21,6 +21,16 @@ class Win32WindowSystem final : public WindowSystem {
   std::uint32_t ex_style(WindowHandle window) override;
   WindowHandle foreground() override;
   bool set_foreground(WindowHandle window) override;
+  std::optional<std::uint32_t> process_integrity(std::uint32_t pid) override;
+  HelperPrivilege own_privilege() override;
+  bool is_hung(WindowHandle window) override;
+  bool answers_within(WindowHandle window, std::uint32_t timeout_ms) override;
+  InputDesktop input_desktop() override;
+  std::uint32_t window_thread(WindowHandle window) override;
+  std::uint32_t current_thread() override;
+  bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) override;
+  bool bring_to_top(WindowHandle window) override;
+  void restore(WindowHandle window) override;
 };
 
 }  // namespace winhelper

@@ -47,4 +47,9 @@ void run_test_dialog(HWND owner, Reporter& reporter) {
                   reinterpret_cast<LPARAM>(&reporter));
 }
 
+void run_test_message_box(HWND owner, Reporter& reporter) {
+  MessageBoxW(owner, L"Message text", L"Test Message", MB_OK);
+  reporter.report(L"closed Test Message");
+}
+
 }  // namespace testapp

@@ -11,4 +11,8 @@ namespace testapp {
 // or "closed Test Dialog".
 void run_test_dialog(HWND owner, Reporter& reporter);
 
+// Shows the modal "Test Message" box over `owner` and returns when it is closed. Reports
+// "closed Test Message".
+void run_test_message_box(HWND owner, Reporter& reporter);
+
 }  // namespace testapp

@@ -62,6 +62,8 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
     return false;
   }
   reporter_.attach(window_);
+  hang_ms_ = options.hang_ms;
+  message_box_ = options.message_box;
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
   return true;
@@ -89,6 +91,13 @@ bool MainWindow::pre_translate(const MSG& message) {
         }
       } else if (key == VK_RETURN) {
         reporter_.report(L"enter");
+      } else if (key == VK_F9 && hang_ms_ > 0) {
+        // The thread neither pumps nor waits on its queue while it sleeps, which is what
+        // makes Windows (and Wine) call the window hung after five seconds.
+        reporter_.report(L"hanging " + std::to_wstring(hang_ms_) + L" ms");
+        Sleep(static_cast<DWORD>(hang_ms_));
+        reporter_.report(L"responding again");
+        return true;
       } else {
         reporter_.report(L"key VK " + hex_byte(key));
       }
@@ -168,7 +177,11 @@ void MainWindow::on_command(int id, int notification, HWND control) {
     case IDC_OPEN_DIALOG:
       if (notification == BN_CLICKED) {
         reporter_.report(L"clicked Open Dialog");
-        run_test_dialog(window_, reporter_);
+        if (message_box_) {
+          run_test_message_box(window_, reporter_);
+        } else {
+          run_test_dialog(window_, reporter_);
+        }
       }
       break;
     case IDC_ENABLE_FEATURE:

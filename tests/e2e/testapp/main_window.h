@@ -34,6 +34,8 @@ class MainWindow {
   HWND window_ = nullptr;
   const wchar_t* pressed_button_ = nullptr;  // the background button held down, if any
   POINT press_point_{};
+  int hang_ms_ = 0;  // --hang-ms: how long F9 stops the UI thread
+  bool message_box_ = false;  // --message-box: Open Dialog shows a message box
 };
 
 }  // namespace testapp

@@ -33,8 +33,12 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       options.topmost = true;
       continue;
     }
+    if (name == L"--message-box") {
+      options.message_box = true;
+      continue;
+    }
     if (name != L"--title" && name != L"--log" && name != L"--x" && name != L"--y" &&
-        name != L"--w" && name != L"--h") {
+        name != L"--w" && name != L"--h" && name != L"--hang-ms") {
       error = L"unknown option '" + name + L"'";
       return std::nullopt;
     }
@@ -57,10 +61,15 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
         error = L"option " + name + L" needs a positive size, got '" + value + L"'";
         return std::nullopt;
       }
+      if (name == L"--hang-ms" && number < 0) {
+        error = L"option " + name + L" needs a duration of 0 or more, got '" + value + L"'";
+        return std::nullopt;
+      }
       int& target = name == L"--x"   ? options.x
                     : name == L"--y" ? options.y
                     : name == L"--w" ? options.width
-                                     : options.height;
+                    : name == L"--h" ? options.height
+                                     : options.hang_ms;
       target = number;
     }
   }

@@ -2,7 +2,8 @@
 // Command line of the test application:
 //
 //   testapp.exe [--title <text>] [--x <n>] [--y <n>] [--w <n>] [--h <n>]
-//               [--browser-class] [--topmost] [--log <file>]
+//               [--browser-class] [--topmost] [--log <file>] [--hang-ms <n>]
+//               [--message-box]
 //
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
@@ -10,6 +11,11 @@
 //                    "WinhelperTestApp", so the window looks like a browser's
 //   --topmost        an always-on-top window, to cover another instance
 //   --log            append every reported event to this file (see reporter.h)
+//   --hang-ms        F9 in the main window stops its UI thread for this many milliseconds
+//                    (it answers no message meanwhile, like a hung application); 0, the
+//                    default, leaves F9 an ordinary key
+//   --message-box    "Open Dialog" shows a system message box ("Test Message", one OK button,
+//                    the default one, so Enter closes it) instead of the Test Dialog
 //
 // An unknown option or a bad number ends the process with exit code 2 and a message on
 // standard error, before any window exists.
@@ -29,6 +35,8 @@ struct Options {
   bool browser_class = false;
   bool topmost = false;
   std::wstring log_path;
+  int hang_ms = 0;
+  bool message_box = false;
 };
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error`.

@@ -25,6 +25,9 @@
 //                                  the left button moved while held on the window background
 //   wheel <delta> / hwheel <delta> a mouse wheel turned (WHEEL_DELTA 120 per notch)
 //   closed Test Dialog             the dialog was dismissed without OK (Escape, close box)
+//   closed Test Message            the message box (--message-box) was closed
+//   hanging <n> ms                 F9 went down with --hang-ms n: the UI thread stops now
+//   responding again               the UI thread runs again after the hang
 
 #include <windows.h>
 
