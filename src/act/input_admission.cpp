@@ -9,7 +9,7 @@ namespace winhelper {
 namespace {
 
 // The name of the desktop that interactive applications run on.
-constexpr const char* kUserDesktop = "Default";
+constexpr const char* kInteractiveDesktop = "Default";
 
 // The secure desktop (UAC prompts, the lock screen, Ctrl+Alt+Del) admits
 // only the system, so opening it is refused; a readable input desktop of
@@ -17,7 +17,7 @@ constexpr const char* kUserDesktop = "Default";
 bool input_goes_elsewhere(WindowSystem& windows) {
   const InputDesktop desktop = windows.input_desktop();
   if (!desktop.name) return desktop.access_denied;
-  const std::string own = desktop.own.empty() ? kUserDesktop : desktop.own;
+  const std::string own = desktop.own.empty() ? kInteractiveDesktop : desktop.own;
   return to_lower_utf8(*desktop.name) != to_lower_utf8(own);
 }
 
