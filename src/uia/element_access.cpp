@@ -31,7 +31,7 @@ ElementPtr find_by_automation_id(Session& session, Element& root, const ElementL
   return nullptr;
 }
 
-UiaResult<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator) {
+Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator) {
   auto condition = session.create_true_condition();
   if (!condition) return step_failure("CreateTrueCondition", condition.error());
   auto all = root.find_all_subtree(*condition.value());
@@ -50,7 +50,7 @@ UiaResult<ElementPtr> scan_subtree(Session& session, Element& root, const Elemen
     }
   }
   if (candidate) return candidate;
-  return Failure{kStaleElementText};
+  return uia_failure(kStaleElementText);
 }
 
 std::int32_t to_screen_coordinate(double value) {
@@ -80,20 +80,20 @@ bool has_ancestor(TreeWalker& walker, const RuntimeId& wanted, Element& start) {
 
 }  // namespace
 
-UiaResult<ElementPtr> window_root(Session& session, std::int64_t window_handle) {
+Result<ElementPtr> window_root(Session& session, std::int64_t window_handle) {
   auto root = session.element_from_handle(window_handle);
   if (!root) return step_failure("ElementFromHandle", root.error());
   return std::move(root).value();
 }
 
-UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator) {
+Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator) {
   auto session = open_session(client);
-  if (!session) return std::move(session).take_failure();
+  if (!session) return std::move(session).take_error();
   ResolvedElement resolved{std::move(session).value(), nullptr};
   Session& s = *resolved.session;
 
   auto root = window_root(s, locator.window_handle);
-  if (!root) return std::move(root).take_failure();
+  if (!root) return std::move(root).take_error();
   if (runtime_id_matches(*root.value(), locator.runtime_id)) {
     resolved.element = std::move(root).value();
     return resolved;
@@ -103,14 +103,14 @@ UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocat
     if (resolved.element) return resolved;
   }
   auto found = scan_subtree(s, *root.value(), locator);
-  if (!found) return std::move(found).take_failure();
+  if (!found) return std::move(found).take_error();
   resolved.element = std::move(found).value();
   return resolved;
 }
 
-UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y) {
+Result<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   Session& session = *resolved->session;
   Element& target = *resolved->element;
 
@@ -126,9 +126,9 @@ UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, doubl
   return has_ancestor(*walker.value(), hit_id, target);
 }
 
-UiaResult<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator) {
+Result<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   Element& element = *resolved->element;
   auto rect = element.bounding_rectangle();
   if (!rect) return step_failure("CurrentBoundingRectangle", rect.error());

@@ -16,16 +16,16 @@ struct ResolvedElement {
 };
 
 // The window's root element ("ElementFromHandle" on failure).
-UiaResult<ElementPtr> window_root(Session& session, std::int64_t window_handle);
+Result<ElementPtr> window_root(Session& session, std::int64_t window_handle);
 
 // Root first, then the automation-id fast path, then a full scan in which an
 // exact runtime-id match beats the first automation-id match. Fails with
 // "Element reference is stale" when nothing matches.
-UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
+Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
 
 // True when the element at the point is the located element, one of its
 // descendants or one of its ancestors (within 64 levels).
-UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y);
+Result<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y);
 
 struct ElementBounds {
   RuntimeId runtime_id;
@@ -35,6 +35,6 @@ struct ElementBounds {
   double height = 0;
 };
 
-UiaResult<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator);
+Result<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator);
 
 }  // namespace winhelper::uia

@@ -13,7 +13,7 @@ bool is_blank(const std::string& text) {
   return trim_unicode_whitespace(text).empty();
 }
 
-UiaResult<PressResult> press(Element& element) {
+Result<PressResult> press(Element& element) {
   using Kind = PressResult::Kind;
   if (auto invoke = element.invoke_pattern()) {
     auto done = invoke->invoke();
@@ -50,17 +50,17 @@ UiaResult<PressResult> press(Element& element) {
 
 }  // namespace
 
-UiaStatus focus_element(UiaClient& client, const ElementLocator& locator) {
+Status focus_element(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   auto done = resolved->element->set_focus();
   if (!done) return step_failure("SetFocus", done.error());
-  return uia_ok();
+  return ok_status();
 }
 
-UiaResult<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
+Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   return press(*resolved->element);
 }
 
@@ -70,10 +70,10 @@ ScrollAmount scroll_amount(double delta) {
   return ScrollAmount::NoAmount;
 }
 
-UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
+Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
                                        double horizontal_delta, double vertical_delta) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   auto pattern = resolved->element->scroll_pattern();
   if (!pattern) return ScrollResult::NoScrollPattern;
   auto done = pattern->scroll(scroll_amount(horizontal_delta), scroll_amount(vertical_delta));
@@ -81,11 +81,11 @@ UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& 
   return ScrollResult::Scrolled;
 }
 
-UiaResult<std::optional<std::string>> set_element_value(UiaClient& client,
+Result<std::optional<std::string>> set_element_value(UiaClient& client,
                                                          const ElementLocator& locator,
                                                          const std::string& text) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   auto pattern = resolved->element->value_pattern();
   if (!pattern) return std::optional<std::string>();
   auto done = pattern->set_value(text);

@@ -31,7 +31,7 @@ bool read_bool(Element& element, int property_id) {
 }
 
 template <typename T>
-T value_or(UiaResult<T> result, T fallback) {
+T value_or(Result<T> result, T fallback) {
   return result ? std::move(result).value() : std::move(fallback);
 }
 
@@ -147,7 +147,7 @@ void mark_omissions(ElementArray& all, int length, Element& root, TreeWalker& wa
 
 }  // namespace
 
-UiaResult<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering) {
+Result<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering) {
   auto condition = session.create_true_condition();
   if (!condition) return step_failure("CreateTrueCondition", condition.error());
   auto all = root.find_all_subtree(*condition.value());
@@ -181,12 +181,12 @@ UiaResult<ElementList> extract(Session& session, Element& root, ElementNumbering
   return records;
 }
 
-UiaResult<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
+Result<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
                                       ElementNumbering& numbering) {
   auto session = open_session(client);
-  if (!session) return std::move(session).take_failure();
+  if (!session) return std::move(session).take_error();
   auto root = window_root(*session.value(), window_handle);
-  if (!root) return std::move(root).take_failure();
+  if (!root) return std::move(root).take_error();
   return extract(*session.value(), *root.value(), numbering);
 }
 
@@ -199,7 +199,7 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
                                    const std::function<void(const std::string&)>& warn) {
   auto list = extract_window(client, window_handle, numbering);
   if (list) return std::move(list).value();
-  warn(extraction_warning_line(list.error()));
+  warn(extraction_warning_line(list.error().message));
   return {};
 }
 
@@ -212,10 +212,10 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
   });
 }
 
-UiaResult<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
+Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
                                      ElementNumbering& numbering) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   return extract(*resolved->session, *resolved->element, numbering);
 }
 

@@ -25,10 +25,10 @@ inline constexpr int kReportedElementLimit = 200;
 inline constexpr int kScannedElementLimit = 1200;
 
 // Walks the subtree of root inside the caller's session.
-UiaResult<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
+Result<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
 
 // The subtree of a window's root element, in a session of its own.
-UiaResult<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
+Result<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
                                       ElementNumbering& numbering);
 
 // As extract_window, but a failure is reported as the warning line
@@ -46,7 +46,7 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
 std::string extraction_warning_line(const std::string& failure_text);
 
 // Resolves the element first; its failure text is returned unchanged.
-UiaResult<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
+Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
                                      ElementNumbering& numbering);
 
 }  // namespace winhelper::uia

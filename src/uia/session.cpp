@@ -4,13 +4,13 @@
 
 namespace winhelper::uia {
 
-UiaResult<SessionPtr> open_session(UiaClient& client) {
+Result<SessionPtr> open_session(UiaClient& client) {
   OpenResult opened = client.open();
   if (opened.session) return std::move(opened.session);
   if (opened.failure.stage == OpenFailure::Stage::ComInitialize) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08x", static_cast<unsigned>(opened.failure.code));
-    return Failure{std::string("CoInitializeEx failed: ") + code};
+    return uia_failure(std::string("CoInitializeEx failed: ") + code);
   }
   return step_failure("CoCreateInstance IUIAutomation", opened.failure.platform_text);
 }

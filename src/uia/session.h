@@ -10,7 +10,7 @@ namespace winhelper::uia {
 // Opens a session, turning an open failure into its text:
 // "CoInitializeEx failed: 0x<8 lower-case hex digits>" or
 // "CoCreateInstance IUIAutomation: <platform error text>".
-UiaResult<SessionPtr> open_session(UiaClient& client);
+Result<SessionPtr> open_session(UiaClient& client);
 
 // Decimal numbers joined by ".".
 std::string runtime_id_text(const RuntimeId& id);

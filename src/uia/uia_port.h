@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "uia/uia_result.h"
+#include "uia/uia_failure.h"
 
 namespace winhelper::uia {
 
@@ -45,70 +45,70 @@ using ConditionPtr = std::unique_ptr<Condition>;
 class ElementArray {
  public:
   virtual ~ElementArray() = default;
-  virtual UiaResult<int> length() = 0;
-  virtual UiaResult<ElementPtr> element(int index) = 0;
+  virtual Result<int> length() = 0;
+  virtual Result<ElementPtr> element(int index) = 0;
 };
 
 class TreeWalker {
  public:
   virtual ~TreeWalker() = default;
   // Fails when there is no parent.
-  virtual UiaResult<ElementPtr> parent(Element& element) = 0;
+  virtual Result<ElementPtr> parent(Element& element) = 0;
 };
 
 class InvokePattern {
  public:
   virtual ~InvokePattern() = default;
-  virtual UiaStatus invoke() = 0;
+  virtual Status invoke() = 0;
 };
 
 class TogglePattern {
  public:
   virtual ~TogglePattern() = default;
-  virtual UiaStatus toggle() = 0;
-  virtual UiaResult<int> toggle_state() = 0;
+  virtual Status toggle() = 0;
+  virtual Result<int> toggle_state() = 0;
 };
 
 class SelectionItemPattern {
  public:
   virtual ~SelectionItemPattern() = default;
-  virtual UiaStatus select() = 0;
-  virtual UiaResult<bool> is_selected() = 0;
+  virtual Status select() = 0;
+  virtual Result<bool> is_selected() = 0;
 };
 
 class ExpandCollapsePattern {
  public:
   virtual ~ExpandCollapsePattern() = default;
-  virtual UiaStatus expand() = 0;
+  virtual Status expand() = 0;
 };
 
 class LegacyAccessiblePattern {
  public:
   virtual ~LegacyAccessiblePattern() = default;
-  virtual UiaResult<std::string> default_action() = 0;
-  virtual UiaStatus do_default_action() = 0;
+  virtual Result<std::string> default_action() = 0;
+  virtual Status do_default_action() = 0;
 };
 
 class ValuePattern {
  public:
   virtual ~ValuePattern() = default;
-  virtual UiaResult<std::string> value() = 0;
-  virtual UiaResult<bool> is_read_only() = 0;
+  virtual Result<std::string> value() = 0;
+  virtual Result<bool> is_read_only() = 0;
   // UTF-8 text; the empty text is passed as the null string.
-  virtual UiaStatus set_value(const std::string& text) = 0;
+  virtual Status set_value(const std::string& text) = 0;
 };
 
 class TextPattern {
  public:
   virtual ~TextPattern() = default;
   // The whole text of the document range; fails on a null string.
-  virtual UiaResult<std::string> document_text() = 0;
+  virtual Result<std::string> document_text() = 0;
 };
 
 class ScrollPattern {
  public:
   virtual ~ScrollPattern() = default;
-  virtual UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
+  virtual Status scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
 };
 
 // Pattern-availability property ids read through property_bool.
@@ -127,24 +127,24 @@ class Element {
  public:
   virtual ~Element() = default;
 
-  virtual UiaResult<RuntimeId> runtime_id() = 0;
-  virtual UiaResult<int> control_type() = 0;
-  virtual UiaResult<std::string> name() = 0;
-  virtual UiaResult<std::string> automation_id() = 0;
-  virtual UiaResult<std::string> class_name() = 0;
-  virtual UiaResult<ScreenRect> bounding_rectangle() = 0;
-  virtual UiaResult<bool> is_offscreen() = 0;
-  virtual UiaResult<bool> is_enabled() = 0;
-  virtual UiaResult<bool> is_keyboard_focusable() = 0;
-  virtual UiaResult<bool> is_password() = 0;
+  virtual Result<RuntimeId> runtime_id() = 0;
+  virtual Result<int> control_type() = 0;
+  virtual Result<std::string> name() = 0;
+  virtual Result<std::string> automation_id() = 0;
+  virtual Result<std::string> class_name() = 0;
+  virtual Result<ScreenRect> bounding_rectangle() = 0;
+  virtual Result<bool> is_offscreen() = 0;
+  virtual Result<bool> is_enabled() = 0;
+  virtual Result<bool> is_keyboard_focusable() = 0;
+  virtual Result<bool> is_password() = 0;
   // A boolean property read as a variant and converted to a bool.
-  virtual UiaResult<bool> property_bool(int property_id) = 0;
+  virtual Result<bool> property_bool(int property_id) = 0;
 
   // Searches this element and all its descendants.
-  virtual UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) = 0;
-  virtual UiaResult<ElementPtr> find_first_subtree(Condition& condition) = 0;
+  virtual Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) = 0;
+  virtual Result<ElementPtr> find_first_subtree(Condition& condition) = 0;
 
-  virtual UiaStatus set_focus() = 0;
+  virtual Status set_focus() = 0;
 
   // Null when the element does not offer the pattern or it cannot be obtained.
   virtual std::unique_ptr<InvokePattern> invoke_pattern() = 0;
@@ -160,12 +160,12 @@ class Element {
 class Session {
  public:
   virtual ~Session() = default;
-  virtual UiaResult<ElementPtr> element_from_handle(std::int64_t window_handle) = 0;
-  virtual UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) = 0;
-  virtual UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() = 0;
-  virtual UiaResult<ConditionPtr> create_true_condition() = 0;
+  virtual Result<ElementPtr> element_from_handle(std::int64_t window_handle) = 0;
+  virtual Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) = 0;
+  virtual Result<std::unique_ptr<TreeWalker>> control_view_walker() = 0;
+  virtual Result<ConditionPtr> create_true_condition() = 0;
   // A property condition on the automation id (property 30011).
-  virtual UiaResult<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
+  virtual Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
 };
 using SessionPtr = std::unique_ptr<Session>;
 

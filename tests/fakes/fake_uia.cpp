@@ -24,22 +24,22 @@ class Tracked {
 };
 
 template <typename T>
-UiaResult<T> readable(const std::optional<T>& value) {
+Result<T> readable(const std::optional<T>& value) {
   if (value) return *value;
-  return Failure{"read failed (0x80004005)"};
+  return uia_failure("read failed (0x80004005)");
 }
 
 // Logs the call, fails when told to, else applies the pattern's own effect
 // and then the scripted reaction.
-UiaStatus action(FakeUia& uia, FakeElement& e, const std::string& step,
+Status action(FakeUia& uia, FakeElement& e, const std::string& step,
                  const std::function<void()>& effect = {}) {
   uia.log(step + ":" + e.debug_name);
   auto failure = e.failures.find(step);
-  if (failure != e.failures.end()) return Failure{failure->second};
+  if (failure != e.failures.end()) return uia_failure(failure->second);
   if (effect) effect();
   auto reaction = e.reactions.find(step);
   if (reaction != e.reactions.end()) reaction->second(e);
-  return uia_ok();
+  return ok_status();
 }
 
 class FakeCondition final : public Condition, Tracked {
@@ -56,17 +56,17 @@ ElementPtr wrap(FakeUia& uia, Live live, FakeElement& e);
 class FakeArray final : public ElementArray, Tracked {
  public:
   FakeArray(FakeUia& uia, Live live, std::vector<FakeElement*> items) : Tracked(uia, std::move(live)), items_(std::move(items)) {}
-  UiaResult<int> length() override {
-    if (uia_.length_failure) return Failure{*uia_.length_failure};
+  Result<int> length() override {
+    if (uia_.length_failure) return uia_failure(*uia_.length_failure);
     if (uia_.length_override) return *uia_.length_override;
     return static_cast<int>(items_.size());
   }
-  UiaResult<ElementPtr> element(int index) override {
+  Result<ElementPtr> element(int index) override {
     uia_.log("GetElement(" + std::to_string(index) + ")");
     auto failure = uia_.get_element_failures.find(index);
-    if (failure != uia_.get_element_failures.end()) return Failure{failure->second};
+    if (failure != uia_.get_element_failures.end()) return uia_failure(failure->second);
     if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) {
-      return Failure{"The parameter is incorrect. (0x80070057)"};
+      return uia_failure("The parameter is incorrect. (0x80070057)");
     }
     return wrap(uia_, live_, *items_[static_cast<std::size_t>(index)]);
   }
@@ -78,7 +78,7 @@ class FakeArray final : public ElementArray, Tracked {
 class FakeInvoke final : public InvokePattern, Tracked {
  public:
   FakeInvoke(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaStatus invoke() override { return action(uia_, e_, "Invoke"); }
+  Status invoke() override { return action(uia_, e_, "Invoke"); }
 
  private:
   FakeElement& e_;
@@ -87,12 +87,12 @@ class FakeInvoke final : public InvokePattern, Tracked {
 class FakeToggle final : public TogglePattern, Tracked {
  public:
   FakeToggle(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaStatus toggle() override {
+  Status toggle() override {
     return action(uia_, e_, "Toggle", [this] {
       if (e_.toggle_state) e_.toggle_state = *e_.toggle_state == 0 ? 1 : 0;
     });
   }
-  UiaResult<int> toggle_state() override { return readable(e_.toggle_state); }
+  Result<int> toggle_state() override { return readable(e_.toggle_state); }
 
  private:
   FakeElement& e_;
@@ -101,12 +101,12 @@ class FakeToggle final : public TogglePattern, Tracked {
 class FakeSelection final : public SelectionItemPattern, Tracked {
  public:
   FakeSelection(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaStatus select() override {
+  Status select() override {
     return action(uia_, e_, "Select", [this] {
       if (e_.selected) e_.selected = true;
     });
   }
-  UiaResult<bool> is_selected() override { return readable(e_.selected); }
+  Result<bool> is_selected() override { return readable(e_.selected); }
 
  private:
   FakeElement& e_;
@@ -115,7 +115,7 @@ class FakeSelection final : public SelectionItemPattern, Tracked {
 class FakeExpand final : public ExpandCollapsePattern, Tracked {
  public:
   FakeExpand(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaStatus expand() override { return action(uia_, e_, "Expand"); }
+  Status expand() override { return action(uia_, e_, "Expand"); }
 
  private:
   FakeElement& e_;
@@ -124,8 +124,8 @@ class FakeExpand final : public ExpandCollapsePattern, Tracked {
 class FakeLegacy final : public LegacyAccessiblePattern, Tracked {
  public:
   FakeLegacy(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaResult<std::string> default_action() override { return readable(e_.default_action); }
-  UiaStatus do_default_action() override { return action(uia_, e_, "DoDefaultAction"); }
+  Result<std::string> default_action() override { return readable(e_.default_action); }
+  Status do_default_action() override { return action(uia_, e_, "DoDefaultAction"); }
 
  private:
   FakeElement& e_;
@@ -134,12 +134,12 @@ class FakeLegacy final : public LegacyAccessiblePattern, Tracked {
 class FakeValue final : public ValuePattern, Tracked {
  public:
   FakeValue(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaResult<std::string> value() override {
+  Result<std::string> value() override {
     uia_.log("CurrentValue:" + e_.debug_name);
     return readable(e_.value);
   }
-  UiaResult<bool> is_read_only() override { return readable(e_.read_only); }
-  UiaStatus set_value(const std::string& text) override {
+  Result<bool> is_read_only() override { return readable(e_.read_only); }
+  Status set_value(const std::string& text) override {
     return action(uia_, e_, "SetValue", [this, &text] {
       uia_.log("SetValue text:" + text);
       if (e_.value_write_takes_effect) e_.value = text;
@@ -153,7 +153,7 @@ class FakeValue final : public ValuePattern, Tracked {
 class FakeScroll final : public ScrollPattern, Tracked {
  public:
   FakeScroll(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
+  Status scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
     uia_.log("Scroll amounts:" + std::to_string(static_cast<int>(horizontal)) + "," +
              std::to_string(static_cast<int>(vertical)));
     return action(uia_, e_, "Scroll");
@@ -166,7 +166,7 @@ class FakeScroll final : public ScrollPattern, Tracked {
 class FakeText final : public TextPattern, Tracked {
  public:
   FakeText(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  UiaResult<std::string> document_text() override { return readable(e_.document_text); }
+  Result<std::string> document_text() override { return readable(e_.document_text); }
 
  private:
   FakeElement& e_;
@@ -177,22 +177,22 @@ class FakeElementObject final : public Element, Tracked {
   FakeElementObject(FakeUia& uia, Live live, FakeElement& element) : Tracked(uia, std::move(live)), e(element) {}
   FakeElement& e;
 
-  UiaResult<RuntimeId> runtime_id() override { return readable(e.runtime_id); }
-  UiaResult<int> control_type() override { return readable(e.control_type); }
-  UiaResult<std::string> name() override { return readable(e.name); }
-  UiaResult<std::string> automation_id() override { return readable(e.automation_id); }
-  UiaResult<std::string> class_name() override { return readable(e.class_name); }
-  UiaResult<ScreenRect> bounding_rectangle() override {
+  Result<RuntimeId> runtime_id() override { return readable(e.runtime_id); }
+  Result<int> control_type() override { return readable(e.control_type); }
+  Result<std::string> name() override { return readable(e.name); }
+  Result<std::string> automation_id() override { return readable(e.automation_id); }
+  Result<std::string> class_name() override { return readable(e.class_name); }
+  Result<ScreenRect> bounding_rectangle() override {
     if (auto f = e.failures.find("CurrentBoundingRectangle"); f != e.failures.end()) {
-      return Failure{f->second};
+      return uia_failure(f->second);
     }
     return readable(e.rect);
   }
-  UiaResult<bool> is_offscreen() override { return readable(e.offscreen); }
-  UiaResult<bool> is_enabled() override { return readable(e.enabled); }
-  UiaResult<bool> is_keyboard_focusable() override { return readable(e.keyboard_focusable); }
-  UiaResult<bool> is_password() override { return readable(e.password); }
-  UiaResult<bool> property_bool(int id) override {
+  Result<bool> is_offscreen() override { return readable(e.offscreen); }
+  Result<bool> is_enabled() override { return readable(e.enabled); }
+  Result<bool> is_keyboard_focusable() override { return readable(e.keyboard_focusable); }
+  Result<bool> is_password() override { return readable(e.password); }
+  Result<bool> property_bool(int id) override {
     switch (id) {
       case property::kIsInvokeAvailable: return e.invoke;
       case property::kIsToggleAvailable: return e.toggle;
@@ -202,13 +202,13 @@ class FakeElementObject final : public Element, Tracked {
       case property::kIsValueAvailable: return e.value_pattern;
       case property::kIsTextAvailable: return e.text_pattern;
       case property::kIsScrollAvailable: return e.scroll;
-      default: return Failure{"unknown property"};
+      default: return uia_failure("unknown property");
     }
   }
 
-  UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override {
+  Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override {
     uia_.log("FindAll");
-    if (uia_.find_all_failure) return Failure{*uia_.find_all_failure};
+    if (uia_.find_all_failure) return uia_failure(*uia_.find_all_failure);
     auto& fake = dynamic_cast<FakeCondition&>(condition);
     std::vector<FakeElement*> items;
     for (FakeElement* item : fake_subtree(e)) {
@@ -216,16 +216,16 @@ class FakeElementObject final : public Element, Tracked {
     }
     return std::unique_ptr<ElementArray>(std::make_unique<FakeArray>(uia_, live_, std::move(items)));
   }
-  UiaResult<ElementPtr> find_first_subtree(Condition& condition) override {
+  Result<ElementPtr> find_first_subtree(Condition& condition) override {
     uia_.log("FindFirst");
     auto& fake = dynamic_cast<FakeCondition&>(condition);
     for (FakeElement* item : fake_subtree(e)) {
       if (!fake.automation_id || item->automation_id == fake.automation_id) return wrap(uia_, live_, *item);
     }
-    return Failure{"0x00000000"};
+    return uia_failure("0x00000000");
   }
 
-  UiaStatus set_focus() override { return action(uia_, e, "SetFocus"); }
+  Status set_focus() override { return action(uia_, e, "SetFocus"); }
 
   std::unique_ptr<InvokePattern> invoke_pattern() override {
     return e.invoke ? std::make_unique<FakeInvoke>(uia_, live_, e) : nullptr;
@@ -260,10 +260,10 @@ ElementPtr wrap(FakeUia& uia, Live live, FakeElement& e) {
 class FakeWalker final : public TreeWalker, Tracked {
  public:
   FakeWalker(FakeUia& uia, Live live) : Tracked(uia, std::move(live)) {}
-  UiaResult<ElementPtr> parent(Element& element) override {
+  Result<ElementPtr> parent(Element& element) override {
     FakeElement& e = dynamic_cast<FakeElementObject&>(element).e;
     FakeElement* parent = e.walker_parent ? *e.walker_parent : e.parent;
-    if (parent == nullptr) return Failure{"0x00000000"};
+    if (parent == nullptr) return uia_failure("0x00000000");
     return wrap(uia_, live_, *parent);
   }
 };
@@ -273,28 +273,28 @@ class FakeSession final : public Session {
   explicit FakeSession(FakeUia& uia) : uia_(uia), live_(std::make_shared<std::atomic<int>>(0)) {}
   ~FakeSession() override { uia_.session_closed(live_->load()); }
 
-  UiaResult<ElementPtr> element_from_handle(std::int64_t handle) override {
-    if (uia_.element_from_handle_failure) return Failure{*uia_.element_from_handle_failure};
+  Result<ElementPtr> element_from_handle(std::int64_t handle) override {
+    if (uia_.element_from_handle_failure) return uia_failure(*uia_.element_from_handle_failure);
     auto it = uia_.windows().find(handle);
-    if (it == uia_.windows().end()) return Failure{"Invalid window handle. (0x80070578)"};
+    if (it == uia_.windows().end()) return uia_failure("Invalid window handle. (0x80070578)");
     return wrap(uia_, live_, *it->second);
   }
-  UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
+  Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
     uia_.record_point(x, y);
-    if (uia_.element_from_point_failure) return Failure{*uia_.element_from_point_failure};
+    if (uia_.element_from_point_failure) return uia_failure(*uia_.element_from_point_failure);
     auto it = uia_.elements_at_points.find({x, y});
-    if (it == uia_.elements_at_points.end()) return Failure{"0x00000000"};
+    if (it == uia_.elements_at_points.end()) return uia_failure("0x00000000");
     return wrap(uia_, live_, *it->second);
   }
-  UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() override {
-    if (uia_.walker_failure) return Failure{*uia_.walker_failure};
+  Result<std::unique_ptr<TreeWalker>> control_view_walker() override {
+    if (uia_.walker_failure) return uia_failure(*uia_.walker_failure);
     return std::unique_ptr<TreeWalker>(std::make_unique<FakeWalker>(uia_, live_));
   }
-  UiaResult<ConditionPtr> create_true_condition() override {
-    if (uia_.true_condition_failure) return Failure{*uia_.true_condition_failure};
+  Result<ConditionPtr> create_true_condition() override {
+    if (uia_.true_condition_failure) return uia_failure(*uia_.true_condition_failure);
     return ConditionPtr(std::make_unique<FakeCondition>(uia_, live_, std::nullopt));
   }
-  UiaResult<ConditionPtr> create_automation_id_condition(const std::string& id) override {
+  Result<ConditionPtr> create_automation_id_condition(const std::string& id) override {
     return ConditionPtr(std::make_unique<FakeCondition>(uia_, live_, id));
   }
 

@@ -22,7 +22,7 @@ class ExtractionTest : public ::testing::Test {
 
   ElementList extract_all() {
     auto list = extract_window(uia, 100, numbering);
-    EXPECT_TRUE(list) << list.error();
+    EXPECT_TRUE(list) << list.error().message;
     return list ? list.value() : ElementList{};
   }
 
@@ -268,10 +268,10 @@ TEST_F(ExtractionTest, WholeExtractionFailures) {
   uia.get_element_failures[250] = "late (0x80004005)";  // during the scan: ignored
   EXPECT_TRUE(extract_window(uia, 100, numbering));
   uia.get_element_failures[3] = "gone (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error(), "GetElement(3): gone (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message, "GetElement(3): gone (0x80004005)");
   uia.get_element_failures.clear();
   uia.walker_failure = "w (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error(), "ControlViewWalker: w (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message, "ControlViewWalker: w (0x80004005)");
 }
 
 TEST_F(ExtractionTest, NegativeLengthExaminesTwoHundred) {
@@ -279,7 +279,7 @@ TEST_F(ExtractionTest, NegativeLengthExaminesTwoHundred) {
   uia.length_override = -1;
   auto list = extract_window(uia, 100, numbering);
   ASSERT_FALSE(list);
-  EXPECT_EQ(list.error(), "GetElement(4): The parameter is incorrect. (0x80070057)");
+  EXPECT_EQ(list.error().message, "GetElement(4): The parameter is incorrect. (0x80070057)");
 }
 
 TEST_F(ExtractionTest, WarnPathWritesOneLineAndReturnsNothing) {
@@ -312,7 +312,7 @@ TEST_F(ExtractionTest, ScopeWalksFromTheResolvedElement) {
 
   auto stale = extract_scope(uia, {100, {1, 1}, "nothing"}, numbering);
   ASSERT_FALSE(stale);
-  EXPECT_EQ(stale.error(), "Element reference is stale");
+  EXPECT_EQ(stale.error().message, "Element reference is stale");
 }
 
 }  // namespace

@@ -13,10 +13,10 @@ namespace {
 using com::Bstr;
 using com::ComPtr;
 
-Failure com_failure(HRESULT hr) { return Failure{com_error_text(hr)}; }
+HelperError com_failure(HRESULT hr) { return uia_failure(com_error_text(hr)); }
 
 // A call that succeeded without handing back an object.
-Failure null_failure() { return Failure{com_error_text(S_OK)}; }
+HelperError null_failure() { return uia_failure(com_error_text(S_OK)); }
 
 std::string to_utf8(const Bstr& text) {
   if (text.get() == nullptr) return {};
@@ -33,7 +33,7 @@ Bstr to_bstr(const std::string& text) {
 }
 
 template <typename Get>
-UiaResult<std::string> read_string(Get get) {
+Result<std::string> read_string(Get get) {
   Bstr text;
   HRESULT hr = get(text.put());
   if (FAILED(hr)) return com_failure(hr);
@@ -41,16 +41,16 @@ UiaResult<std::string> read_string(Get get) {
 }
 
 template <typename Get>
-UiaResult<bool> read_bool(Get get) {
+Result<bool> read_bool(Get get) {
   BOOL value = FALSE;
   HRESULT hr = get(&value);
   if (FAILED(hr)) return com_failure(hr);
   return value != FALSE;
 }
 
-UiaStatus status_of(HRESULT hr) {
+Status status_of(HRESULT hr) {
   if (FAILED(hr)) return com_failure(hr);
-  return uia_ok();
+  return ok_status();
 }
 
 class ComCondition final : public Condition {
@@ -61,7 +61,7 @@ class ComCondition final : public Condition {
 class ComInvoke final : public InvokePattern {
  public:
   explicit ComInvoke(ComPtr<sdk::IUIAutomationInvokePattern> p) : p_(std::move(p)) {}
-  UiaStatus invoke() override { return status_of(p_->Invoke()); }
+  Status invoke() override { return status_of(p_->Invoke()); }
 
  private:
   ComPtr<sdk::IUIAutomationInvokePattern> p_;
@@ -70,8 +70,8 @@ class ComInvoke final : public InvokePattern {
 class ComToggle final : public TogglePattern {
  public:
   explicit ComToggle(ComPtr<sdk::IUIAutomationTogglePattern> p) : p_(std::move(p)) {}
-  UiaStatus toggle() override { return status_of(p_->Toggle()); }
-  UiaResult<int> toggle_state() override {
+  Status toggle() override { return status_of(p_->Toggle()); }
+  Result<int> toggle_state() override {
     sdk::ToggleState state = sdk::ToggleState_Off;
     HRESULT hr = p_->get_CurrentToggleState(&state);
     if (FAILED(hr)) return com_failure(hr);
@@ -85,8 +85,8 @@ class ComToggle final : public TogglePattern {
 class ComSelectionItem final : public SelectionItemPattern {
  public:
   explicit ComSelectionItem(ComPtr<sdk::IUIAutomationSelectionItemPattern> p) : p_(std::move(p)) {}
-  UiaStatus select() override { return status_of(p_->Select()); }
-  UiaResult<bool> is_selected() override {
+  Status select() override { return status_of(p_->Select()); }
+  Result<bool> is_selected() override {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsSelected(v); });
   }
 
@@ -97,7 +97,7 @@ class ComSelectionItem final : public SelectionItemPattern {
 class ComExpandCollapse final : public ExpandCollapsePattern {
  public:
   explicit ComExpandCollapse(ComPtr<sdk::IUIAutomationExpandCollapsePattern> p) : p_(std::move(p)) {}
-  UiaStatus expand() override { return status_of(p_->Expand()); }
+  Status expand() override { return status_of(p_->Expand()); }
 
  private:
   ComPtr<sdk::IUIAutomationExpandCollapsePattern> p_;
@@ -106,10 +106,10 @@ class ComExpandCollapse final : public ExpandCollapsePattern {
 class ComLegacy final : public LegacyAccessiblePattern {
  public:
   explicit ComLegacy(ComPtr<IUIAutomationLegacyIAccessiblePattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> default_action() override {
+  Result<std::string> default_action() override {
     return read_string([&](BSTR* v) { return p_->get_CurrentDefaultAction(v); });
   }
-  UiaStatus do_default_action() override { return status_of(p_->DoDefaultAction()); }
+  Status do_default_action() override { return status_of(p_->DoDefaultAction()); }
 
  private:
   ComPtr<IUIAutomationLegacyIAccessiblePattern> p_;
@@ -118,13 +118,13 @@ class ComLegacy final : public LegacyAccessiblePattern {
 class ComValue final : public ValuePattern {
  public:
   explicit ComValue(ComPtr<IUIAutomationValuePattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> value() override {
+  Result<std::string> value() override {
     return read_string([&](BSTR* v) { return p_->get_CurrentValue(v); });
   }
-  UiaResult<bool> is_read_only() override {
+  Result<bool> is_read_only() override {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsReadOnly(v); });
   }
-  UiaStatus set_value(const std::string& text) override {
+  Status set_value(const std::string& text) override {
     Bstr value = to_bstr(text);
     if (!text.empty() && value.get() == nullptr) return com_failure(E_OUTOFMEMORY);
     return status_of(p_->SetValue(value.get()));
@@ -137,7 +137,7 @@ class ComValue final : public ValuePattern {
 class ComScroll final : public ScrollPattern {
  public:
   explicit ComScroll(ComPtr<sdk::IUIAutomationScrollPattern> p) : p_(std::move(p)) {}
-  UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
+  Status scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
     return status_of(p_->Scroll(static_cast<sdk::ScrollAmount>(horizontal),
                                 static_cast<sdk::ScrollAmount>(vertical)));
   }
@@ -149,7 +149,7 @@ class ComScroll final : public ScrollPattern {
 class ComText final : public TextPattern {
  public:
   explicit ComText(ComPtr<sdk::IUIAutomationTextPattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> document_text() override {
+  Result<std::string> document_text() override {
     ComPtr<sdk::IUIAutomationTextRange> range;
     HRESULT hr = p_->get_DocumentRange(range.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -170,7 +170,7 @@ class ComElement final : public Element {
   explicit ComElement(ComPtr<IUIAutomationElement> e) : e_(std::move(e)) {}
   IUIAutomationElement* raw() const { return e_.get(); }
 
-  UiaResult<RuntimeId> runtime_id() override {
+  Result<RuntimeId> runtime_id() override {
     com::SafeArray array;
     HRESULT hr = e_->GetRuntimeId(array.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -187,40 +187,40 @@ class ComElement final : public Element {
     }
     return id;
   }
-  UiaResult<int> control_type() override {
+  Result<int> control_type() override {
     CONTROLTYPEID type = 0;
     HRESULT hr = e_->get_CurrentControlType(&type);
     if (FAILED(hr)) return com_failure(hr);
     return static_cast<int>(type);
   }
-  UiaResult<std::string> name() override {
+  Result<std::string> name() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentName(v); });
   }
-  UiaResult<std::string> automation_id() override {
+  Result<std::string> automation_id() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentAutomationId(v); });
   }
-  UiaResult<std::string> class_name() override {
+  Result<std::string> class_name() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentClassName(v); });
   }
-  UiaResult<ScreenRect> bounding_rectangle() override {
+  Result<ScreenRect> bounding_rectangle() override {
     RECT rect{};
     HRESULT hr = e_->get_CurrentBoundingRectangle(&rect);
     if (FAILED(hr)) return com_failure(hr);
     return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
   }
-  UiaResult<bool> is_offscreen() override {
+  Result<bool> is_offscreen() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsOffscreen(v); });
   }
-  UiaResult<bool> is_enabled() override {
+  Result<bool> is_enabled() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsEnabled(v); });
   }
-  UiaResult<bool> is_keyboard_focusable() override {
+  Result<bool> is_keyboard_focusable() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsKeyboardFocusable(v); });
   }
-  UiaResult<bool> is_password() override {
+  Result<bool> is_password() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsPassword(v); });
   }
-  UiaResult<bool> property_bool(int property_id) override {
+  Result<bool> property_bool(int property_id) override {
     com::Variant value;
     HRESULT hr = e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -234,8 +234,8 @@ class ComElement final : public Element {
     return converted.get().boolVal != VARIANT_FALSE;
   }
 
-  UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;
-  UiaResult<ElementPtr> find_first_subtree(Condition& condition) override {
+  Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;
+  Result<ElementPtr> find_first_subtree(Condition& condition) override {
     ComPtr<IUIAutomationElement> found;
     HRESULT hr = e_->FindFirst(sdk::kTreeScopeSubtree,
                                static_cast<ComCondition&>(condition).condition.get(), found.put());
@@ -244,7 +244,7 @@ class ComElement final : public Element {
     return ElementPtr(std::make_unique<ComElement>(std::move(found)));
   }
 
-  UiaStatus set_focus() override { return status_of(e_->SetFocus()); }
+  Status set_focus() override { return status_of(e_->SetFocus()); }
 
   std::unique_ptr<InvokePattern> invoke_pattern() override {
     return pattern<ComInvoke, sdk::IUIAutomationInvokePattern>(sdk::kInvokePatternId,
@@ -299,13 +299,13 @@ ElementPtr wrap(ComPtr<IUIAutomationElement> element) {
 class ComElementArray final : public ElementArray {
  public:
   explicit ComElementArray(ComPtr<IUIAutomationElementArray> a) : a_(std::move(a)) {}
-  UiaResult<int> length() override {
+  Result<int> length() override {
     int length = 0;
     HRESULT hr = a_->get_Length(&length);
     if (FAILED(hr)) return com_failure(hr);
     return length;
   }
-  UiaResult<ElementPtr> element(int index) override {
+  Result<ElementPtr> element(int index) override {
     ComPtr<IUIAutomationElement> element;
     HRESULT hr = a_->GetElement(index, element.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -317,7 +317,7 @@ class ComElementArray final : public ElementArray {
   ComPtr<IUIAutomationElementArray> a_;
 };
 
-UiaResult<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition& condition) {
+Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition& condition) {
   ComPtr<IUIAutomationElementArray> all;
   HRESULT hr = e_->FindAll(sdk::kTreeScopeSubtree, static_cast<ComCondition&>(condition).condition.get(),
                            all.put());
@@ -329,7 +329,7 @@ UiaResult<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition&
 class ComTreeWalker final : public TreeWalker {
  public:
   explicit ComTreeWalker(ComPtr<IUIAutomationTreeWalker> w) : w_(std::move(w)) {}
-  UiaResult<ElementPtr> parent(Element& element) override {
+  Result<ElementPtr> parent(Element& element) override {
     ComPtr<IUIAutomationElement> parent;
     HRESULT hr = w_->GetParentElement(static_cast<ComElement&>(element).raw(), parent.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -348,7 +348,7 @@ class ComSession final : public Session {
   explicit ComSession(std::unique_ptr<com::Apartment> apartment, ComPtr<IUIAutomation> automation)
       : apartment_(std::move(apartment)), automation_(std::move(automation)) {}
 
-  UiaResult<ElementPtr> element_from_handle(std::int64_t window_handle) override {
+  Result<ElementPtr> element_from_handle(std::int64_t window_handle) override {
     ComPtr<IUIAutomationElement> root;
     HRESULT hr = automation_->ElementFromHandle(
         reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), root.put());
@@ -356,28 +356,28 @@ class ComSession final : public Session {
     if (!root) return null_failure();
     return wrap(std::move(root));
   }
-  UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
+  Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
     ComPtr<IUIAutomationElement> hit;
     HRESULT hr = automation_->ElementFromPoint(POINT{x, y}, hit.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!hit) return null_failure();
     return wrap(std::move(hit));
   }
-  UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() override {
+  Result<std::unique_ptr<TreeWalker>> control_view_walker() override {
     ComPtr<IUIAutomationTreeWalker> walker;
     HRESULT hr = automation_->get_ControlViewWalker(walker.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!walker) return null_failure();
     return std::unique_ptr<TreeWalker>(std::make_unique<ComTreeWalker>(std::move(walker)));
   }
-  UiaResult<ConditionPtr> create_true_condition() override {
+  Result<ConditionPtr> create_true_condition() override {
     auto condition = std::make_unique<ComCondition>();
     HRESULT hr = automation_->CreateTrueCondition(condition->condition.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!condition->condition) return null_failure();
     return ConditionPtr(std::move(condition));
   }
-  UiaResult<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
+  Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
     com::Variant value;
     Bstr text = to_bstr(automation_id);
     value.get().vt = VT_BSTR;
