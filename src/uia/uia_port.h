@@ -7,6 +7,12 @@
 // Ownership: a Session outlives every object obtained through it. Objects are
 // released when their owners are destroyed; closing the session (destroying
 // it) ends the COM scope. Nothing here is shared between threads.
+//
+// Live calls (Current reads, searches, navigation, pattern calls) cross into
+// the target application's process on Windows. Cache requests fetch many
+// properties of many elements in one such call; the `cached_*` reads then
+// answer from what that call brought back, as UI Automation's cached getters
+// do: a snapshot taken at request time, failing for what was not requested.
 
 #include <cstdint>
 #include <memory>
@@ -42,6 +48,29 @@ class Condition {
 };
 using ConditionPtr = std::unique_ptr<Condition>;
 
+// UI Automation's TreeScope values a cache request can carry.
+enum class CacheScope : int { Element = 1, Children = 2, Descendants = 4, Subtree = 7 };
+
+// AutomationElementMode: None gives elements that answer cached reads only.
+enum class ElementMode { None, Full };
+
+// What a cache request asks for: properties and patterns by id, how far below
+// the element the cache reaches, which elements enter the cached tree (null:
+// UI Automation's default, the control view) and the mode of the elements.
+struct CacheRequestSpec {
+  std::vector<int> properties;
+  std::vector<int> patterns;
+  CacheScope scope = CacheScope::Element;
+  Condition* tree_filter = nullptr;
+  ElementMode mode = ElementMode::Full;
+};
+
+class CacheRequest {
+ public:
+  virtual ~CacheRequest() = default;
+};
+using CacheRequestPtr = std::unique_ptr<CacheRequest>;
+
 class ElementArray {
  public:
   virtual ~ElementArray() = default;
@@ -54,6 +83,7 @@ class TreeWalker {
   virtual ~TreeWalker() = default;
   // Fails when there is no parent.
   virtual Result<ElementPtr> parent(Element& element) = 0;
+  virtual Result<ElementPtr> parent_build_cache(Element& element, CacheRequest& request) = 0;
 };
 
 class InvokePattern {
@@ -111,8 +141,23 @@ class ScrollPattern {
   virtual Status scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
 };
 
-// Pattern-availability property ids read through property_bool.
+// Property ids: the pattern-availability ones are read through property_bool;
+// all of them can be named in a cache request.
 namespace property {
+inline constexpr int kRuntimeId = 30000;
+inline constexpr int kBoundingRectangle = 30001;
+inline constexpr int kControlType = 30003;
+inline constexpr int kName = 30005;
+inline constexpr int kIsKeyboardFocusable = 30009;
+inline constexpr int kIsEnabled = 30010;
+inline constexpr int kAutomationId = 30011;
+inline constexpr int kClassName = 30012;
+inline constexpr int kIsControlElement = 30016;
+inline constexpr int kIsPassword = 30019;
+inline constexpr int kIsOffscreen = 30022;
+inline constexpr int kValueValue = 30045;
+inline constexpr int kValueIsReadOnly = 30046;
+inline constexpr int kLegacyDefaultAction = 30100;
 inline constexpr int kIsExpandCollapseAvailable = 30028;
 inline constexpr int kIsInvokeAvailable = 30031;
 inline constexpr int kIsScrollAvailable = 30034;
@@ -146,6 +191,23 @@ class Element {
 
   virtual Status set_focus() = 0;
 
+  // Live calls that also fill a cache: this element again, the subtree search.
+  virtual Result<ElementPtr> build_updated_cache(CacheRequest& request) = 0;
+  virtual Result<std::unique_ptr<ElementArray>> find_all_subtree_build_cache(
+      Condition& condition, CacheRequest& request) = 0;
+  virtual Result<ElementPtr> find_first_subtree_build_cache(Condition& condition,
+                                                            CacheRequest& request) = 0;
+
+  // Cached reads (GetCachedPropertyValue and the cached getters). Booleans are
+  // converted as property_bool converts them; a value of another type fails.
+  virtual Result<bool> cached_bool(int property_id) = 0;
+  virtual Result<int> cached_int(int property_id) = 0;
+  virtual Result<std::string> cached_string(int property_id) = 0;
+  virtual Result<RuntimeId> cached_runtime_id() = 0;
+  virtual Result<ScreenRect> cached_bounding_rectangle() = 0;
+  // The children in the cached tree, in the view of the request's tree filter.
+  virtual Result<std::unique_ptr<ElementArray>> cached_children() = 0;
+
   // Null when the element does not offer the pattern or it cannot be obtained.
   virtual std::unique_ptr<InvokePattern> invoke_pattern() = 0;
   virtual std::unique_ptr<TogglePattern> toggle_pattern() = 0;
@@ -166,6 +228,17 @@ class Session {
   virtual Result<ConditionPtr> create_true_condition() = 0;
   // A property condition on the automation id (property 30011).
   virtual Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
+  // Property conditions on the runtime id (30000) and on a boolean property.
+  virtual Result<ConditionPtr> create_runtime_id_condition(const RuntimeId& runtime_id) = 0;
+  virtual Result<ConditionPtr> create_bool_condition(int property_id, bool value) = 0;
+  virtual Result<ConditionPtr> create_and_condition(Condition& first, Condition& second) = 0;
+  virtual Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) = 0;
+  virtual Result<CacheRequestPtr> create_cache_request(const CacheRequestSpec& spec) = 0;
+
+  virtual Result<ElementPtr> element_from_handle_build_cache(std::int64_t window_handle,
+                                                             CacheRequest& request) = 0;
+  virtual Result<ElementPtr> element_from_point_build_cache(std::int32_t x, std::int32_t y,
+                                                            CacheRequest& request) = 0;
 };
 using SessionPtr = std::unique_ptr<Session>;
 

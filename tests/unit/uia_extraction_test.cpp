@@ -232,21 +232,22 @@ TEST_F(ExtractionTest, LeftOutElementMarksItsReportedAncestor) {
 
 TEST_F(ExtractionTest, OnlyTwelveHundredElementsAreScannedAndLargerTreesMarkTheRoot) {
   add_children(root, 1199);  // 1200 elements: index 1199 is the last one scanned
+  // No element is in the control view, so a left-out element's climb finds no
+  // parent: nothing leads anywhere.
+  for (FakeElement* e : fakes::fake_subtree(root)) e->control_element = false;
+  EXPECT_EQ(truncated_count(extract_all()), 0);
   {
-    // Every left-out element's parent is unreadable: nothing leads anywhere.
-    for (FakeElement* e : fakes::fake_subtree(root)) {
-      if (e != &root) e->walker_parent = static_cast<FakeElement*>(nullptr);
-    }
+    // The element-by-element walk's search result: index 1199 is fetched,
+    // 1200 is not.
+    uia.cache_failure = "not supported (0x80004001)";
     ElementList list = extract_all();
     EXPECT_EQ(truncated_count(list), 0);
     auto calls = uia.calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1199)"), 1);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1200)"), 0);
+    uia.cache_failure.reset();
   }
-  uia.add_child(root);  // 1201 elements
-  for (FakeElement* e : fakes::fake_subtree(root)) {
-    if (e != &root) e->walker_parent = static_cast<FakeElement*>(nullptr);
-  }
+  uia.add_child(root).control_element = false;  // 1201 elements
   ElementList list = extract_all();
   EXPECT_EQ(list[0]["truncated"], true);
   EXPECT_EQ(truncated_count(list), 1);
@@ -255,9 +256,8 @@ TEST_F(ExtractionTest, OnlyTwelveHundredElementsAreScannedAndLargerTreesMarkTheR
 TEST_F(ExtractionTest, EmptyRuntimeIdsAreNotMarkedByUnreadableParents) {
   FakeElement& no_id = uia.add_child(root);
   no_id.runtime_id = std::nullopt;
-  add_children(root, 198);
-  FakeElement& late = uia.add_child(root);
-  late.walker_parent = &no_id;  // a parent whose runtime id cannot be read
+  add_children(no_id, 198);
+  uia.add_child(no_id);  // index 200, below a parent whose runtime id cannot be read
   ElementList list = extract_all();
   ASSERT_EQ(list.size(), 200u);
   EXPECT_FALSE(list[1].contains("truncated"));
