@@ -77,20 +77,12 @@ int ControlView::parent_index(int node) {
 std::optional<RuntimeId> ControlView::root_ancestor(std::size_t level) {
   while (root_ancestors_.size() <= level && !chain_ended_) {
     Element& from = last_ancestor_ ? *last_ancestor_ : live_root_;
-    // A failed cached climb may be a provider that cannot cache or the end
-    // of the chain; the live climb tells them apart.
-    auto parent = walker_.parent_build_cache(from, id_request_);
-    if (parent) {
-      auto id = parent.value()->cached_runtime_id();
-      root_ancestors_.push_back(id ? std::move(id).value() : RuntimeId{});
-    } else {
-      parent = walker_.parent(from);
-      if (!parent) {
-        chain_ended_ = true;
-        break;
-      }
-      root_ancestors_.push_back(runtime_id_or_empty(*parent.value()));
+    auto parent = parent_of(walker_, from, &id_request_);
+    if (!parent) {
+      chain_ended_ = true;
+      break;
     }
+    root_ancestors_.push_back(runtime_id_or_empty(*parent.value()));
     last_ancestor_ = std::move(parent).value();
   }
   if (level < root_ancestors_.size()) return root_ancestors_[level];

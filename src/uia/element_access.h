@@ -8,10 +8,13 @@
 
 namespace winhelper::uia {
 
-// A resolved element together with the session that owns it. The element is
-// declared last so that it is released before the session closes.
+// A resolved element together with the session that owns it and the cache
+// request it was fetched with (null where caching was unavailable), which
+// later reads may reuse. Declared in release order: the element first, the
+// session last.
 struct ResolvedElement {
   SessionPtr session;
+  CacheRequestPtr request;
   ElementPtr element;
 };
 
