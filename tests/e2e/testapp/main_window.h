@@ -34,6 +34,7 @@ class MainWindow {
   HWND window_ = nullptr;
   const wchar_t* pressed_button_ = nullptr;  // the background button held down, if any
   POINT press_point_{};
+  int long_list_entries_ = 100;
 };
 
 }  // namespace testapp

@@ -31,6 +31,41 @@ class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation
     *out = make_element(node_at(point));
     return S_OK;
   }
+  HRESULT on_ElementFromHandleBuildCache(UIA_HWND handle, IUIAutomationCacheRequest* request,
+                                         IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    auto window = static_cast<HWND>(handle);
+    if (window == nullptr || IsWindow(window) == FALSE) {
+      return fail(E_INVALIDARG, L"The handle does not name a window");
+    }
+    *out = make_cached_element(Node{window}, spec);
+    return S_OK;
+  }
+  HRESULT on_ElementFromPointBuildCache(POINT point, IUIAutomationCacheRequest* request,
+                                        IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    *out = make_cached_element(node_at(point), spec);
+    return S_OK;
+  }
+  HRESULT on_CreateCacheRequest(IUIAutomationCacheRequest** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = make_cache_request();
+    return S_OK;
+  }
+  HRESULT on_CreateAndCondition(IUIAutomationCondition* first, IUIAutomationCondition* second,
+                                IUIAutomationCondition** out) override {
+    return make_and_condition(first, second, out);
+  }
+  HRESULT on_CreateOrConditionFromNativeArray(IUIAutomationCondition** conditions, int count,
+                                              IUIAutomationCondition** out) override {
+    return make_or_condition(conditions, count, out);
+  }
   HRESULT on_GetRootElement(IUIAutomationElement** out) override {
     if (out == nullptr) return E_POINTER;
     *out = make_element(Node{GetDesktopWindow()});
@@ -50,6 +85,7 @@ class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation
                                      IUIAutomationCondition** out) override {
     return make_property_condition(property, value, out);
   }
+
 };
 
 }  // namespace
