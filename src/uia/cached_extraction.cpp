@@ -1,5 +1,6 @@
 #include "uia/cached_extraction.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -34,7 +35,7 @@ class CachedWalk {
 
  private:
   std::optional<CachedTree> light_tree();
-  std::optional<std::vector<Examined>> examined_of_small_tree();
+  std::optional<std::vector<Examined>> examined_of_small_tree(const CachedTree& light);
   std::optional<std::vector<Examined>> examined_of_large_tree(const CachedTree& light);
   void read_values(const std::vector<WantedValue>& wanted, ElementList& records);
   static void mark_omissions(const CachedTree& light, ControlView& view, ElementList& records);
@@ -49,13 +50,25 @@ class CachedWalk {
   std::vector<ElementPtr> full_elements_;
 };
 
+// The examined elements that can be reported: off-screen ones (and those
+// whose off-screen state cannot be read) never are, so they are not read in
+// full.
+std::vector<int> candidates(const CachedTree& light) {
+  std::vector<int> out;
+  int examined = std::min(static_cast<int>(light.nodes.size()), kReportedElementLimit);
+  for (int i = 0; i < examined; ++i) {
+    if (light.nodes[static_cast<std::size_t>(i)].on_screen) out.push_back(i);
+  }
+  return out;
+}
+
 std::optional<CachedTree> CachedWalk::light_tree() {
-  // Runtime ids and the control-view flag of the whole subtree in the raw
-  // view (the one a subtree search with the true condition walks), as
-  // elements that answer cached reads only.
-  auto request = session_.create_cache_request(
-      CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement}, {}, CacheScope::Subtree,
-                       true_condition_.get(), ElementMode::None});
+  // Runtime ids, the control-view flag and the off-screen state of the whole
+  // subtree in the raw view (the one a subtree search with the true
+  // condition walks), as elements that answer cached reads only.
+  auto request = session_.create_cache_request(CacheRequestSpec{
+      {property::kRuntimeId, property::kIsControlElement, property::kIsOffscreen}, {},
+      CacheScope::Subtree, true_condition_.get(), ElementMode::None});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
@@ -63,35 +76,55 @@ std::optional<CachedTree> CachedWalk::light_tree() {
   return walk_cached_tree(std::move(cached_root).value(), kScannedElementLimit + 1, false);
 }
 
-// A subtree within the reported limit is fetched whole, in full.
-std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree() {
+// A subtree within the reported limit is fetched whole, in full, through a
+// filter that keeps only on-screen elements. That view lists them in the same
+// order as the light tree, so they pair up by position; the runtime ids check
+// the pairing.
+std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const CachedTree& light) {
+  auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
+  if (!on_screen) return std::nullopt;
   auto request = session_.create_cache_request(CacheRequestSpec{
-      fact_properties(), {}, CacheScope::Subtree, true_condition_.get(), ElementMode::Full});
+      fact_properties(), {}, CacheScope::Subtree, on_screen.value().get(), ElementMode::Full});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
   full_tree_ = walk_cached_tree(std::move(cached_root).value(), kReportedElementLimit + 1, true);
-  // A tree that grew past the limit since the light request is left to the
-  // element-by-element walk.
-  if (!full_tree_ || full_tree_->more) return std::nullopt;
+  if (!full_tree_) return std::nullopt;
+
+  // The request's root is in its cache whatever its own state.
+  std::vector<int> wanted = candidates(light);
+  std::vector<int> in_view{0};
+  for (int i : wanted) {
+    if (i != 0) in_view.push_back(i);
+  }
+  if (full_tree_->more || full_tree_->nodes.size() != in_view.size()) return std::nullopt;
   std::vector<Examined> examined;
-  for (std::size_t i = 0; i < full_tree_->nodes.size(); ++i) {
-    examined.push_back(Examined{static_cast<int>(i), full_tree_->nodes[i].element.get()});
+  for (std::size_t k = 0; k < in_view.size(); ++k) {
+    const CachedNode& full = full_tree_->nodes[k];
+    if (full.runtime_id != light.nodes[static_cast<std::size_t>(in_view[k])].runtime_id) {
+      return std::nullopt;  // the tree changed between the two requests
+    }
+    if (k != 0 || (!wanted.empty() && wanted.front() == 0)) {
+      examined.push_back(Examined{in_view[k], full.element.get()});
+    }
   }
   return examined;
 }
 
-// The examined elements of a larger subtree, fetched in full by their runtime
-// ids, so that no element past them is read in full. Nothing when those ids
-// cannot single them out.
+// The examined on-screen elements of a larger subtree, fetched in full by
+// their runtime ids, so that no element past them is read in full. Nothing
+// when those ids cannot single them out.
 std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const CachedTree& light) {
   std::set<RuntimeId> seen;
   for (const CachedNode& node : light.nodes) {
     if (node.runtime_id && !seen.insert(*node.runtime_id).second) return std::nullopt;
   }
+  std::vector<int> wanted = candidates(light);
+  std::vector<Examined> examined;
+  if (wanted.empty()) return examined;
   std::vector<ConditionPtr> owned;
   std::vector<Condition*> any;
-  for (int i = 0; i < kReportedElementLimit; ++i) {
+  for (int i : wanted) {
     const auto& id = light.nodes[static_cast<std::size_t>(i)].runtime_id;
     if (!id || id->empty()) return std::nullopt;
     auto condition = session_.create_runtime_id_condition(*id);
@@ -107,15 +140,16 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const Ca
   if (!found) return std::nullopt;
   full_array_ = std::move(found).value();
   auto length = full_array_->length();
-  if (!length || length.value() != kReportedElementLimit) return std::nullopt;
-  std::vector<Examined> examined;
-  for (int i = 0; i < kReportedElementLimit; ++i) {
-    auto element = full_array_->element(i);
+  if (!length || length.value() != static_cast<int>(wanted.size())) return std::nullopt;
+  for (std::size_t k = 0; k < wanted.size(); ++k) {
+    auto element = full_array_->element(static_cast<int>(k));
     if (!element) return std::nullopt;
     // The search keeps tree order; anything else means the tree changed.
     auto id = element.value()->cached_runtime_id();
-    if (!id || id.value() != *light.nodes[static_cast<std::size_t>(i)].runtime_id) return std::nullopt;
-    examined.push_back(Examined{i, element.value().get()});
+    if (!id || id.value() != *light.nodes[static_cast<std::size_t>(wanted[k])].runtime_id) {
+      return std::nullopt;
+    }
+    examined.push_back(Examined{wanted[k], element.value().get()});
     full_elements_.push_back(std::move(element).value());
   }
   return examined;
@@ -230,15 +264,14 @@ std::optional<ElementList> CachedWalk::run() {
   auto light = light_tree();
   if (!light) return std::nullopt;
   bool large = static_cast<int>(light->nodes.size()) > kReportedElementLimit;
-  auto examined = large ? examined_of_large_tree(*light) : examined_of_small_tree();
+  auto examined = large ? examined_of_large_tree(*light) : examined_of_small_tree(*light);
   if (!examined) return std::nullopt;
-  const CachedTree& structure = large ? *light : *full_tree_;
 
   auto walker = session_.control_view_walker();
   auto id_request = session_.create_cache_request(
       CacheRequestSpec{{property::kRuntimeId}, {}, CacheScope::Element, nullptr, ElementMode::Full});
   if (!walker || !id_request) return std::nullopt;
-  ControlView view(structure, root_, *walker.value(), *id_request.value());
+  ControlView view(*light, root_, *walker.value(), *id_request.value());
 
   ElementList records;
   std::vector<WantedValue> wanted;

@@ -1,9 +1,9 @@
 #pragma once
 // Extraction through cache requests: one light request over the subtree for
-// its order and structure, one full request for exactly the elements that are
-// examined, and one request for the values of those that are neither password
-// fields nor without a value pattern. The records equal the ones the
-// element-by-element walk produces.
+// its order, structure and off-screen states, one full request for exactly the
+// examined elements that are on screen, and one request for the values of
+// those that have a value pattern and are not password fields. The records
+// equal the ones the element-by-element walk produces.
 
 #include <optional>
 

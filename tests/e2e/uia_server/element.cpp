@@ -58,10 +58,11 @@ std::shared_ptr<const Cache> build_cache(const Node& node, const CacheSpec& spec
   auto cache = std::make_shared<Cache>();
   cache->full = spec.full;
   if (below || (spec.scope & kTreeScopeElement) != 0) {
+    bool present = alive(node);
     for (PROPERTYID property : spec.properties) {
       VARIANT value;
       VariantInit(&value);
-      HRESULT hr = alive(node) ? property_value(node, property, &value) : element_gone();
+      HRESULT hr = present ? property_value(node, property, &value) : element_gone();
       cache->values[property] = {hr, value};
     }
   }
