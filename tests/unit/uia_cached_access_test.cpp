@@ -63,19 +63,25 @@ class CachedAccess : public ::testing::Test {
     return c;
   }
 
+  // The costs through caches, then with a provider that cannot cache.
+  std::pair<Costs, Costs> cached_and_live(const ElementLocator& locator, const char* what) {
+    Costs cached = costs(locator);
+    uia.cache_failure = "The provider does not cache (0x80004001)";
+    Costs live = costs(locator);
+    std::printf("%s: preflight %ld/%ld, press %ld/%ld, read %ld/%ld round trips cached/live\n",
+                what, cached.preflight, live.preflight, cached.press, live.press, cached.read,
+                live.read);
+    return {cached, live};
+  }
+
   FakeUia uia;
   FakeElement& root = uia.add_window(100, "root");
 };
 
 TEST_F(CachedAccess, ScanningAWindowCostsTheSameFewRoundTripsAtAnySize) {
   FakeElement& target = window_with_target(5000);
-  ElementLocator locator{100, *target.runtime_id, {}};
-  Costs cached = costs(locator);
-  uia.cache_failure = "The provider does not cache (0x80004001)";
-  Costs live = costs(locator);
-  std::printf("5000-element window, element found by scan: preflight %ld/%ld, press %ld/%ld, "
-              "read %ld/%ld round trips cached/live\n",
-              cached.preflight, live.preflight, cached.press, live.press, cached.read, live.read);
+  auto [cached, live] = cached_and_live({100, *target.runtime_id, {}},
+                                        "5000-element window, element found by scan");
   EXPECT_LE(cached.preflight, 8);
   EXPECT_LE(cached.press, 5);
   EXPECT_LE(cached.read, 5);
@@ -84,13 +90,8 @@ TEST_F(CachedAccess, ScanningAWindowCostsTheSameFewRoundTripsAtAnySize) {
 
 TEST_F(CachedAccess, AutomationIdPathSkipsPatternsTheCacheSaysAreMissing) {
   FakeElement& target = window_with_target(120, "check");
-  ElementLocator locator{100, *target.runtime_id, "check"};
-  Costs cached = costs(locator);
-  uia.cache_failure = "The provider does not cache (0x80004001)";
-  Costs live = costs(locator);
-  std::printf("element found by automation id: preflight %ld/%ld, press %ld/%ld, read %ld/%ld "
-              "round trips cached/live\n",
-              cached.preflight, live.preflight, cached.press, live.press, cached.read, live.read);
+  auto [cached, live] = cached_and_live({100, *target.runtime_id, "check"},
+                                        "element found by automation id");
   // Toggling needs no attempt at the invoke pattern, which the cache says is
   // missing; reading needs no name read.
   EXPECT_LE(cached.press, 5);

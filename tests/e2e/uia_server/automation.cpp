@@ -17,41 +17,18 @@ class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation
 
  protected:
   HRESULT on_ElementFromHandle(UIA_HWND handle, IUIAutomationElement** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    auto window = static_cast<HWND>(handle);
-    if (window == nullptr || IsWindow(window) == FALSE) {
-      return fail(E_INVALIDARG, L"The handle does not name a window");
-    }
-    *out = make_element(Node{window});
-    return S_OK;
+    return from_handle(handle, nullptr, out);
   }
   HRESULT on_ElementFromPoint(POINT point, IUIAutomationElement** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = make_element(node_at(point));
-    return S_OK;
+    return from_point(point, nullptr, out);
   }
   HRESULT on_ElementFromHandleBuildCache(UIA_HWND handle, IUIAutomationCacheRequest* request,
                                          IUIAutomationElement** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    CacheSpec spec;
-    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
-    auto window = static_cast<HWND>(handle);
-    if (window == nullptr || IsWindow(window) == FALSE) {
-      return fail(E_INVALIDARG, L"The handle does not name a window");
-    }
-    *out = make_cached_element(Node{window}, spec);
-    return S_OK;
+    return from_handle(handle, request, out);
   }
   HRESULT on_ElementFromPointBuildCache(POINT point, IUIAutomationCacheRequest* request,
                                         IUIAutomationElement** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    CacheSpec spec;
-    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
-    *out = make_cached_element(node_at(point), spec);
-    return S_OK;
+    return from_point(point, request, out);
   }
   HRESULT on_CreateCacheRequest(IUIAutomationCacheRequest** out) override {
     if (out == nullptr) return E_POINTER;
@@ -86,6 +63,35 @@ class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation
     return make_property_condition(property, value, out);
   }
 
+ private:
+  // The element for `node`, cached as the request asks when one is given.
+  static HRESULT hand_out(const Node& node, IUIAutomationCacheRequest* request,
+                          IUIAutomationElement** out) {
+    if (request == nullptr) {
+      *out = make_element(node);
+      return S_OK;
+    }
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    *out = make_cached_element(node, spec);
+    return S_OK;
+  }
+  static HRESULT from_handle(UIA_HWND handle, IUIAutomationCacheRequest* request,
+                             IUIAutomationElement** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    auto window = static_cast<HWND>(handle);
+    if (window == nullptr || IsWindow(window) == FALSE) {
+      return fail(E_INVALIDARG, L"The handle does not name a window");
+    }
+    return hand_out(Node{window}, request, out);
+  }
+  static HRESULT from_point(POINT point, IUIAutomationCacheRequest* request,
+                            IUIAutomationElement** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return hand_out(node_at(point), request, out);
+  }
 };
 
 }  // namespace

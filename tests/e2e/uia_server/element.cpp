@@ -253,35 +253,35 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     auto found = cache_->values.find(property);
     return found == cache_->values.end() ? nullptr : &found->second;
   }
+  // The matches in tree order, each cached as `spec` asks when it is given.
+  HRESULT search(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
+                 bool first_only, std::vector<Ref<IUIAutomationElement>>& out) {
+    HRESULT checked = check_find(scope, condition);
+    if (FAILED(checked)) return checked;
+    std::vector<Node> found;
+    collect(node_, static_cast<int>(scope), condition, found, first_only);
+    for (const Node& node : found) {
+      out.emplace_back(spec ? make_cached_element(node, *spec) : make_element(node));
+    }
+    return S_OK;
+  }
   HRESULT find_all(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                    IUIAutomationElementArray** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    HRESULT checked = check_find(scope, condition);
-    if (FAILED(checked)) return checked;
-    std::vector<Node> found;
-    collect(node_, static_cast<int>(scope), condition, found, false);
-    if (spec == nullptr) {
-      *out = make_element_array(found);
-      return S_OK;
-    }
-    std::vector<Ref<IUIAutomationElement>> elements;
-    for (const Node& node : found) elements.emplace_back(make_cached_element(node, *spec));
-    *out = make_element_array(std::move(elements));
-    return S_OK;
+    std::vector<Ref<IUIAutomationElement>> found;
+    HRESULT hr = search(scope, condition, spec, false, found);
+    if (SUCCEEDED(hr)) *out = make_element_array(std::move(found));
+    return hr;
   }
   HRESULT find_first(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                      IUIAutomationElement** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    HRESULT checked = check_find(scope, condition);
-    if (FAILED(checked)) return checked;
-    std::vector<Node> found;
-    collect(node_, static_cast<int>(scope), condition, found, true);
-    if (!found.empty()) {
-      *out = spec ? make_cached_element(found.front(), *spec) : make_element(found.front());
-    }
-    return S_OK;
+    std::vector<Ref<IUIAutomationElement>> found;
+    HRESULT hr = search(scope, condition, spec, true, found);
+    if (SUCCEEDED(hr) && !found.empty()) *out = found.front().detach();
+    return hr;
   }
   HRESULT text(BSTR* out, const std::wstring& value) {
     if (out == nullptr) return E_POINTER;
@@ -361,12 +361,6 @@ IUIAutomationElement* make_element(const Node& node) { return new Element(node);
 
 IUIAutomationElement* make_cached_element(const Node& node, const CacheSpec& spec, bool below) {
   return new Element(node, build_cache(node, spec, below));
-}
-
-IUIAutomationElementArray* make_element_array(const std::vector<Node>& nodes) {
-  std::vector<Ref<IUIAutomationElement>> elements;
-  for (const Node& node : nodes) elements.emplace_back(make_element(node));
-  return new ElementArray(std::move(elements));
 }
 
 IUIAutomationElementArray* make_element_array(std::vector<Ref<IUIAutomationElement>> elements) {

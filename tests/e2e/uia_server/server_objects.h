@@ -35,7 +35,6 @@ IUIAutomationElement* make_element(const Node& node);
 // view. `below` is set for the elements under the one the request ran on.
 IUIAutomationElement* make_cached_element(const Node& node, const CacheSpec& spec,
                                           bool below = false);
-IUIAutomationElementArray* make_element_array(const std::vector<Node>& nodes);
 IUIAutomationElementArray* make_element_array(std::vector<Ref<IUIAutomationElement>> elements);
 IUIAutomationTreeWalker* make_control_view_walker();
 
