@@ -66,9 +66,12 @@ std::optional<CachedTree> CachedWalk::light_tree() {
   // Runtime ids, the control-view flag and the off-screen state of the whole
   // subtree in the raw view (the one a subtree search with the true
   // condition walks), as elements that answer cached reads only.
-  auto request = session_.create_cache_request(CacheRequestSpec{
-      {property::kRuntimeId, property::kIsControlElement, property::kIsOffscreen}, {},
-      CacheScope::Subtree, true_condition_.get(), ElementMode::None});
+  auto request = session_.create_cache_request(
+      CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement, property::kIsOffscreen},
+                       {},
+                       CacheScope::Subtree,
+                       true_condition_.get(),
+                       ElementMode::None});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
@@ -195,9 +198,12 @@ void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList
         both = std::move(made).value();
       }
     }
-    auto request = session_.create_cache_request(CacheRequestSpec{
-        {property::kRuntimeId, property::kValueValue}, {}, CacheScope::Element, nullptr,
-        ElementMode::None});
+    auto request = session_.create_cache_request(
+        CacheRequestSpec{{property::kRuntimeId, property::kValueValue},
+                         {},
+                         CacheScope::Element,
+                         nullptr,
+                         ElementMode::None});
     if (both && request) {
       if (auto found = root_.find_all_subtree_build_cache(**both, *request.value())) {
         auto length = found.value()->length();
@@ -242,7 +248,8 @@ void CachedWalk::mark_omissions(const CachedTree& light, ControlView& view, Elem
       if (!above_root) {
         current = view.parent_index(current);
         above_root = current < 0;
-        if (!above_root) id = light.nodes[static_cast<std::size_t>(current)].runtime_id.value_or(RuntimeId{});
+        if (!above_root)
+          id = light.nodes[static_cast<std::size_t>(current)].runtime_id.value_or(RuntimeId{});
       }
       if (above_root) {
         id = view.root_ancestor(above++);
@@ -268,8 +275,8 @@ std::optional<ElementList> CachedWalk::run() {
   if (!examined) return std::nullopt;
 
   auto walker = session_.control_view_walker();
-  auto id_request = session_.create_cache_request(
-      CacheRequestSpec{{property::kRuntimeId}, {}, CacheScope::Element, nullptr, ElementMode::Full});
+  auto id_request = session_.create_cache_request(CacheRequestSpec{
+      {property::kRuntimeId}, {}, CacheScope::Element, nullptr, ElementMode::Full});
   if (!walker || !id_request) return std::nullopt;
   ControlView view(*light, root_, *walker.value(), *id_request.value());
 

@@ -16,13 +16,27 @@ bool flag(Element& element, int property_id, bool fallback = false) {
 
 std::vector<int> fact_properties() {
   namespace p = property;
-  return {p::kRuntimeId,          p::kIsControlElement,   p::kControlType,
-          p::kName,               p::kAutomationId,       p::kClassName,
-          p::kBoundingRectangle,  p::kIsOffscreen,        p::kIsEnabled,
-          p::kIsKeyboardFocusable, p::kIsPassword,        p::kIsInvokeAvailable,
-          p::kIsToggleAvailable,  p::kIsSelectionItemAvailable, p::kIsExpandCollapseAvailable,
-          p::kIsLegacyAccessibleAvailable, p::kLegacyDefaultAction, p::kIsValueAvailable,
-          p::kValueIsReadOnly,    p::kIsTextAvailable,    p::kIsScrollAvailable};
+  return {p::kRuntimeId,
+          p::kIsControlElement,
+          p::kControlType,
+          p::kName,
+          p::kAutomationId,
+          p::kClassName,
+          p::kBoundingRectangle,
+          p::kIsOffscreen,
+          p::kIsEnabled,
+          p::kIsKeyboardFocusable,
+          p::kIsPassword,
+          p::kIsInvokeAvailable,
+          p::kIsToggleAvailable,
+          p::kIsSelectionItemAvailable,
+          p::kIsExpandCollapseAvailable,
+          p::kIsLegacyAccessibleAvailable,
+          p::kLegacyDefaultAction,
+          p::kIsValueAvailable,
+          p::kValueIsReadOnly,
+          p::kIsTextAvailable,
+          p::kIsScrollAvailable};
 }
 
 std::optional<ElementFacts> cached_facts(Element& element) {
@@ -48,8 +62,8 @@ std::optional<ElementFacts> cached_facts(Element& element) {
   f.selection_item = flag(element, property::kIsSelectionItemAvailable);
   f.expand_collapse = flag(element, property::kIsExpandCollapseAvailable);
   f.legacy_action = flag(element, property::kIsLegacyAccessibleAvailable) &&
-                    is_meaningful_action(
-                        value_or(element.cached_string(property::kLegacyDefaultAction), std::string()));
+                    is_meaningful_action(value_or(
+                        element.cached_string(property::kLegacyDefaultAction), std::string()));
   f.value_available = flag(element, property::kIsValueAvailable);
   f.read_only = f.value_available && flag(element, property::kValueIsReadOnly);
   f.text_available = flag(element, property::kIsTextAvailable);

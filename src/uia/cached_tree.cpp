@@ -60,7 +60,10 @@ std::optional<CachedTree> walk_cached_tree(ElementPtr root, std::size_t limit, b
 
 ControlView::ControlView(const CachedTree& tree, Element& live_root, TreeWalker& walker,
                          CacheRequest& id_request)
-    : tree_(tree), live_root_(live_root), walker_(walker), id_request_(id_request),
+    : tree_(tree),
+      live_root_(live_root),
+      walker_(walker),
+      id_request_(id_request),
       parents_(tree.nodes.size()) {}
 
 int ControlView::parent_index(int node) {

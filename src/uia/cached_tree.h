@@ -38,7 +38,8 @@ std::optional<CachedTree> walk_cached_tree(ElementPtr root, std::size_t limit, b
 // and only when needed.
 class ControlView {
  public:
-  ControlView(const CachedTree& tree, Element& live_root, TreeWalker& walker, CacheRequest& id_request);
+  ControlView(const CachedTree& tree, Element& live_root, TreeWalker& walker,
+              CacheRequest& id_request);
 
   // The node index of the control-view parent, or -1 when it lies above the
   // root.

@@ -24,15 +24,15 @@ bool runtime_id_matches(Element& element, const RuntimeId& wanted) {
 // those reads and the attempts at missing patterns cost no round trips.
 Result<CacheRequestPtr> resolution_request(Session& session) {
   namespace p = property;
-  return session.create_cache_request(CacheRequestSpec{
-      {p::kRuntimeId, p::kAutomationId, p::kName, p::kBoundingRectangle, p::kIsInvokeAvailable,
-       p::kIsToggleAvailable, p::kIsSelectionItemAvailable, p::kIsExpandCollapseAvailable,
-       p::kIsLegacyAccessibleAvailable, p::kIsValueAvailable, p::kIsTextAvailable,
-       p::kIsScrollAvailable},
-      {},
-      CacheScope::Element,
-      nullptr,
-      ElementMode::Full});
+  return session.create_cache_request(
+      CacheRequestSpec{{p::kRuntimeId, p::kAutomationId, p::kName, p::kBoundingRectangle,
+                        p::kIsInvokeAvailable, p::kIsToggleAvailable, p::kIsSelectionItemAvailable,
+                        p::kIsExpandCollapseAvailable, p::kIsLegacyAccessibleAvailable,
+                        p::kIsValueAvailable, p::kIsTextAvailable, p::kIsScrollAvailable},
+                       {},
+                       CacheScope::Element,
+                       nullptr,
+                       ElementMode::Full});
 }
 
 // The automation-id fast path. Every failure here is silent: the full scan
@@ -89,7 +89,8 @@ std::int32_t to_screen_coordinate(double value) {
 }
 
 // True when one of the start element's ancestors has the wanted runtime id.
-bool has_ancestor(TreeWalker& walker, CacheRequest* request, const RuntimeId& wanted, Element& start) {
+bool has_ancestor(TreeWalker& walker, CacheRequest* request, const RuntimeId& wanted,
+                  Element& start) {
   if (wanted.empty()) return false;
   ElementPtr current;
   for (int level = 0; level < kAncestorLevels; ++level) {

@@ -27,15 +27,15 @@ Result<PressResult> press(Element& element) {
     auto state = toggle->toggle_state();
     return PressResult{Kind::Toggled, state && state.value() != kToggleStateOff};
   }
-  if (auto selection =
-          pattern_if(element, property::kIsSelectionItemAvailable, &Element::selection_item_pattern)) {
+  if (auto selection = pattern_if(element, property::kIsSelectionItemAvailable,
+                                  &Element::selection_item_pattern)) {
     auto done = selection->select();
     if (!done) return step_failure("Select", done.error());
     auto selected = selection->is_selected();
     return PressResult{Kind::Selected, selected && selected.value()};
   }
-  if (auto expand =
-          pattern_if(element, property::kIsExpandCollapseAvailable, &Element::expand_collapse_pattern)) {
+  if (auto expand = pattern_if(element, property::kIsExpandCollapseAvailable,
+                               &Element::expand_collapse_pattern)) {
     auto done = expand->expand();
     if (!done) return step_failure("Expand", done.error());
     return PressResult{Kind::Expanded, false};
@@ -75,7 +75,7 @@ ScrollAmount scroll_amount(double delta) {
 }
 
 Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
-                                       double horizontal_delta, double vertical_delta) {
+                                    double horizontal_delta, double vertical_delta) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
   auto pattern =
@@ -87,11 +87,12 @@ Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& loc
 }
 
 Result<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                         const ElementLocator& locator,
-                                                         const std::string& text) {
+                                                     const ElementLocator& locator,
+                                                     const std::string& text) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
-  auto pattern = pattern_if(*resolved->element, property::kIsValueAvailable, &Element::value_pattern);
+  auto pattern =
+      pattern_if(*resolved->element, property::kIsValueAvailable, &Element::value_pattern);
   if (!pattern) return std::optional<std::string>();
   auto done = pattern->set_value(text);
   if (!done) return step_failure("SetValue", done.error());

@@ -32,12 +32,12 @@ ScrollAmount scroll_amount(double delta);
 
 enum class ScrollResult { Scrolled, NoScrollPattern };
 Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
-                                       double horizontal_delta, double vertical_delta);
+                                    double horizontal_delta, double vertical_delta);
 
 // The value read back after the write (empty when unreadable), or nothing
 // when the element has no value pattern.
 Result<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                         const ElementLocator& locator,
-                                                         const std::string& text);
+                                                     const ElementLocator& locator,
+                                                     const std::string& text);
 
 }  // namespace winhelper::uia

@@ -38,7 +38,8 @@ json element_record(const ElementFacts& f) {
   record["value"] = f.value;
   record["capabilities"] = {
       {"canInvoke", f.invoke},
-      {"canPress", f.invoke || f.selection_item || f.toggle || f.expand_collapse || f.legacy_action},
+      {"canPress",
+       f.invoke || f.selection_item || f.toggle || f.expand_collapse || f.legacy_action},
       {"canScroll", f.scroll},
       {"canSetValue", (f.value_available && !f.read_only) || f.text_available},
       {"isEnabled", f.enabled},

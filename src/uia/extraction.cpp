@@ -20,7 +20,9 @@ T value_or(Result<T> result, T fallback) {
   return result ? std::move(result).value() : std::move(fallback);
 }
 
-bool read_bool(Element& element, int property_id) { return value_or(element.property_bool(property_id), false); }
+bool read_bool(Element& element, int property_id) {
+  return value_or(element.property_bool(property_id), false);
+}
 
 bool has_default_action(Element& element) {
   auto legacy = element.legacy_accessible_pattern();
@@ -66,8 +68,8 @@ std::optional<json> describe(Element& element) {
   f.toggle = read_bool(element, property::kIsToggleAvailable);
   f.selection_item = read_bool(element, property::kIsSelectionItemAvailable);
   f.expand_collapse = read_bool(element, property::kIsExpandCollapseAvailable);
-  f.legacy_action = read_bool(element, property::kIsLegacyAccessibleAvailable) &&
-                    has_default_action(element);
+  f.legacy_action =
+      read_bool(element, property::kIsLegacyAccessibleAvailable) && has_default_action(element);
   f.value_available = read_bool(element, property::kIsValueAvailable);
   f.text_available = read_bool(element, property::kIsTextAvailable);
   f.scroll = read_bool(element, property::kIsScrollAvailable);
@@ -143,7 +145,7 @@ Result<ElementList> extract(Session& session, Element& root, ElementNumbering& n
 }
 
 Result<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
-                                      ElementNumbering& numbering) {
+                                   ElementNumbering& numbering) {
   auto session = open_session(client);
   if (!session) return std::move(session).take_error();
   auto root = window_root(*session.value(), window_handle);
@@ -174,7 +176,7 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
 }
 
 Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
-                                     ElementNumbering& numbering) {
+                                  ElementNumbering& numbering) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
   return extract(*resolved->session, *resolved->element, numbering);

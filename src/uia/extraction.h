@@ -25,7 +25,6 @@
 
 namespace winhelper::uia {
 
-
 // Walks the subtree of root inside the caller's session.
 Result<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
 
@@ -36,7 +35,7 @@ Result<ElementList> extract_per_element(Session& session, Element& root,
 
 // The subtree of a window's root element, in a session of its own.
 Result<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
-                                      ElementNumbering& numbering);
+                                   ElementNumbering& numbering);
 
 // As extract_window, but a failure is reported as the warning line
 // "[uia] WARN extraction skipped: <text>" on standard error and gives an
@@ -54,6 +53,6 @@ std::string extraction_warning_line(const std::string& failure_text);
 
 // Resolves the element first; its failure text is returned unchanged.
 Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
-                                     ElementNumbering& numbering);
+                                  ElementNumbering& numbering);
 
 }  // namespace winhelper::uia

@@ -11,7 +11,9 @@
 
 namespace winhelper::uia {
 
-inline HelperError uia_failure(std::string text) { return internal_error(std::move(text)); }
+inline HelperError uia_failure(std::string text) {
+  return internal_error(std::move(text));
+}
 
 // "<step>: <platform error text>".
 inline HelperError step_failure(const std::string& step, const std::string& platform_text) {

@@ -2,8 +2,9 @@
 Automation server, the cached walk beside the element-by-element one (the server refusing
 caching, as a provider that cannot cache does), side by side in one run with a simulated
 cost per round trip: one look, one uiaWaitFor poll and one act preflight on the test
-application, and looks of generated windows of 1,201 and 5,000 elements (and 50,000 on request). Both ways
-give byte-identical records, and no password field is ever asked for its value."""
+application, and looks of generated windows of 1,201 and 5,000 elements (and 50,000 on
+request). Both ways give byte-identical records, and no password field is ever asked for its
+value."""
 
 import os
 import sys
@@ -19,7 +20,7 @@ from test_uia_server import Probe  # noqa: E402
 
 # The simulated cost of one round trip; WINHELPER_E2E_ROUND_TRIP_US sets another.
 ROUND_TRIP_US = int(os.environ.get("WINHELPER_E2E_ROUND_TRIP_US", "200"))
-REPEATS = 5
+REPEATS = 9
 WAYS = (("element by element", {"WINHELPER_UIA_NO_CACHE": "1"}), ("cached", {}))
 # The test application's window has 22 elements besides its long list's entries. The server
 # reads every entry through messages to the application, about a millisecond each under Wine

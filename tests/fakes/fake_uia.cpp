@@ -55,18 +55,24 @@ Status action(FakeUia& uia, FakeElement& e, const std::string& step,
 
 class FakeCondition final : public Condition, Tracked {
  public:
-  FakeCondition(FakeUia& uia, Live live, FakeMatch m) : Tracked(uia, std::move(live)), match(std::move(m)) {}
+  FakeCondition(FakeUia& uia, Live live, FakeMatch m)
+      : Tracked(uia, std::move(live)), match(std::move(m)) {}
   FakeMatch match;
 };
 
-const FakeMatch& match_of(Condition& condition) { return dynamic_cast<FakeCondition&>(condition).match; }
+const FakeMatch& match_of(Condition& condition) {
+  return dynamic_cast<FakeCondition&>(condition).match;
+}
 
 // UI Automation's default tree filter.
-bool in_control_view(FakeUia&, const FakeElement& e) { return e.control_element.value_or(false); }
+bool in_control_view(FakeUia&, const FakeElement& e) {
+  return e.control_element.value_or(false);
+}
 
 class FakeCacheRequest final : public CacheRequest, Tracked {
  public:
-  FakeCacheRequest(FakeUia& uia, Live live, FakeRequestSpec s) : Tracked(uia, std::move(live)), spec(std::move(s)) {}
+  FakeCacheRequest(FakeUia& uia, Live live, FakeRequestSpec s)
+      : Tracked(uia, std::move(live)), spec(std::move(s)) {}
   FakeRequestSpec spec;
 };
 
@@ -285,7 +291,8 @@ class FakeElementObject final : public Element, Tracked {
   Result<std::unique_ptr<ElementArray>> cached_children() override {
     uia_.count_local_call();
     if (!cache_ || !cache_->children_cached) return uia_failure(kNotCached);
-    return std::unique_ptr<ElementArray>(std::make_unique<FakeArray>(uia_, live_, cache_->children));
+    return std::unique_ptr<ElementArray>(
+        std::make_unique<FakeArray>(uia_, live_, cache_->children));
   }
 
   Status set_focus() override {
@@ -304,7 +311,9 @@ class FakeElementObject final : public Element, Tracked {
   std::unique_ptr<LegacyAccessiblePattern> legacy_accessible_pattern() override {
     return pattern<FakeLegacy>(e.legacy);
   }
-  std::unique_ptr<ValuePattern> value_pattern() override { return pattern<FakeValue>(e.value_pattern); }
+  std::unique_ptr<ValuePattern> value_pattern() override {
+    return pattern<FakeValue>(e.value_pattern);
+  }
   std::unique_ptr<ScrollPattern> scroll_pattern() override { return pattern<FakeScroll>(e.scroll); }
   std::unique_ptr<TextPattern> text_pattern() override { return pattern<FakeText>(e.text_pattern); }
 
@@ -335,7 +344,8 @@ class FakeElementObject final : public Element, Tracked {
     }
     return std::get<T>(*found->second);
   }
-  Result<std::unique_ptr<ElementArray>> find_all(Condition& condition, const FakeRequestSpec* request) {
+  Result<std::unique_ptr<ElementArray>> find_all(Condition& condition,
+                                                 const FakeRequestSpec* request) {
     if (auto refused = live_call()) return *refused;
     uia_.log("FindAll");
     if (uia_.find_all_failure) return uia_failure(*uia_.find_all_failure);
@@ -426,9 +436,8 @@ class FakeSession final : public Session {
     });
   }
   Result<ConditionPtr> create_and_condition(Condition& first, Condition& second) override {
-    return condition([a = match_of(first), b = match_of(second)](FakeUia& uia, const FakeElement& e) {
-      return a(uia, e) && b(uia, e);
-    });
+    return condition([a = match_of(first), b = match_of(second)](
+                         FakeUia& uia, const FakeElement& e) { return a(uia, e) && b(uia, e); });
   }
   Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) override {
     std::vector<FakeMatch> any;
@@ -442,9 +451,10 @@ class FakeSession final : public Session {
   }
   Result<CacheRequestPtr> create_cache_request(const CacheRequestSpec& spec) override {
     uia_.count_local_call();
-    FakeRequestSpec fake{spec.properties, static_cast<int>(spec.scope),
-                         spec.tree_filter ? match_of(*spec.tree_filter) : FakeMatch(in_control_view),
-                         spec.mode == ElementMode::Full};
+    FakeRequestSpec fake{
+        spec.properties, static_cast<int>(spec.scope),
+        spec.tree_filter ? match_of(*spec.tree_filter) : FakeMatch(in_control_view),
+        spec.mode == ElementMode::Full};
     return CacheRequestPtr(std::make_unique<FakeCacheRequest>(uia_, live_, std::move(fake)));
   }
 
@@ -462,7 +472,8 @@ class FakeSession final : public Session {
     if (uia_.element_from_handle_failure) return uia_failure(*uia_.element_from_handle_failure);
     auto it = uia_.windows().find(handle);
     if (it == uia_.windows().end()) return uia_failure("Invalid window handle. (0x80070578)");
-    return wrap(uia_, live_, *it->second, request ? take_snapshot(uia_, *it->second, *request) : nullptr);
+    return wrap(uia_, live_, *it->second,
+                request ? take_snapshot(uia_, *it->second, *request) : nullptr);
   }
   Result<ElementPtr> from_point(std::int32_t x, std::int32_t y, const FakeRequestSpec* request) {
     uia_.count_round_trip();
@@ -470,7 +481,8 @@ class FakeSession final : public Session {
     if (uia_.element_from_point_failure) return uia_failure(*uia_.element_from_point_failure);
     auto it = uia_.elements_at_points.find({x, y});
     if (it == uia_.elements_at_points.end()) return uia_failure("0x00000000");
-    return wrap(uia_, live_, *it->second, request ? take_snapshot(uia_, *it->second, *request) : nullptr);
+    return wrap(uia_, live_, *it->second,
+                request ? take_snapshot(uia_, *it->second, *request) : nullptr);
   }
 
   FakeUia& uia_;

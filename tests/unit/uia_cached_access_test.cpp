@@ -47,7 +47,8 @@ class CachedAccess : public ::testing::Test {
     uia.reset_counts();
     auto bounds = element_bounds(uia, locator);
     EXPECT_TRUE(bounds);
-    auto hit = hit_test(uia, locator, bounds->x + bounds->width / 2, bounds->y + bounds->height / 2);
+    auto hit =
+        hit_test(uia, locator, bounds->x + bounds->width / 2, bounds->y + bounds->height / 2);
     EXPECT_TRUE(hit && hit.value());
     c.preflight = uia.round_trips();
     uia.reset_counts();
@@ -80,8 +81,8 @@ class CachedAccess : public ::testing::Test {
 
 TEST_F(CachedAccess, ScanningAWindowCostsTheSameFewRoundTripsAtAnySize) {
   FakeElement& target = window_with_target(5000);
-  auto [cached, live] = cached_and_live({100, *target.runtime_id, {}},
-                                        "5000-element window, element found by scan");
+  auto [cached, live] =
+      cached_and_live({100, *target.runtime_id, {}}, "5000-element window, element found by scan");
   EXPECT_LE(cached.preflight, 8);
   EXPECT_LE(cached.press, 5);
   EXPECT_LE(cached.read, 5);
@@ -90,8 +91,8 @@ TEST_F(CachedAccess, ScanningAWindowCostsTheSameFewRoundTripsAtAnySize) {
 
 TEST_F(CachedAccess, AutomationIdPathSkipsPatternsTheCacheSaysAreMissing) {
   FakeElement& target = window_with_target(120, "check");
-  auto [cached, live] = cached_and_live({100, *target.runtime_id, "check"},
-                                        "element found by automation id");
+  auto [cached, live] =
+      cached_and_live({100, *target.runtime_id, "check"}, "element found by automation id");
   // Toggling needs no attempt at the invoke pattern, which the cache says is
   // missing; reading needs no name read.
   EXPECT_LE(cached.press, 5);

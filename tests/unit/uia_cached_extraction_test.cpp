@@ -23,8 +23,8 @@ constexpr std::int64_t kWindow = 100;
 struct Shape {
   int size = 10;
   unsigned seed = 1;
-  double chain = 0.0;       // chance that the next element goes below the last one
-  double quirks = 0.0;      // chance of each odd property on an element
+  double chain = 0.0;   // chance that the next element goes below the last one
+  double quirks = 0.0;  // chance of each odd property on an element
   bool unreadable_ids = false;
 };
 
@@ -140,7 +140,8 @@ TEST(CachedExtraction, ScopesBelowElementsOutsideTheControlViewClimbLive) {
   scope.control_element = false;
   scope.automation_id = "scope";
   grow(uia, scope, Shape{260, 3, 0.2, 0.2, false});
-  for (const FakeElement* child : scope.children) const_cast<FakeElement*>(child)->control_element = false;
+  for (const FakeElement* child : scope.children)
+    const_cast<FakeElement*>(child)->control_element = false;
 
   auto extract_with = [&](bool cache) {
     uia.cache_failure = cache ? std::nullopt : std::optional<std::string>("no (0x80004001)");

@@ -157,7 +157,8 @@ TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
   target.reactions["SetValue"] = [](FakeElement& e) { e.value = std::nullopt; };
   EXPECT_EQ(set_element_value(uia, locator(), "z").value(), std::optional<std::string>(""));
   target.failures["SetValue"] = "read-only (0x80131509)";
-  EXPECT_EQ(set_element_value(uia, locator(), "z").error().message, "SetValue: read-only (0x80131509)");
+  EXPECT_EQ(set_element_value(uia, locator(), "z").error().message,
+            "SetValue: read-only (0x80131509)");
 }
 
 }  // namespace

@@ -268,10 +268,12 @@ TEST_F(ExtractionTest, WholeExtractionFailures) {
   uia.get_element_failures[250] = "late (0x80004005)";  // during the scan: ignored
   EXPECT_TRUE(extract_window(uia, 100, numbering));
   uia.get_element_failures[3] = "gone (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error().message, "GetElement(3): gone (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message,
+            "GetElement(3): gone (0x80004005)");
   uia.get_element_failures.clear();
   uia.walker_failure = "w (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error().message, "ControlViewWalker: w (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message,
+            "ControlViewWalker: w (0x80004005)");
 }
 
 TEST_F(ExtractionTest, NegativeLengthExaminesTwoHundred) {

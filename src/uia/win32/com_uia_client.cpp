@@ -13,10 +13,14 @@ namespace {
 using com::Bstr;
 using com::ComPtr;
 
-HelperError com_failure(HRESULT hr) { return uia_failure(com_error_text(hr)); }
+HelperError com_failure(HRESULT hr) {
+  return uia_failure(com_error_text(hr));
+}
 
 // A call that succeeded without handing back an object.
-HelperError null_failure() { return uia_failure(com_error_text(S_OK)); }
+HelperError null_failure() {
+  return uia_failure(com_error_text(S_OK));
+}
 
 std::string to_utf8(const Bstr& text) {
   if (text.get() == nullptr) return {};
@@ -100,7 +104,9 @@ Result<RuntimeId> int_array(SAFEARRAY* array) {
 
 // A cached value of an unexpected type (UI Automation's "not supported"
 // marker among them) counts as a failed read.
-HelperError type_failure() { return com_failure(DISP_E_TYPEMISMATCH); }
+HelperError type_failure() {
+  return com_failure(DISP_E_TYPEMISMATCH);
+}
 
 class ComInvoke final : public InvokePattern {
  public:
@@ -270,6 +276,8 @@ class ComElement final : public Element {
     com::Variant value;
     HRESULT hr = cached(property_id, value);
     if (FAILED(hr)) return com_failure(hr);
+    // An empty value is no answer, not false.
+    if (value.get().vt == VT_EMPTY) return type_failure();
     return variant_bool(value);
   }
   Result<int> cached_int(int property_id) override {
@@ -399,7 +407,8 @@ class ComElementArray final : public ElementArray {
   ComPtr<IUIAutomationElementArray> a_;
 };
 
-Result<std::unique_ptr<ElementArray>> array_result(HRESULT hr, ComPtr<IUIAutomationElementArray> all) {
+Result<std::unique_ptr<ElementArray>> array_result(HRESULT hr,
+                                                   ComPtr<IUIAutomationElementArray> all) {
   if (FAILED(hr)) return com_failure(hr);
   if (!all) return null_failure();
   return std::unique_ptr<ElementArray>(std::make_unique<ComElementArray>(std::move(all)));
@@ -414,15 +423,16 @@ Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition& co
 Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree_build_cache(
     Condition& condition, CacheRequest& request) {
   ComPtr<IUIAutomationElementArray> all;
-  HRESULT hr = e_->FindAllBuildCache(sdk::kTreeScopeSubtree, com_condition(condition), com_request(request), all.put());
+  HRESULT hr = e_->FindAllBuildCache(sdk::kTreeScopeSubtree, com_condition(condition),
+                                     com_request(request), all.put());
   return array_result(hr, std::move(all));
 }
 
 Result<ElementPtr> ComElement::find_first_subtree_build_cache(Condition& condition,
                                                               CacheRequest& request) {
   ComPtr<IUIAutomationElement> found;
-  HRESULT hr = e_->FindFirstBuildCache(sdk::kTreeScopeSubtree, com_condition(condition), com_request(request),
-                                       found.put());
+  HRESULT hr = e_->FindFirstBuildCache(sdk::kTreeScopeSubtree, com_condition(condition),
+                                       com_request(request), found.put());
   return element_result(hr, std::move(found));
 }
 
@@ -524,7 +534,8 @@ class ComSession final : public Session {
   }
   Result<ConditionPtr> create_and_condition(Condition& first, Condition& second) override {
     auto condition = std::make_unique<ComCondition>();
-    HRESULT hr = automation_->CreateAndCondition(com_condition(first), com_condition(second), condition->condition.put());
+    HRESULT hr = automation_->CreateAndCondition(com_condition(first), com_condition(second),
+                                                 condition->condition.put());
     return condition_result(hr, std::move(condition));
   }
   Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) override {
@@ -548,10 +559,12 @@ class ComSession final : public Session {
       if (FAILED(hr = r->AddPattern(static_cast<PATTERNID>(id)))) return com_failure(hr);
     }
     if (FAILED(hr = r->put_TreeScope(static_cast<::TreeScope>(spec.scope)))) return com_failure(hr);
-    if (spec.tree_filter != nullptr && FAILED(hr = r->put_TreeFilter(com_condition(*spec.tree_filter)))) {
+    if (spec.tree_filter != nullptr &&
+        FAILED(hr = r->put_TreeFilter(com_condition(*spec.tree_filter)))) {
       return com_failure(hr);
     }
-    auto mode = spec.mode == ElementMode::None ? AutomationElementMode_None : AutomationElementMode_Full;
+    auto mode =
+        spec.mode == ElementMode::None ? AutomationElementMode_None : AutomationElementMode_Full;
     if (FAILED(hr = r->put_AutomationElementMode(mode))) return com_failure(hr);
     return CacheRequestPtr(std::move(request));
   }
@@ -559,25 +572,29 @@ class ComSession final : public Session {
                                                      CacheRequest& request) override {
     ComPtr<IUIAutomationElement> root;
     HRESULT hr = automation_->ElementFromHandleBuildCache(
-        reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), com_request(request), root.put());
+        reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), com_request(request),
+        root.put());
     return element_result(hr, std::move(root));
   }
   Result<ElementPtr> element_from_point_build_cache(std::int32_t x, std::int32_t y,
                                                     CacheRequest& request) override {
     ComPtr<IUIAutomationElement> hit;
-    HRESULT hr = automation_->ElementFromPointBuildCache(POINT{x, y}, com_request(request), hit.put());
+    HRESULT hr =
+        automation_->ElementFromPointBuildCache(POINT{x, y}, com_request(request), hit.put());
     return element_result(hr, std::move(hit));
   }
 
  private:
-  static Result<ConditionPtr> condition_result(HRESULT hr, std::unique_ptr<ComCondition> condition) {
+  static Result<ConditionPtr> condition_result(HRESULT hr,
+                                               std::unique_ptr<ComCondition> condition) {
     if (FAILED(hr)) return com_failure(hr);
     if (!condition->condition) return null_failure();
     return ConditionPtr(std::move(condition));
   }
   Result<ConditionPtr> property_condition(PROPERTYID property, com::Variant& value) {
     auto condition = std::make_unique<ComCondition>();
-    HRESULT hr = automation_->CreatePropertyCondition(property, value.get(), condition->condition.put());
+    HRESULT hr =
+        automation_->CreatePropertyCondition(property, value.get(), condition->condition.put());
     return condition_result(hr, std::move(condition));
   }
 

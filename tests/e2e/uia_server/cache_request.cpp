@@ -52,7 +52,8 @@ class CacheRequest final : public ComObject<CountedIUIAutomationCacheRequest, ii
   HRESULT on_put_TreeScope(TreeScope scope) override {
     int bits = static_cast<int>(scope);
     if (bits == 0 || (bits & (kTreeScopeParent | kTreeScopeAncestors)) != 0 || bits > 7) {
-      return fail(E_INVALIDARG, L"A cache request's scope is the element, its children or descendants");
+      return fail(E_INVALIDARG,
+                  L"A cache request's scope is the element, its children or descendants");
     }
     spec_.scope = bits;
     return S_OK;
@@ -88,7 +89,9 @@ class CacheRequest final : public ComObject<CountedIUIAutomationCacheRequest, ii
 
 }  // namespace
 
-IUIAutomationCacheRequest* make_cache_request() { return new CacheRequest(); }
+IUIAutomationCacheRequest* make_cache_request() {
+  return new CacheRequest();
+}
 
 HRESULT cache_request_spec(IUIAutomationCacheRequest* request, CacheSpec& spec) {
   if (caching_refused()) return fail(E_NOTIMPL, L"This provider does not cache");

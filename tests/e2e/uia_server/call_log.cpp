@@ -27,7 +27,8 @@ bool starts_with(const char* text, const char* prefix) {
 
 // Calls that stay in the helper's process on Windows.
 bool is_local(const char* method) {
-  return starts_with(method, "IClassFactory.") || starts_with(method, "IUIAutomationElementArray.") ||
+  return starts_with(method, "IClassFactory.") ||
+         starts_with(method, "IUIAutomationElementArray.") ||
          starts_with(method, "IUIAutomationCacheRequest.") ||
          starts_with(method, "IUIAutomation.Create") ||
          starts_with(method, "IUIAutomation.get_ControlViewWalker") ||

@@ -76,7 +76,9 @@ class Condition final : public IUIAutomationCondition {
           break;
         }
         case VT_I4: same = value_.lVal == actual.lVal; break;
-        case VT_ARRAY | VT_I4: same = same_ints(value_.parray, actual.parray); break;
+        case VT_ARRAY | VT_I4:
+          same = same_ints(value_.parray, actual.parray);
+          break;
         case VT_BOOL: same = (value_.boolVal != VARIANT_FALSE) == (actual.boolVal != VARIANT_FALSE); break;
         default: break;
       }
@@ -149,7 +151,7 @@ HRESULT make_property_condition(PROPERTYID property, const VARIANT& value,
 
 // A composite of this server's conditions (all of them for and, any for or).
 static HRESULT make_composite(bool all, IUIAutomationCondition** parts, int count,
-                       IUIAutomationCondition** out) {
+                              IUIAutomationCondition** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (parts == nullptr || count <= 0) return fail(E_INVALIDARG, L"A composite needs conditions");

@@ -253,7 +253,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     auto found = cache_->values.find(property);
     return found == cache_->values.end() ? nullptr : &found->second;
   }
-  // The matches in tree order, each cached as `spec` asks when it is given.
+  // The matches in tree order, each cached as the request asks when one is given.
   HRESULT search(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                  bool first_only, std::vector<Ref<IUIAutomationElement>>& out) {
     HRESULT checked = check_find(scope, condition);

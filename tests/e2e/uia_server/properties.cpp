@@ -58,15 +58,19 @@ HRESULT set_array(VARIANT* out, VARTYPE type, const std::vector<T>& parts) {
 std::wstring default_action(const Node& node) {
   if (!has_pattern(node, kLegacyIAccessible)) return L"";
   switch (kind_of(node)) {
-    case Kind::PushButton: return L"Press";
+    case Kind::PushButton:
+      return L"Press";
     case Kind::CheckBox: {
       LRESULT check = 0;
       send(node.window, BM_GETCHECK, 0, 0, &check);
       return check == BST_CHECKED ? L"Uncheck" : L"Check";
     }
-    case Kind::RadioButton: return L"Check";
-    case Kind::ListItem: return L"Double Click";
-    default: return L"";
+    case Kind::RadioButton:
+      return L"Check";
+    case Kind::ListItem:
+      return L"Double Click";
+    default:
+      return L"";
   }
 }
 
@@ -99,11 +103,14 @@ HRESULT property_value(const Node& node, PROPERTYID property, VARIANT* out) {
     }
     case 30001: {  // left, top, width, height
       RECT rect = bounds(node);
-      return set_array(out, VT_R8, std::vector<double>{double(rect.left), double(rect.top),
-                                                       double(rect.right - rect.left),
-                                                       double(rect.bottom - rect.top)});
+      return set_array(
+          out, VT_R8,
+          std::vector<double>{double(rect.left), double(rect.top), double(rect.right - rect.left),
+                              double(rect.bottom - rect.top)});
     }
-    case 30016: set_bool(out, true); break;  // every element here is a control element
+    case 30016:
+      set_bool(out, true);
+      break;     // every element here is a control element
     case 30045:  // ValueValue
       if (!has_pattern(node, kValue)) break;
       if (password(node)) {
@@ -112,8 +119,12 @@ HRESULT property_value(const Node& node, PROPERTYID property, VARIANT* out) {
       }
       set_text(out, window_text(node.window));
       break;
-    case 30046: set_bool(out, !has_pattern(node, kValue) || read_only_edit(node)); break;
-    case 30100: set_text(out, default_action(node)); break;
+    case 30046:
+      set_bool(out, !has_pattern(node, kValue) || read_only_edit(node));
+      break;
+    case 30100:
+      set_text(out, default_action(node));
+      break;
     case 30003:
       out->vt = VT_I4;
       out->lVal = control_type_id(kind_of(node));

@@ -25,7 +25,7 @@ struct CacheSpec {
 };
 
 IUIAutomationCacheRequest* make_cache_request();
-// The spec of one of this server's cache requests, for a cache-building call; fails (with
+// What one of this server's cache requests asks for, for a cache-building call; fails (with
 // error info) for a foreign or null request, and with E_NOTIMPL when caching is refused.
 HRESULT cache_request_spec(IUIAutomationCacheRequest* request, CacheSpec& spec);
 

@@ -21,7 +21,8 @@ class Walker final
     *out = nullptr;
     CacheSpec spec;
     if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
-    return step(element, out, [](const Node& node) { return parent(node); }, &spec);
+    return step(
+        element, out, [](const Node& node) { return parent(node); }, &spec);
   }
   HRESULT on_GetFirstChildElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) -> std::optional<Node> {
@@ -54,7 +55,8 @@ class Walker final
       return fail(E_INVALIDARG, L"The element does not come from this automation object");
     }
     if (!alive(node)) return element_gone();
-    if (auto next = move(node)) *out = spec ? make_cached_element(*next, *spec) : make_element(*next);
+    if (auto next = move(node))
+      *out = spec ? make_cached_element(*next, *spec) : make_element(*next);
     return S_OK;
   }
 };
