@@ -139,7 +139,7 @@ Result<Json> extract_scope_elements(const LookScope& scope, const LookRoot& root
   uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
                               scope.element.automation_id};
   auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);
-  if (!list) return map_element_failure(list.error());
+  if (!list) return map_element_failure(list.error().message);
   return Json(std::move(list).value());
 }
 

@@ -14,16 +14,36 @@ namespace {
 constexpr int kAncestorLevels = 64;
 
 bool runtime_id_matches(Element& element, const RuntimeId& wanted) {
-  auto id = element.runtime_id();
+  auto id = runtime_id_of(element);
   return id && id.value() == wanted;
+}
+
+// What resolution caches on every element it meets: enough to match the
+// locator, and what the callers read of the element they get (bounds for the
+// preflight, the name and the patterns offered for reading and pressing), so
+// those reads and the attempts at missing patterns cost no round trips.
+Result<CacheRequestPtr> resolution_request(Session& session) {
+  namespace p = property;
+  return session.create_cache_request(
+      CacheRequestSpec{{p::kRuntimeId, p::kAutomationId, p::kName, p::kBoundingRectangle,
+                        p::kIsInvokeAvailable, p::kIsToggleAvailable, p::kIsSelectionItemAvailable,
+                        p::kIsExpandCollapseAvailable, p::kIsLegacyAccessibleAvailable,
+                        p::kIsValueAvailable, p::kIsTextAvailable, p::kIsScrollAvailable},
+                       {},
+                       CacheScope::Element,
+                       nullptr,
+                       ElementMode::Full});
 }
 
 // The automation-id fast path. Every failure here is silent: the full scan
 // decides instead.
-ElementPtr find_by_automation_id(Session& session, Element& root, const ElementLocator& locator) {
+ElementPtr find_by_automation_id(Session& session, Element& root, const ElementLocator& locator,
+                                 CacheRequest* request) {
   auto condition = session.create_automation_id_condition(locator.automation_id);
   if (!condition) return nullptr;
-  auto found = root.find_first_subtree(*condition.value());
+  Result<ElementPtr> found = uia_failure("not searched");
+  if (request != nullptr) found = root.find_first_subtree_build_cache(*condition.value(), *request);
+  if (!found) found = root.find_first_subtree(*condition.value());
   if (!found) return nullptr;
   if (locator.runtime_id.empty() || runtime_id_matches(*found.value(), locator.runtime_id)) {
     return std::move(found).value();
@@ -31,10 +51,13 @@ ElementPtr find_by_automation_id(Session& session, Element& root, const ElementL
   return nullptr;
 }
 
-UiaResult<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator) {
+Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator,
+                                CacheRequest* request) {
   auto condition = session.create_true_condition();
   if (!condition) return step_failure("CreateTrueCondition", condition.error());
-  auto all = root.find_all_subtree(*condition.value());
+  Result<std::unique_ptr<ElementArray>> all = uia_failure("not searched");
+  if (request != nullptr) all = root.find_all_subtree_build_cache(*condition.value(), *request);
+  if (!all) all = root.find_all_subtree(*condition.value());
   if (!all) return step_failure("FindAll", all.error());
   auto length = all.value()->length();
   if (!length) return step_failure("ElementArray.Length", length.error());
@@ -45,12 +68,12 @@ UiaResult<ElementPtr> scan_subtree(Session& session, Element& root, const Elemen
     if (!element) return step_failure("GetElement(" + std::to_string(i) + ")", element.error());
     if (runtime_id_matches(*element.value(), locator.runtime_id)) return std::move(element).value();
     if (!locator.automation_id.empty() && !candidate) {
-      auto id = element.value()->automation_id();
+      auto id = automation_id_of(*element.value());
       if (id && id.value() == locator.automation_id) candidate = std::move(element).value();
     }
   }
   if (candidate) return candidate;
-  return Failure{kStaleElementText};
+  return uia_failure(kStaleElementText);
 }
 
 std::int32_t to_screen_coordinate(double value) {
@@ -66,11 +89,12 @@ std::int32_t to_screen_coordinate(double value) {
 }
 
 // True when one of the start element's ancestors has the wanted runtime id.
-bool has_ancestor(TreeWalker& walker, const RuntimeId& wanted, Element& start) {
+bool has_ancestor(TreeWalker& walker, CacheRequest* request, const RuntimeId& wanted,
+                  Element& start) {
   if (wanted.empty()) return false;
   ElementPtr current;
   for (int level = 0; level < kAncestorLevels; ++level) {
-    auto parent = walker.parent(current ? *current : start);
+    auto parent = parent_of(walker, current ? *current : start, request);
     if (!parent) return false;
     current = std::move(parent).value();
     if (runtime_id_matches(*current, wanted)) return true;
@@ -80,41 +104,51 @@ bool has_ancestor(TreeWalker& walker, const RuntimeId& wanted, Element& start) {
 
 }  // namespace
 
-UiaResult<ElementPtr> window_root(Session& session, std::int64_t window_handle) {
+Result<ElementPtr> window_root(Session& session, std::int64_t window_handle) {
   auto root = session.element_from_handle(window_handle);
   if (!root) return step_failure("ElementFromHandle", root.error());
   return std::move(root).value();
 }
 
-UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator) {
+Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator) {
   auto session = open_session(client);
-  if (!session) return std::move(session).take_failure();
-  ResolvedElement resolved{std::move(session).value(), nullptr};
+  if (!session) return session.take_error();
+  ResolvedElement resolved{std::move(session).value(), nullptr, nullptr};
   Session& s = *resolved.session;
+  // Without a cache request every read below simply goes live.
+  if (auto request = resolution_request(s)) resolved.request = std::move(request).value();
+  CacheRequest* request = resolved.request.get();
 
-  auto root = window_root(s, locator.window_handle);
-  if (!root) return std::move(root).take_failure();
+  Result<ElementPtr> root = uia_failure("not fetched");
+  if (request != nullptr) root = s.element_from_handle_build_cache(locator.window_handle, *request);
+  if (!root) root = window_root(s, locator.window_handle);
+  if (!root) return root.take_error();
   if (runtime_id_matches(*root.value(), locator.runtime_id)) {
     resolved.element = std::move(root).value();
     return resolved;
   }
   if (!locator.automation_id.empty()) {
-    resolved.element = find_by_automation_id(s, *root.value(), locator);
+    resolved.element = find_by_automation_id(s, *root.value(), locator, request);
     if (resolved.element) return resolved;
   }
-  auto found = scan_subtree(s, *root.value(), locator);
-  if (!found) return std::move(found).take_failure();
+  auto found = scan_subtree(s, *root.value(), locator, request);
+  if (!found) return found.take_error();
   resolved.element = std::move(found).value();
   return resolved;
 }
 
-UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y) {
+Result<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   Session& session = *resolved->session;
   Element& target = *resolved->element;
 
-  auto hit = session.element_from_point(to_screen_coordinate(x), to_screen_coordinate(y));
+  std::int32_t px = to_screen_coordinate(x);
+  std::int32_t py = to_screen_coordinate(y);
+  CacheRequest* request = resolved->request.get();
+  Result<ElementPtr> hit = uia_failure("not fetched");
+  if (request != nullptr) hit = session.element_from_point_build_cache(px, py, *request);
+  if (!hit) hit = session.element_from_point(px, py);
   if (!hit) return step_failure("ElementFromPoint", hit.error());
   RuntimeId target_id = runtime_id_or_empty(target);
   RuntimeId hit_id = runtime_id_or_empty(*hit.value());
@@ -122,15 +156,15 @@ UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, doubl
 
   auto walker = session.control_view_walker();
   if (!walker) return step_failure("ControlViewWalker", walker.error());
-  if (has_ancestor(*walker.value(), target_id, *hit.value())) return true;
-  return has_ancestor(*walker.value(), hit_id, target);
+  if (has_ancestor(*walker.value(), request, target_id, *hit.value())) return true;
+  return has_ancestor(*walker.value(), request, hit_id, target);
 }
 
-UiaResult<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator) {
+Result<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   Element& element = *resolved->element;
-  auto rect = element.bounding_rectangle();
+  auto rect = bounding_rectangle_of(element);
   if (!rect) return step_failure("CurrentBoundingRectangle", rect.error());
   ElementBounds bounds;
   bounds.runtime_id = runtime_id_or_empty(element);

@@ -8,24 +8,27 @@
 
 namespace winhelper::uia {
 
-// A resolved element together with the session that owns it. The element is
-// declared last so that it is released before the session closes.
+// A resolved element together with the session that owns it and the cache
+// request it was fetched with (null where caching was unavailable), which
+// later reads may reuse. Declared in release order: the element first, the
+// session last.
 struct ResolvedElement {
   SessionPtr session;
+  CacheRequestPtr request;
   ElementPtr element;
 };
 
 // The window's root element ("ElementFromHandle" on failure).
-UiaResult<ElementPtr> window_root(Session& session, std::int64_t window_handle);
+Result<ElementPtr> window_root(Session& session, std::int64_t window_handle);
 
 // Root first, then the automation-id fast path, then a full scan in which an
 // exact runtime-id match beats the first automation-id match. Fails with
 // "Element reference is stale" when nothing matches.
-UiaResult<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
+Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
 
 // True when the element at the point is the located element, one of its
 // descendants or one of its ancestors (within 64 levels).
-UiaResult<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y);
+Result<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x, double y);
 
 struct ElementBounds {
   RuntimeId runtime_id;
@@ -35,6 +38,6 @@ struct ElementBounds {
   double height = 0;
 };
 
-UiaResult<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator);
+Result<ElementBounds> element_bounds(UiaClient& client, const ElementLocator& locator);
 
 }  // namespace winhelper::uia

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "uia/element_access.h"
+#include "uia/session.h"
 
 namespace winhelper::uia {
 namespace {
@@ -13,31 +14,34 @@ bool is_blank(const std::string& text) {
   return trim_unicode_whitespace(text).empty();
 }
 
-UiaResult<PressResult> press(Element& element) {
+Result<PressResult> press(Element& element) {
   using Kind = PressResult::Kind;
-  if (auto invoke = element.invoke_pattern()) {
+  if (auto invoke = pattern_if(element, property::kIsInvokeAvailable, &Element::invoke_pattern)) {
     auto done = invoke->invoke();
     if (!done) return step_failure("Invoke", done.error());
     return PressResult{Kind::Invoked, false};
   }
-  if (auto toggle = element.toggle_pattern()) {
+  if (auto toggle = pattern_if(element, property::kIsToggleAvailable, &Element::toggle_pattern)) {
     auto done = toggle->toggle();
     if (!done) return step_failure("Toggle", done.error());
     auto state = toggle->toggle_state();
     return PressResult{Kind::Toggled, state && state.value() != kToggleStateOff};
   }
-  if (auto selection = element.selection_item_pattern()) {
+  if (auto selection = pattern_if(element, property::kIsSelectionItemAvailable,
+                                  &Element::selection_item_pattern)) {
     auto done = selection->select();
     if (!done) return step_failure("Select", done.error());
     auto selected = selection->is_selected();
     return PressResult{Kind::Selected, selected && selected.value()};
   }
-  if (auto expand = element.expand_collapse_pattern()) {
+  if (auto expand = pattern_if(element, property::kIsExpandCollapseAvailable,
+                               &Element::expand_collapse_pattern)) {
     auto done = expand->expand();
     if (!done) return step_failure("Expand", done.error());
     return PressResult{Kind::Expanded, false};
   }
-  if (auto legacy = element.legacy_accessible_pattern()) {
+  if (auto legacy = pattern_if(element, property::kIsLegacyAccessibleAvailable,
+                               &Element::legacy_accessible_pattern)) {
     auto action = legacy->default_action();
     if (action && !is_blank(action.value())) {
       auto done = legacy->do_default_action();
@@ -50,17 +54,17 @@ UiaResult<PressResult> press(Element& element) {
 
 }  // namespace
 
-UiaStatus focus_element(UiaClient& client, const ElementLocator& locator) {
+Status focus_element(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   auto done = resolved->element->set_focus();
   if (!done) return step_failure("SetFocus", done.error());
-  return uia_ok();
+  return ok_status();
 }
 
-UiaResult<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
+Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
+  if (!resolved) return std::move(resolved).take_error();
   return press(*resolved->element);
 }
 
@@ -70,23 +74,25 @@ ScrollAmount scroll_amount(double delta) {
   return ScrollAmount::NoAmount;
 }
 
-UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
-                                       double horizontal_delta, double vertical_delta) {
+Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
+                                    double horizontal_delta, double vertical_delta) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
-  auto pattern = resolved->element->scroll_pattern();
+  if (!resolved) return std::move(resolved).take_error();
+  auto pattern =
+      pattern_if(*resolved->element, property::kIsScrollAvailable, &Element::scroll_pattern);
   if (!pattern) return ScrollResult::NoScrollPattern;
   auto done = pattern->scroll(scroll_amount(horizontal_delta), scroll_amount(vertical_delta));
   if (!done) return step_failure("Scroll", done.error());
   return ScrollResult::Scrolled;
 }
 
-UiaResult<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                         const ElementLocator& locator,
-                                                         const std::string& text) {
+Result<std::optional<std::string>> set_element_value(UiaClient& client,
+                                                     const ElementLocator& locator,
+                                                     const std::string& text) {
   auto resolved = resolve_element(client, locator);
-  if (!resolved) return std::move(resolved).take_failure();
-  auto pattern = resolved->element->value_pattern();
+  if (!resolved) return std::move(resolved).take_error();
+  auto pattern =
+      pattern_if(*resolved->element, property::kIsValueAvailable, &Element::value_pattern);
   if (!pattern) return std::optional<std::string>();
   auto done = pattern->set_value(text);
   if (!done) return step_failure("SetValue", done.error());

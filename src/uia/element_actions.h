@@ -12,7 +12,7 @@
 
 namespace winhelper::uia {
 
-UiaStatus focus_element(UiaClient& client, const ElementLocator& locator);
+Status focus_element(UiaClient& client, const ElementLocator& locator);
 
 struct PressResult {
   enum class Kind { Invoked, Toggled, Selected, Expanded, DefaultAction, NoSupportedPattern };
@@ -24,20 +24,20 @@ struct PressResult {
 
 // Invoke, toggle, select, expand, then the legacy default action (when it is
 // not blank); the first pattern present decides.
-UiaResult<PressResult> press_element(UiaClient& client, const ElementLocator& locator);
+Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator);
 
 // The sign of each delta decides one small step on that axis (zero or NaN:
 // none).
 ScrollAmount scroll_amount(double delta);
 
 enum class ScrollResult { Scrolled, NoScrollPattern };
-UiaResult<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
-                                       double horizontal_delta, double vertical_delta);
+Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
+                                    double horizontal_delta, double vertical_delta);
 
 // The value read back after the write (empty when unreadable), or nothing
 // when the element has no value pattern.
-UiaResult<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                         const ElementLocator& locator,
-                                                         const std::string& text);
+Result<std::optional<std::string>> set_element_value(UiaClient& client,
+                                                     const ElementLocator& locator,
+                                                     const std::string& text);
 
 }  // namespace winhelper::uia

@@ -5,6 +5,11 @@
 //
 // At most 200 elements of the subtree are reported; elements below which
 // further ones were left out carry "truncated": true.
+//
+// The walk reads through cache requests, a few round trips into the target
+// application whatever the window's size; where caching fails or cannot
+// identify the elements it falls back to reading element by element, with
+// the same records.
 
 #include <cstdint>
 #include <functional>
@@ -15,21 +20,22 @@
 
 #include "uia/element_locator.h"
 #include "uia/element_numbering.h"
+#include "uia/element_record.h"
 #include "uia/uia_port.h"
 
 namespace winhelper::uia {
 
-using ElementList = std::vector<nlohmann::json>;
-
-inline constexpr int kReportedElementLimit = 200;
-inline constexpr int kScannedElementLimit = 1200;
-
 // Walks the subtree of root inside the caller's session.
-UiaResult<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
+Result<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering);
+
+// The same walk read element by element with live calls only: the fallback,
+// and the reference the cached walk is held to.
+Result<ElementList> extract_per_element(Session& session, Element& root,
+                                        ElementNumbering& numbering);
 
 // The subtree of a window's root element, in a session of its own.
-UiaResult<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
-                                      ElementNumbering& numbering);
+Result<ElementList> extract_window(UiaClient& client, std::int64_t window_handle,
+                                   ElementNumbering& numbering);
 
 // As extract_window, but a failure is reported as the warning line
 // "[uia] WARN extraction skipped: <text>" on standard error and gives an
@@ -46,7 +52,7 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
 std::string extraction_warning_line(const std::string& failure_text);
 
 // Resolves the element first; its failure text is returned unchanged.
-UiaResult<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
-                                     ElementNumbering& numbering);
+Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
+                                  ElementNumbering& numbering);
 
 }  // namespace winhelper::uia

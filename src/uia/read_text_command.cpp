@@ -40,7 +40,7 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
   {
     uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id};
     auto resolved = uia::resolve_element(*ctx.platform.uia, locator);
-    if (!resolved) return map_element_failure(resolved.error());
+    if (!resolved) return map_element_failure(resolved.error().message);
     text = uia::read_element_text(*resolved->element);
   }  // The element goes before its session, which ends this thread's COM use.
 

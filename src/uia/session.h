@@ -10,12 +10,36 @@ namespace winhelper::uia {
 // Opens a session, turning an open failure into its text:
 // "CoInitializeEx failed: 0x<8 lower-case hex digits>" or
 // "CoCreateInstance IUIAutomation: <platform error text>".
-UiaResult<SessionPtr> open_session(UiaClient& client);
+Result<SessionPtr> open_session(UiaClient& client);
 
 // Decimal numbers joined by ".".
 std::string runtime_id_text(const RuntimeId& id);
 
 // The runtime id, or the empty list when it cannot be read.
 RuntimeId runtime_id_or_empty(Element& element);
+
+// Reads that take the element's cached value and go live only when the cache
+// has none (not requested, no cache at all, or a failed read): the same
+// value, one round trip fewer when the cache has it.
+Result<RuntimeId> runtime_id_of(Element& element);
+Result<std::string> automation_id_of(Element& element);
+Result<ScreenRect> bounding_rectangle_of(Element& element);
+
+// The control-view parent, with the request's properties cached on it when
+// the provider can cache; a failed cached climb is tried live, since it may
+// mean either the end of the chain or a provider that cannot cache.
+Result<ElementPtr> parent_of(TreeWalker& walker, Element& element, CacheRequest* request);
+
+// False only when the element's cache says the pattern is unavailable, so a
+// live attempt to get it would only come back empty.
+bool may_offer(Element& element, int availability_property);
+
+// The pattern, asked for live unless the cache says the element lacks it.
+template <typename Pattern>
+std::unique_ptr<Pattern> pattern_if(Element& element, int availability_property,
+                                    std::unique_ptr<Pattern> (Element::*get)()) {
+  if (!may_offer(element, availability_property)) return nullptr;
+  return (element.*get)();
+}
 
 }  // namespace winhelper::uia

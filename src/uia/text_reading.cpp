@@ -2,18 +2,21 @@
 
 #include <limits>
 
+#include "uia/session.h"
+
 namespace winhelper::uia {
 
 std::string read_element_text(Element& element) {
-  if (auto pattern = element.text_pattern()) {
+  if (auto pattern = pattern_if(element, property::kIsTextAvailable, &Element::text_pattern)) {
     auto text = pattern->document_text();
     if (text && !text.value().empty()) return std::move(text).value();
   }
-  if (auto pattern = element.value_pattern()) {
+  if (auto pattern = pattern_if(element, property::kIsValueAvailable, &Element::value_pattern)) {
     auto value = pattern->value();
     if (value && !value.value().empty()) return std::move(value).value();
   }
-  auto name = element.name();
+  auto name = element.cached_string(property::kName);
+  if (!name) name = element.name();
   return name ? std::move(name).value() : std::string();
 }
 

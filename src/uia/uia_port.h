@@ -7,13 +7,19 @@
 // Ownership: a Session outlives every object obtained through it. Objects are
 // released when their owners are destroyed; closing the session (destroying
 // it) ends the COM scope. Nothing here is shared between threads.
+//
+// Live calls (Current reads, searches, navigation, pattern calls) cross into
+// the target application's process on Windows. Cache requests fetch many
+// properties of many elements in one such call; the `cached_*` reads then
+// answer from what that call brought back, as UI Automation's cached getters
+// do: a snapshot taken at request time, failing for what was not requested.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "uia/uia_result.h"
+#include "uia/uia_failure.h"
 
 namespace winhelper::uia {
 
@@ -42,77 +48,116 @@ class Condition {
 };
 using ConditionPtr = std::unique_ptr<Condition>;
 
+// UI Automation's TreeScope values a cache request can carry.
+enum class CacheScope : int { Element = 1, Children = 2, Descendants = 4, Subtree = 7 };
+
+// AutomationElementMode: None gives elements that answer cached reads only.
+enum class ElementMode { None, Full };
+
+// What a cache request asks for: properties and patterns by id, how far below
+// the element the cache reaches, which elements enter the cached tree (null:
+// UI Automation's default, the control view) and the mode of the elements.
+struct CacheRequestSpec {
+  std::vector<int> properties;
+  std::vector<int> patterns;
+  CacheScope scope = CacheScope::Element;
+  Condition* tree_filter = nullptr;
+  ElementMode mode = ElementMode::Full;
+};
+
+class CacheRequest {
+ public:
+  virtual ~CacheRequest() = default;
+};
+using CacheRequestPtr = std::unique_ptr<CacheRequest>;
+
 class ElementArray {
  public:
   virtual ~ElementArray() = default;
-  virtual UiaResult<int> length() = 0;
-  virtual UiaResult<ElementPtr> element(int index) = 0;
+  virtual Result<int> length() = 0;
+  virtual Result<ElementPtr> element(int index) = 0;
 };
 
 class TreeWalker {
  public:
   virtual ~TreeWalker() = default;
   // Fails when there is no parent.
-  virtual UiaResult<ElementPtr> parent(Element& element) = 0;
+  virtual Result<ElementPtr> parent(Element& element) = 0;
+  virtual Result<ElementPtr> parent_build_cache(Element& element, CacheRequest& request) = 0;
 };
 
 class InvokePattern {
  public:
   virtual ~InvokePattern() = default;
-  virtual UiaStatus invoke() = 0;
+  virtual Status invoke() = 0;
 };
 
 class TogglePattern {
  public:
   virtual ~TogglePattern() = default;
-  virtual UiaStatus toggle() = 0;
-  virtual UiaResult<int> toggle_state() = 0;
+  virtual Status toggle() = 0;
+  virtual Result<int> toggle_state() = 0;
 };
 
 class SelectionItemPattern {
  public:
   virtual ~SelectionItemPattern() = default;
-  virtual UiaStatus select() = 0;
-  virtual UiaResult<bool> is_selected() = 0;
+  virtual Status select() = 0;
+  virtual Result<bool> is_selected() = 0;
 };
 
 class ExpandCollapsePattern {
  public:
   virtual ~ExpandCollapsePattern() = default;
-  virtual UiaStatus expand() = 0;
+  virtual Status expand() = 0;
 };
 
 class LegacyAccessiblePattern {
  public:
   virtual ~LegacyAccessiblePattern() = default;
-  virtual UiaResult<std::string> default_action() = 0;
-  virtual UiaStatus do_default_action() = 0;
+  virtual Result<std::string> default_action() = 0;
+  virtual Status do_default_action() = 0;
 };
 
 class ValuePattern {
  public:
   virtual ~ValuePattern() = default;
-  virtual UiaResult<std::string> value() = 0;
-  virtual UiaResult<bool> is_read_only() = 0;
+  virtual Result<std::string> value() = 0;
+  virtual Result<bool> is_read_only() = 0;
   // UTF-8 text; the empty text is passed as the null string.
-  virtual UiaStatus set_value(const std::string& text) = 0;
+  virtual Status set_value(const std::string& text) = 0;
 };
 
 class TextPattern {
  public:
   virtual ~TextPattern() = default;
   // The whole text of the document range; fails on a null string.
-  virtual UiaResult<std::string> document_text() = 0;
+  virtual Result<std::string> document_text() = 0;
 };
 
 class ScrollPattern {
  public:
   virtual ~ScrollPattern() = default;
-  virtual UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
+  virtual Status scroll(ScrollAmount horizontal, ScrollAmount vertical) = 0;
 };
 
-// Pattern-availability property ids read through property_bool.
+// Property ids: the pattern-availability ones are read through property_bool;
+// all of them can be named in a cache request.
 namespace property {
+inline constexpr int kRuntimeId = 30000;
+inline constexpr int kBoundingRectangle = 30001;
+inline constexpr int kControlType = 30003;
+inline constexpr int kName = 30005;
+inline constexpr int kIsKeyboardFocusable = 30009;
+inline constexpr int kIsEnabled = 30010;
+inline constexpr int kAutomationId = 30011;
+inline constexpr int kClassName = 30012;
+inline constexpr int kIsControlElement = 30016;
+inline constexpr int kIsPassword = 30019;
+inline constexpr int kIsOffscreen = 30022;
+inline constexpr int kValueValue = 30045;
+inline constexpr int kValueIsReadOnly = 30046;
+inline constexpr int kLegacyDefaultAction = 30100;
 inline constexpr int kIsExpandCollapseAvailable = 30028;
 inline constexpr int kIsInvokeAvailable = 30031;
 inline constexpr int kIsScrollAvailable = 30034;
@@ -127,24 +172,41 @@ class Element {
  public:
   virtual ~Element() = default;
 
-  virtual UiaResult<RuntimeId> runtime_id() = 0;
-  virtual UiaResult<int> control_type() = 0;
-  virtual UiaResult<std::string> name() = 0;
-  virtual UiaResult<std::string> automation_id() = 0;
-  virtual UiaResult<std::string> class_name() = 0;
-  virtual UiaResult<ScreenRect> bounding_rectangle() = 0;
-  virtual UiaResult<bool> is_offscreen() = 0;
-  virtual UiaResult<bool> is_enabled() = 0;
-  virtual UiaResult<bool> is_keyboard_focusable() = 0;
-  virtual UiaResult<bool> is_password() = 0;
+  virtual Result<RuntimeId> runtime_id() = 0;
+  virtual Result<int> control_type() = 0;
+  virtual Result<std::string> name() = 0;
+  virtual Result<std::string> automation_id() = 0;
+  virtual Result<std::string> class_name() = 0;
+  virtual Result<ScreenRect> bounding_rectangle() = 0;
+  virtual Result<bool> is_offscreen() = 0;
+  virtual Result<bool> is_enabled() = 0;
+  virtual Result<bool> is_keyboard_focusable() = 0;
+  virtual Result<bool> is_password() = 0;
   // A boolean property read as a variant and converted to a bool.
-  virtual UiaResult<bool> property_bool(int property_id) = 0;
+  virtual Result<bool> property_bool(int property_id) = 0;
 
   // Searches this element and all its descendants.
-  virtual UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) = 0;
-  virtual UiaResult<ElementPtr> find_first_subtree(Condition& condition) = 0;
+  virtual Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) = 0;
+  virtual Result<ElementPtr> find_first_subtree(Condition& condition) = 0;
 
-  virtual UiaStatus set_focus() = 0;
+  virtual Status set_focus() = 0;
+
+  // Live calls that also fill a cache: this element again, the subtree search.
+  virtual Result<ElementPtr> build_updated_cache(CacheRequest& request) = 0;
+  virtual Result<std::unique_ptr<ElementArray>> find_all_subtree_build_cache(
+      Condition& condition, CacheRequest& request) = 0;
+  virtual Result<ElementPtr> find_first_subtree_build_cache(Condition& condition,
+                                                            CacheRequest& request) = 0;
+
+  // Cached reads (GetCachedPropertyValue and the cached getters). Booleans are
+  // converted as property_bool converts them; a value of another type fails.
+  virtual Result<bool> cached_bool(int property_id) = 0;
+  virtual Result<int> cached_int(int property_id) = 0;
+  virtual Result<std::string> cached_string(int property_id) = 0;
+  virtual Result<RuntimeId> cached_runtime_id() = 0;
+  virtual Result<ScreenRect> cached_bounding_rectangle() = 0;
+  // The children in the cached tree, in the view of the request's tree filter.
+  virtual Result<std::unique_ptr<ElementArray>> cached_children() = 0;
 
   // Null when the element does not offer the pattern or it cannot be obtained.
   virtual std::unique_ptr<InvokePattern> invoke_pattern() = 0;
@@ -160,12 +222,23 @@ class Element {
 class Session {
  public:
   virtual ~Session() = default;
-  virtual UiaResult<ElementPtr> element_from_handle(std::int64_t window_handle) = 0;
-  virtual UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) = 0;
-  virtual UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() = 0;
-  virtual UiaResult<ConditionPtr> create_true_condition() = 0;
+  virtual Result<ElementPtr> element_from_handle(std::int64_t window_handle) = 0;
+  virtual Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) = 0;
+  virtual Result<std::unique_ptr<TreeWalker>> control_view_walker() = 0;
+  virtual Result<ConditionPtr> create_true_condition() = 0;
   // A property condition on the automation id (property 30011).
-  virtual UiaResult<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
+  virtual Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) = 0;
+  // Property conditions on the runtime id (30000) and on a boolean property.
+  virtual Result<ConditionPtr> create_runtime_id_condition(const RuntimeId& runtime_id) = 0;
+  virtual Result<ConditionPtr> create_bool_condition(int property_id, bool value) = 0;
+  virtual Result<ConditionPtr> create_and_condition(Condition& first, Condition& second) = 0;
+  virtual Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) = 0;
+  virtual Result<CacheRequestPtr> create_cache_request(const CacheRequestSpec& spec) = 0;
+
+  virtual Result<ElementPtr> element_from_handle_build_cache(std::int64_t window_handle,
+                                                             CacheRequest& request) = 0;
+  virtual Result<ElementPtr> element_from_point_build_cache(std::int32_t x, std::int32_t y,
+                                                            CacheRequest& request) = 0;
 };
 using SessionPtr = std::unique_ptr<Session>;
 

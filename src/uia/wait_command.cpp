@@ -123,7 +123,7 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
       // A window that closed while we waited for its element to go leaves
       // nothing to read: that is the awaited outcome, not a failure.
       if (gone && window_closed(ctx, *window)) return wait_result(true, true, 0);
-      return internal_error(records.error());
+      return records.take_error();
     }
     node_count = records->size();
 

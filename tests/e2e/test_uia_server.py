@@ -141,27 +141,48 @@ def check_outline(probe, window):
 
 
 def check_call_counts(probe, call_log):
-    call_log.reset()  # each probe is a process of its own, with totals of its own
-    elements = probe.outline()
-    cost = call_log.snapshot()
+    """One extraction element by element (the server refusing caching) and through caches:
+    the same records, and the calls each costs."""
+    element_by_element = dict(probe.env, WINHELPER_UIA_NO_CACHE="1")
+    cached_env = probe.env
+    try:
+        probe.env = element_by_element
+        call_log.reset()  # each probe is a process of its own, with totals of its own
+        elements = probe.outline()
+        cost = call_log.snapshot()
+    finally:
+        probe.env = cached_env
     expect(cost.get("IUIAutomation.ElementFromHandle") == 1 and
            cost.get("IUIAutomationElement.FindAll") == 1,
-           "one look should cost one root and one FindAll: %r" % cost)
+           "one walk element by element should cost one root and one FindAll: %r" % cost)
     examined = cost.get("IUIAutomationElementArray.GetElement", 0)
     expect(examined >= len(elements), "fewer elements examined than reported: %r" % cost)
-    element_calls = sum(count for method, count in cost.items()
+    counted = {m: c for m, c in cost.items() if not m.startswith("#")}
+    element_calls = sum(count for method, count in counted.items()
                         if not method.startswith(("IUIAutomation.", "IClassFactory.")))
-    total = sum(cost.values())
-    print("look of the test application: %d calls, %d elements examined, %d reported, "
-          "%.1f calls per examined element" % (total, examined, len(elements),
-                                               element_calls / examined))
-    for method in sorted(cost):
-        print("  %6d %s" % (cost[method], method))
+    print("look of the test application element by element: %d calls (%d round trips), "
+          "%d elements examined, %d reported, %.1f calls per examined element"
+          % (sum(counted.values()), cost["#round_trips"], examined, len(elements),
+             element_calls / examined))
+    for method in sorted(counted):
+        print("  %6d %s" % (counted[method], method))
+
+    call_log.reset()
+    cached = probe.outline()
+    cost = call_log.snapshot()
+    expect(cached == elements, "the cached walk's records differ from the element-by-element "
+           "walk's: %r" % [(a, b) for a, b in zip(cached, elements) if a != b][:3])
+    expect(cost["#round_trips"] <= 10 and cost.get("#password_value_reads", 0) == 0,
+           "one cached look should cost a handful of round trips: %r" % cost)
+    print("look of the test application through caches: %d round trips, %d local calls"
+          % (cost["#round_trips"], cost["#local_calls"]))
 
 
 def print_cost(what, cost):
-    print("%s: %d calls (%s)" % (what, sum(cost.values()), ", ".join(
-        "%s %d" % (method, count) for method, count in sorted(cost.items()))))
+    calls = {m: c for m, c in cost.items() if not m.startswith("#")}
+    print("%s: %d calls, %d round trips (%s)" % (what, sum(calls.values()),
+                                                 cost.get("#round_trips", 0), ", ".join(
+        "%s %d" % (method, count) for method, count in sorted(calls.items()))))
 
 
 def centre(element):

@@ -5,6 +5,21 @@
 // closes, so tests can check that everything is released before the scope
 // ends. Build the trees and set the knobs before sessions run; sessions may
 // then run on several threads.
+//
+// Caching follows UI Automation's documented model: a cache request names
+// properties, a tree scope, a tree filter and an element mode; the values
+// are a snapshot taken when the request runs; a cached read of a property
+// the request did not name fails; cached children exist only where the
+// scope reached, in the view the filter defines (non-matching elements are
+// skipped and their matching descendants move up); elements of mode None
+// answer cached reads only. The control view is the elements whose
+// IsControlElement is true, and the control-view walker's parent is the
+// nearest such ancestor.
+//
+// Round trips are counted as they would cross into the target process on
+// Windows: live reads, searches, navigation, ElementFromHandle/Point, the
+// cache-building calls and pattern calls. Cached reads, array access and
+// building conditions and cache requests are local calls.
 
 #include <atomic>
 #include <deque>
@@ -32,6 +47,7 @@ struct FakeElement {
   std::optional<bool> enabled = true;
   std::optional<bool> keyboard_focusable = false;
   std::optional<bool> password = false;
+  std::optional<bool> control_element = true;
 
   // Patterns offered; each also sets its availability property.
   bool invoke = false;
@@ -59,8 +75,6 @@ struct FakeElement {
   std::map<std::string, std::function<void(FakeElement&)>> reactions;
 
   FakeElement* parent = nullptr;
-  // Overrides the parent that the control-view walker reports.
-  std::optional<FakeElement*> walker_parent;
   std::vector<FakeElement*> children;
 };
 
@@ -82,6 +96,8 @@ class FakeUia final : public uia::UiaClient {
   std::optional<std::string> walker_failure;
   std::optional<std::string> element_from_point_failure;
   std::map<std::pair<int, int>, FakeElement*> elements_at_points;
+  // Every cache-building call fails, as with a provider that cannot cache.
+  std::optional<std::string> cache_failure;
 
   // Observations.
   std::vector<std::string> calls() const;
@@ -93,10 +109,21 @@ class FakeUia final : public uia::UiaClient {
   int objects_alive_at_close() const { return leaked_at_close_; }
   // The last point asked for, after rounding.
   std::optional<std::pair<int, int>> last_point() const;
+  long round_trips() const { return round_trips_; }
+  long local_calls() const { return local_calls_; }
+  // Values of password fields read, live or into a cache (should stay 0).
+  long password_value_reads() const { return password_value_reads_; }
+  void reset_counts() {
+    round_trips_ = 0;
+    local_calls_ = 0;
+  }
 
   // Internal bookkeeping used by the fake objects.
   void session_closed(int objects_alive);
   void record_point(int x, int y);
+  void count_round_trip() { ++round_trips_; }
+  void count_local_call() { ++local_calls_; }
+  void count_password_value_read() { ++password_value_reads_; }
   std::map<std::int64_t, FakeElement*>& windows() { return windows_; }
 
  private:
@@ -108,9 +135,16 @@ class FakeUia final : public uia::UiaClient {
   std::atomic<int> opened_{0};
   std::atomic<int> closed_{0};
   std::atomic<int> leaked_at_close_{0};
+  std::atomic<long> round_trips_{0};
+  std::atomic<long> local_calls_{0};
+  std::atomic<long> password_value_reads_{0};
 };
 
 // Pre-order list of the subtree, the element itself first.
 std::vector<FakeElement*> fake_subtree(FakeElement& root);
+
+// The control-view walker's parent: the nearest ancestor that is a control
+// element (an unreadable IsControlElement counts as not one), or null.
+FakeElement* control_view_parent(const FakeElement& element);
 
 }  // namespace winhelper::fakes

@@ -28,18 +28,18 @@ TEST_F(ElementAccessTest, SessionOpenFailuresBecomeTheirTexts) {
   uia.open_failure = OpenFailure{OpenFailure::Stage::CreateAutomation, 0x80040154u, "0x80040154"};
   auto resolved = resolve_element(uia, ElementLocator{100, {}, {}});
   ASSERT_FALSE(resolved);
-  EXPECT_EQ(resolved.error(), "CoCreateInstance IUIAutomation: 0x80040154");
+  EXPECT_EQ(resolved.error().message, "CoCreateInstance IUIAutomation: 0x80040154");
 
   uia.open_failure = OpenFailure{OpenFailure::Stage::ComInitialize, 0x80010106u, {}};
   auto again = resolve_element(uia, ElementLocator{100, {}, {}});
   ASSERT_FALSE(again);
-  EXPECT_EQ(again.error(), "CoInitializeEx failed: 0x80010106");
+  EXPECT_EQ(again.error().message, "CoInitializeEx failed: 0x80010106");
 }
 
 TEST_F(ElementAccessTest, ClosedWindowReportsElementFromHandle) {
   auto resolved = resolve_element(uia, ElementLocator{999, {1}, {}});
   ASSERT_FALSE(resolved);
-  EXPECT_EQ(resolved.error(), "ElementFromHandle: Invalid window handle. (0x80070578)");
+  EXPECT_EQ(resolved.error().message, "ElementFromHandle: Invalid window handle. (0x80070578)");
 }
 
 TEST_F(ElementAccessTest, ResolutionPrecedence) {
@@ -53,7 +53,7 @@ TEST_F(ElementAccessTest, ResolutionPrecedence) {
   // Resolution is observed through the element's automation id and runtime id.
   auto resolve_runtime = [&](const ElementLocator& locator) -> std::string {
     auto resolved = resolve_element(uia, locator);
-    if (!resolved) return resolved.error();
+    if (!resolved) return resolved.error().message;
     auto id = resolved->element->runtime_id();
     if (!id) return "unreadable";
     for (FakeElement* e : fakes::fake_subtree(root)) {
@@ -109,7 +109,7 @@ TEST_F(ElementAccessTest, EmptyLocatorMatchesFirstElementWithEmptyReadableRuntim
   b.runtime_id = std::nullopt;
   auto stale = resolve_element(uia, {100, {}, {}});
   ASSERT_FALSE(stale);
-  EXPECT_EQ(stale.error(), "Element reference is stale");
+  EXPECT_EQ(stale.error().message, "Element reference is stale");
 }
 
 TEST_F(ElementAccessTest, ScanFailuresCarryTheirSteps) {
@@ -118,17 +118,17 @@ TEST_F(ElementAccessTest, ScanFailuresCarryTheirSteps) {
   uia.get_element_failures[1] = "boom (0x80004005)";
   auto failed = resolve_element(uia, locator);
   ASSERT_FALSE(failed);
-  EXPECT_EQ(failed.error(), "GetElement(1): boom (0x80004005)");
+  EXPECT_EQ(failed.error().message, "GetElement(1): boom (0x80004005)");
   uia.get_element_failures.clear();
 
   uia.find_all_failure = "0x00000000";
-  EXPECT_EQ(resolve_element(uia, locator).error(), "FindAll: 0x00000000");
+  EXPECT_EQ(resolve_element(uia, locator).error().message, "FindAll: 0x00000000");
   uia.find_all_failure.reset();
   uia.length_failure = "bad (0x80004005)";
-  EXPECT_EQ(resolve_element(uia, locator).error(), "ElementArray.Length: bad (0x80004005)");
+  EXPECT_EQ(resolve_element(uia, locator).error().message, "ElementArray.Length: bad (0x80004005)");
   uia.length_failure.reset();
   uia.true_condition_failure = "x (0x8000FFFF)";
-  EXPECT_EQ(resolve_element(uia, locator).error(), "CreateTrueCondition: x (0x8000FFFF)");
+  EXPECT_EQ(resolve_element(uia, locator).error().message, "CreateTrueCondition: x (0x8000FFFF)");
   (void)child;
 }
 
@@ -186,11 +186,11 @@ TEST_F(HitTestTest, EmptyRuntimeIdsNeverMatchByRelation) {
 
 TEST_F(HitTestTest, FailuresCarryTheirSteps) {
   uia.element_from_point_failure = "nope (0x80004005)";
-  EXPECT_EQ(hit_test(uia, locator, 1, 1).error(), "ElementFromPoint: nope (0x80004005)");
+  EXPECT_EQ(hit_test(uia, locator, 1, 1).error().message, "ElementFromPoint: nope (0x80004005)");
   uia.element_from_point_failure.reset();
   uia.elements_at_points[{1, 1}] = &elsewhere;
   uia.walker_failure = "w (0x80004005)";
-  EXPECT_EQ(hit_test(uia, locator, 1, 1).error(), "ControlViewWalker: w (0x80004005)");
+  EXPECT_EQ(hit_test(uia, locator, 1, 1).error().message, "ControlViewWalker: w (0x80004005)");
 }
 
 TEST_F(ElementAccessTest, BoundsAreLeftTopAndDifferences) {
@@ -205,7 +205,7 @@ TEST_F(ElementAccessTest, BoundsAreLeftTopAndDifferences) {
   EXPECT_EQ(bounds->height, 5);
 
   child.failures["CurrentBoundingRectangle"] = "gone (0x80040201)";
-  EXPECT_EQ(element_bounds(uia, {100, *child.runtime_id, {}}).error(),
+  EXPECT_EQ(element_bounds(uia, {100, *child.runtime_id, {}}).error().message,
             "CurrentBoundingRectangle: gone (0x80040201)");
 }
 

@@ -108,11 +108,11 @@ TEST_F(ElementActionsTest, FailuresNameTheirStep) {
     target.failures[step] = "Access is denied. (0x80070005)";
     auto pressed = press_element(uia, locator());
     ASSERT_FALSE(pressed) << step;
-    EXPECT_EQ(pressed.error(), std::string(step) + ": Access is denied. (0x80070005)");
+    EXPECT_EQ(pressed.error().message, std::string(step) + ": Access is denied. (0x80070005)");
     target.*flag = false;
   }
   target.failures["SetFocus"] = "no (0x80004005)";
-  EXPECT_EQ(focus_element(uia, locator()).error(), "SetFocus: no (0x80004005)");
+  EXPECT_EQ(focus_element(uia, locator()).error().message, "SetFocus: no (0x80004005)");
   target.failures.erase("SetFocus");
   EXPECT_TRUE(focus_element(uia, locator()));
 }
@@ -120,10 +120,10 @@ TEST_F(ElementActionsTest, FailuresNameTheirStep) {
 TEST_F(ElementActionsTest, ResolutionFailurePassesThrough) {
   target.invoke = true;
   ElementLocator gone{100, {1, 2}, "missing"};
-  EXPECT_EQ(press_element(uia, gone).error(), "Element reference is stale");
-  EXPECT_EQ(scroll_element(uia, gone, 1, 1).error(), "Element reference is stale");
-  EXPECT_EQ(set_element_value(uia, gone, "x").error(), "Element reference is stale");
-  EXPECT_EQ(focus_element(uia, gone).error(), "Element reference is stale");
+  EXPECT_EQ(press_element(uia, gone).error().message, "Element reference is stale");
+  EXPECT_EQ(scroll_element(uia, gone, 1, 1).error().message, "Element reference is stale");
+  EXPECT_EQ(set_element_value(uia, gone, "x").error().message, "Element reference is stale");
+  EXPECT_EQ(focus_element(uia, gone).error().message, "Element reference is stale");
   EXPECT_TRUE(actions().empty());
 }
 
@@ -143,7 +143,7 @@ TEST_F(ElementActionsTest, ScrollAmountsFollowTheDeltasSigns) {
   EXPECT_NE(std::find(calls.begin(), calls.end(), "Scroll amounts:2,1"), calls.end());
   EXPECT_NE(std::find(calls.begin(), calls.end(), "Scroll amounts:2,4"), calls.end());
   target.failures["Scroll"] = "x (0x80004005)";
-  EXPECT_EQ(scroll_element(uia, locator(), 1, 0).error(), "Scroll: x (0x80004005)");
+  EXPECT_EQ(scroll_element(uia, locator(), 1, 0).error().message, "Scroll: x (0x80004005)");
 }
 
 TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
@@ -157,7 +157,8 @@ TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
   target.reactions["SetValue"] = [](FakeElement& e) { e.value = std::nullopt; };
   EXPECT_EQ(set_element_value(uia, locator(), "z").value(), std::optional<std::string>(""));
   target.failures["SetValue"] = "read-only (0x80131509)";
-  EXPECT_EQ(set_element_value(uia, locator(), "z").error(), "SetValue: read-only (0x80131509)");
+  EXPECT_EQ(set_element_value(uia, locator(), "z").error().message,
+            "SetValue: read-only (0x80131509)");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class ExtractionTest : public ::testing::Test {
 
   ElementList extract_all() {
     auto list = extract_window(uia, 100, numbering);
-    EXPECT_TRUE(list) << list.error();
+    EXPECT_TRUE(list) << list.error().message;
     return list ? list.value() : ElementList{};
   }
 
@@ -232,21 +232,22 @@ TEST_F(ExtractionTest, LeftOutElementMarksItsReportedAncestor) {
 
 TEST_F(ExtractionTest, OnlyTwelveHundredElementsAreScannedAndLargerTreesMarkTheRoot) {
   add_children(root, 1199);  // 1200 elements: index 1199 is the last one scanned
+  // No element is in the control view, so a left-out element's climb finds no
+  // parent: nothing leads anywhere.
+  for (FakeElement* e : fakes::fake_subtree(root)) e->control_element = false;
+  EXPECT_EQ(truncated_count(extract_all()), 0);
   {
-    // Every left-out element's parent is unreadable: nothing leads anywhere.
-    for (FakeElement* e : fakes::fake_subtree(root)) {
-      if (e != &root) e->walker_parent = static_cast<FakeElement*>(nullptr);
-    }
+    // The element-by-element walk's search result: index 1199 is fetched,
+    // 1200 is not.
+    uia.cache_failure = "not supported (0x80004001)";
     ElementList list = extract_all();
     EXPECT_EQ(truncated_count(list), 0);
     auto calls = uia.calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1199)"), 1);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1200)"), 0);
+    uia.cache_failure.reset();
   }
-  uia.add_child(root);  // 1201 elements
-  for (FakeElement* e : fakes::fake_subtree(root)) {
-    if (e != &root) e->walker_parent = static_cast<FakeElement*>(nullptr);
-  }
+  uia.add_child(root).control_element = false;  // 1201 elements
   ElementList list = extract_all();
   EXPECT_EQ(list[0]["truncated"], true);
   EXPECT_EQ(truncated_count(list), 1);
@@ -255,9 +256,8 @@ TEST_F(ExtractionTest, OnlyTwelveHundredElementsAreScannedAndLargerTreesMarkTheR
 TEST_F(ExtractionTest, EmptyRuntimeIdsAreNotMarkedByUnreadableParents) {
   FakeElement& no_id = uia.add_child(root);
   no_id.runtime_id = std::nullopt;
-  add_children(root, 198);
-  FakeElement& late = uia.add_child(root);
-  late.walker_parent = &no_id;  // a parent whose runtime id cannot be read
+  add_children(no_id, 198);
+  uia.add_child(no_id);  // index 200, below a parent whose runtime id cannot be read
   ElementList list = extract_all();
   ASSERT_EQ(list.size(), 200u);
   EXPECT_FALSE(list[1].contains("truncated"));
@@ -268,10 +268,12 @@ TEST_F(ExtractionTest, WholeExtractionFailures) {
   uia.get_element_failures[250] = "late (0x80004005)";  // during the scan: ignored
   EXPECT_TRUE(extract_window(uia, 100, numbering));
   uia.get_element_failures[3] = "gone (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error(), "GetElement(3): gone (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message,
+            "GetElement(3): gone (0x80004005)");
   uia.get_element_failures.clear();
   uia.walker_failure = "w (0x80004005)";
-  EXPECT_EQ(extract_window(uia, 100, numbering).error(), "ControlViewWalker: w (0x80004005)");
+  EXPECT_EQ(extract_window(uia, 100, numbering).error().message,
+            "ControlViewWalker: w (0x80004005)");
 }
 
 TEST_F(ExtractionTest, NegativeLengthExaminesTwoHundred) {
@@ -279,7 +281,7 @@ TEST_F(ExtractionTest, NegativeLengthExaminesTwoHundred) {
   uia.length_override = -1;
   auto list = extract_window(uia, 100, numbering);
   ASSERT_FALSE(list);
-  EXPECT_EQ(list.error(), "GetElement(4): The parameter is incorrect. (0x80070057)");
+  EXPECT_EQ(list.error().message, "GetElement(4): The parameter is incorrect. (0x80070057)");
 }
 
 TEST_F(ExtractionTest, WarnPathWritesOneLineAndReturnsNothing) {
@@ -312,7 +314,7 @@ TEST_F(ExtractionTest, ScopeWalksFromTheResolvedElement) {
 
   auto stale = extract_scope(uia, {100, {1, 1}, "nothing"}, numbering);
   ASSERT_FALSE(stale);
-  EXPECT_EQ(stale.error(), "Element reference is stale");
+  EXPECT_EQ(stale.error().message, "Element reference is stale");
 }
 
 }  // namespace

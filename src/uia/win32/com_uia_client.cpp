@@ -14,10 +14,14 @@ namespace {
 using com::Bstr;
 using com::ComPtr;
 
-Failure com_failure(HRESULT hr) { return Failure{com_error_text(hr)}; }
+HelperError com_failure(HRESULT hr) {
+  return uia_failure(com_error_text(hr));
+}
 
 // A call that succeeded without handing back an object.
-Failure null_failure() { return Failure{com_error_text(S_OK)}; }
+HelperError null_failure() {
+  return uia_failure(com_error_text(S_OK));
+}
 
 std::string to_utf8(const Bstr& text) {
   if (text.get() == nullptr) return {};
@@ -34,7 +38,7 @@ Bstr to_bstr(const std::string& text) {
 }
 
 template <typename Get>
-UiaResult<std::string> read_string(Get get) {
+Result<std::string> read_string(Get get) {
   Bstr text;
   HRESULT hr = get(text.put());
   if (FAILED(hr)) return com_failure(hr);
@@ -42,16 +46,16 @@ UiaResult<std::string> read_string(Get get) {
 }
 
 template <typename Get>
-UiaResult<bool> read_bool(Get get) {
+Result<bool> read_bool(Get get) {
   BOOL value = FALSE;
   HRESULT hr = get(&value);
   if (FAILED(hr)) return com_failure(hr);
   return value != FALSE;
 }
 
-UiaStatus status_of(HRESULT hr) {
+Status status_of(HRESULT hr) {
   if (FAILED(hr)) return com_failure(hr);
-  return uia_ok();
+  return ok_status();
 }
 
 class ComCondition final : public Condition {
@@ -59,10 +63,56 @@ class ComCondition final : public Condition {
   ComPtr<IUIAutomationCondition> condition;
 };
 
+IUIAutomationCondition* com_condition(Condition& condition) {
+  return static_cast<ComCondition&>(condition).condition.get();
+}
+
+class ComCacheRequest final : public CacheRequest {
+ public:
+  ComPtr<IUIAutomationCacheRequest> request;
+};
+
+IUIAutomationCacheRequest* com_request(CacheRequest& request) {
+  return static_cast<ComCacheRequest&>(request).request.get();
+}
+
+// A VT_BOOL as it is, other types through oleaut32's coercion: propsys's
+// VariantToBoolean is missing from Wine, where calling it aborts the process.
+Result<bool> variant_bool(com::Variant& value) {
+  if (value.get().vt == VT_BOOL) return value.get().boolVal != VARIANT_FALSE;
+  com::Variant converted;
+  HRESULT hr = VariantChangeType(converted.put(), &value.get(), 0, VT_BOOL);
+  if (FAILED(hr)) return com_failure(hr);
+  return converted.get().boolVal != VARIANT_FALSE;
+}
+
+// A one-dimensional array of 32-bit integers, element by element.
+Result<RuntimeId> int_array(SAFEARRAY* array) {
+  if (array == nullptr) return null_failure();
+  LONG lower = 0;
+  LONG upper = -1;
+  HRESULT hr;
+  if (FAILED(hr = SafeArrayGetLBound(array, 1, &lower))) return com_failure(hr);
+  if (FAILED(hr = SafeArrayGetUBound(array, 1, &upper))) return com_failure(hr);
+  RuntimeId id;
+  for (LONG i = lower; i <= upper; ++i) {
+    LONG part = 0;
+    if (FAILED(hr = SafeArrayGetElement(array, &i, &part))) return com_failure(hr);
+    id.push_back(static_cast<std::int32_t>(part));
+  }
+  return id;
+}
+
+// A cached value of an unexpected type (UI Automation's "not supported"
+// marker among them) counts as a failed read.
+HelperError type_failure() {
+  return com_failure(DISP_E_TYPEMISMATCH);
+}
+
 class ComInvoke final : public InvokePattern {
  public:
   explicit ComInvoke(ComPtr<sdk::IUIAutomationInvokePattern> p) : p_(std::move(p)) {}
-  UiaStatus invoke() override { return status_of(p_->Invoke()); }
+  Status invoke() override { return status_of(p_->Invoke()); }
 
  private:
   ComPtr<sdk::IUIAutomationInvokePattern> p_;
@@ -71,8 +121,8 @@ class ComInvoke final : public InvokePattern {
 class ComToggle final : public TogglePattern {
  public:
   explicit ComToggle(ComPtr<sdk::IUIAutomationTogglePattern> p) : p_(std::move(p)) {}
-  UiaStatus toggle() override { return status_of(p_->Toggle()); }
-  UiaResult<int> toggle_state() override {
+  Status toggle() override { return status_of(p_->Toggle()); }
+  Result<int> toggle_state() override {
     sdk::ToggleState state = sdk::ToggleState_Off;
     HRESULT hr = p_->get_CurrentToggleState(&state);
     if (FAILED(hr)) return com_failure(hr);
@@ -86,8 +136,8 @@ class ComToggle final : public TogglePattern {
 class ComSelectionItem final : public SelectionItemPattern {
  public:
   explicit ComSelectionItem(ComPtr<sdk::IUIAutomationSelectionItemPattern> p) : p_(std::move(p)) {}
-  UiaStatus select() override { return status_of(p_->Select()); }
-  UiaResult<bool> is_selected() override {
+  Status select() override { return status_of(p_->Select()); }
+  Result<bool> is_selected() override {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsSelected(v); });
   }
 
@@ -98,7 +148,7 @@ class ComSelectionItem final : public SelectionItemPattern {
 class ComExpandCollapse final : public ExpandCollapsePattern {
  public:
   explicit ComExpandCollapse(ComPtr<sdk::IUIAutomationExpandCollapsePattern> p) : p_(std::move(p)) {}
-  UiaStatus expand() override { return status_of(p_->Expand()); }
+  Status expand() override { return status_of(p_->Expand()); }
 
  private:
   ComPtr<sdk::IUIAutomationExpandCollapsePattern> p_;
@@ -107,10 +157,10 @@ class ComExpandCollapse final : public ExpandCollapsePattern {
 class ComLegacy final : public LegacyAccessiblePattern {
  public:
   explicit ComLegacy(ComPtr<IUIAutomationLegacyIAccessiblePattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> default_action() override {
+  Result<std::string> default_action() override {
     return read_string([&](BSTR* v) { return p_->get_CurrentDefaultAction(v); });
   }
-  UiaStatus do_default_action() override { return status_of(p_->DoDefaultAction()); }
+  Status do_default_action() override { return status_of(p_->DoDefaultAction()); }
 
  private:
   ComPtr<IUIAutomationLegacyIAccessiblePattern> p_;
@@ -119,13 +169,13 @@ class ComLegacy final : public LegacyAccessiblePattern {
 class ComValue final : public ValuePattern {
  public:
   explicit ComValue(ComPtr<IUIAutomationValuePattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> value() override {
+  Result<std::string> value() override {
     return read_string([&](BSTR* v) { return p_->get_CurrentValue(v); });
   }
-  UiaResult<bool> is_read_only() override {
+  Result<bool> is_read_only() override {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsReadOnly(v); });
   }
-  UiaStatus set_value(const std::string& text) override {
+  Status set_value(const std::string& text) override {
     Bstr value = to_bstr(text);
     if (!text.empty() && value.get() == nullptr) return com_failure(E_OUTOFMEMORY);
     return status_of(p_->SetValue(value.get()));
@@ -138,7 +188,7 @@ class ComValue final : public ValuePattern {
 class ComScroll final : public ScrollPattern {
  public:
   explicit ComScroll(ComPtr<sdk::IUIAutomationScrollPattern> p) : p_(std::move(p)) {}
-  UiaStatus scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
+  Status scroll(ScrollAmount horizontal, ScrollAmount vertical) override {
     return status_of(p_->Scroll(static_cast<sdk::ScrollAmount>(horizontal),
                                 static_cast<sdk::ScrollAmount>(vertical)));
   }
@@ -150,7 +200,7 @@ class ComScroll final : public ScrollPattern {
 class ComText final : public TextPattern {
  public:
   explicit ComText(ComPtr<sdk::IUIAutomationTextPattern> p) : p_(std::move(p)) {}
-  UiaResult<std::string> document_text() override {
+  Result<std::string> document_text() override {
     ComPtr<sdk::IUIAutomationTextRange> range;
     HRESULT hr = p_->get_DocumentRange(range.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -171,72 +221,101 @@ class ComElement final : public Element {
   explicit ComElement(ComPtr<IUIAutomationElement> e) : e_(std::move(e)) {}
   IUIAutomationElement* raw() const { return e_.get(); }
 
-  UiaResult<RuntimeId> runtime_id() override {
+  Result<RuntimeId> runtime_id() override {
     com::SafeArray array;
     HRESULT hr = e_->GetRuntimeId(array.put());
     if (FAILED(hr)) return com_failure(hr);
-    if (array.get() == nullptr) return null_failure();
-    LONG lower = 0;
-    LONG upper = -1;
-    if (FAILED(hr = SafeArrayGetLBound(array.get(), 1, &lower))) return com_failure(hr);
-    if (FAILED(hr = SafeArrayGetUBound(array.get(), 1, &upper))) return com_failure(hr);
-    RuntimeId id;
-    for (LONG i = lower; i <= upper; ++i) {
-      LONG part = 0;
-      if (FAILED(hr = SafeArrayGetElement(array.get(), &i, &part))) return com_failure(hr);
-      id.push_back(static_cast<std::int32_t>(part));
-    }
-    return id;
+    return int_array(array.get());
   }
-  UiaResult<int> control_type() override {
+  Result<int> control_type() override {
     CONTROLTYPEID type = 0;
     HRESULT hr = e_->get_CurrentControlType(&type);
     if (FAILED(hr)) return com_failure(hr);
     return static_cast<int>(type);
   }
-  UiaResult<std::string> name() override {
+  Result<std::string> name() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentName(v); });
   }
-  UiaResult<std::string> automation_id() override {
+  Result<std::string> automation_id() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentAutomationId(v); });
   }
-  UiaResult<std::string> class_name() override {
+  Result<std::string> class_name() override {
     return read_string([&](BSTR* v) { return e_->get_CurrentClassName(v); });
   }
-  UiaResult<ScreenRect> bounding_rectangle() override {
+  Result<ScreenRect> bounding_rectangle() override {
     RECT rect{};
     HRESULT hr = e_->get_CurrentBoundingRectangle(&rect);
     if (FAILED(hr)) return com_failure(hr);
     return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
   }
-  UiaResult<bool> is_offscreen() override {
+  Result<bool> is_offscreen() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsOffscreen(v); });
   }
-  UiaResult<bool> is_enabled() override {
+  Result<bool> is_enabled() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsEnabled(v); });
   }
-  UiaResult<bool> is_keyboard_focusable() override {
+  Result<bool> is_keyboard_focusable() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsKeyboardFocusable(v); });
   }
-  UiaResult<bool> is_password() override {
+  Result<bool> is_password() override {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsPassword(v); });
   }
-  UiaResult<bool> property_bool(int property_id) override {
+  Result<bool> property_bool(int property_id) override {
     com::Variant value;
     HRESULT hr = e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
     if (FAILED(hr)) return com_failure(hr);
-    // The availability properties arrive as VT_BOOL. Other types go through
-    // oleaut32's coercion: propsys's VariantToBoolean is missing from Wine,
-    // where calling it aborts the process.
-    if (value.get().vt == VT_BOOL) return value.get().boolVal != VARIANT_FALSE;
-    com::Variant converted;
-    hr = VariantChangeType(converted.put(), &value.get(), 0, VT_BOOL);
-    if (FAILED(hr)) return com_failure(hr);
-    return converted.get().boolVal != VARIANT_FALSE;
+    return variant_bool(value);
   }
 
-  UiaResult<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;
-  UiaResult<ElementPtr> find_first_subtree(Condition& condition) override {
+  Result<ElementPtr> build_updated_cache(CacheRequest& request) override;
+  Result<std::unique_ptr<ElementArray>> find_all_subtree_build_cache(
+      Condition& condition, CacheRequest& request) override;
+  Result<ElementPtr> find_first_subtree_build_cache(Condition& condition,
+                                                    CacheRequest& request) override;
+
+  Result<bool> cached_bool(int property_id) override {
+    com::Variant value;
+    HRESULT hr = cached(property_id, value);
+    if (FAILED(hr)) return com_failure(hr);
+    // An empty value is no answer, not false.
+    if (value.get().vt == VT_EMPTY) return type_failure();
+    return variant_bool(value);
+  }
+  Result<int> cached_int(int property_id) override {
+    com::Variant value;
+    HRESULT hr = cached(property_id, value);
+    if (FAILED(hr)) return com_failure(hr);
+    if (value.get().vt != VT_I4) return type_failure();
+    return static_cast<int>(value.get().lVal);
+  }
+  Result<std::string> cached_string(int property_id) override {
+    com::Variant value;
+    HRESULT hr = cached(property_id, value);
+    if (FAILED(hr)) return com_failure(hr);
+    if (value.get().vt == VT_EMPTY) return std::string();
+    if (value.get().vt != VT_BSTR) return type_failure();
+    BSTR text = value.get().bstrVal;
+    if (text == nullptr) return std::string();
+    return utf16_to_utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
+  }
+  Result<RuntimeId> cached_runtime_id() override {
+    com::Variant value;
+    HRESULT hr = cached(UIA_RuntimeIdPropertyId, value);
+    if (FAILED(hr)) return com_failure(hr);
+    if (value.get().vt != (VT_ARRAY | VT_I4)) return type_failure();
+    return int_array(value.get().parray);
+  }
+  Result<ScreenRect> cached_bounding_rectangle() override {
+    RECT rect{};
+    HRESULT hr = e_->get_CachedBoundingRectangle(&rect);
+    if (FAILED(hr)) return com_failure(hr);
+    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+  }
+  Result<std::unique_ptr<ElementArray>> cached_children() override;
+
+  Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;
+  Result<ElementPtr> find_first_subtree(Condition& condition) override {
     ComPtr<IUIAutomationElement> found;
     HRESULT hr = e_->FindFirst(sdk::kTreeScopeSubtree,
                                static_cast<ComCondition&>(condition).condition.get(), found.put());
@@ -245,7 +324,7 @@ class ComElement final : public Element {
     return ElementPtr(std::make_unique<ComElement>(std::move(found)));
   }
 
-  UiaStatus set_focus() override { return status_of(e_->SetFocus()); }
+  Status set_focus() override { return status_of(e_->SetFocus()); }
 
   std::unique_ptr<InvokePattern> invoke_pattern() override {
     return pattern<ComInvoke, sdk::IUIAutomationInvokePattern>(sdk::kInvokePatternId,
@@ -290,6 +369,10 @@ class ComElement final : public Element {
     return std::make_unique<Wrapper>(std::move(p));
   }
 
+  HRESULT cached(int property_id, com::Variant& value) {
+    return e_->GetCachedPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
+  }
+
   ComPtr<IUIAutomationElement> e_;
 };
 
@@ -297,16 +380,23 @@ ElementPtr wrap(ComPtr<IUIAutomationElement> element) {
   return std::make_unique<ComElement>(std::move(element));
 }
 
+// An element handed back by a call, or the failure of that call.
+Result<ElementPtr> element_result(HRESULT hr, ComPtr<IUIAutomationElement> element) {
+  if (FAILED(hr)) return com_failure(hr);
+  if (!element) return null_failure();
+  return wrap(std::move(element));
+}
+
 class ComElementArray final : public ElementArray {
  public:
   explicit ComElementArray(ComPtr<IUIAutomationElementArray> a) : a_(std::move(a)) {}
-  UiaResult<int> length() override {
+  Result<int> length() override {
     int length = 0;
     HRESULT hr = a_->get_Length(&length);
     if (FAILED(hr)) return com_failure(hr);
     return length;
   }
-  UiaResult<ElementPtr> element(int index) override {
+  Result<ElementPtr> element(int index) override {
     ComPtr<IUIAutomationElement> element;
     HRESULT hr = a_->GetElement(index, element.put());
     if (FAILED(hr)) return com_failure(hr);
@@ -318,24 +408,62 @@ class ComElementArray final : public ElementArray {
   ComPtr<IUIAutomationElementArray> a_;
 };
 
-UiaResult<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition& condition) {
-  ComPtr<IUIAutomationElementArray> all;
-  HRESULT hr = e_->FindAll(sdk::kTreeScopeSubtree, static_cast<ComCondition&>(condition).condition.get(),
-                           all.put());
+Result<std::unique_ptr<ElementArray>> array_result(HRESULT hr,
+                                                   ComPtr<IUIAutomationElementArray> all) {
   if (FAILED(hr)) return com_failure(hr);
   if (!all) return null_failure();
   return std::unique_ptr<ElementArray>(std::make_unique<ComElementArray>(std::move(all)));
 }
 
+Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree(Condition& condition) {
+  ComPtr<IUIAutomationElementArray> all;
+  HRESULT hr = e_->FindAll(sdk::kTreeScopeSubtree, com_condition(condition), all.put());
+  return array_result(hr, std::move(all));
+}
+
+Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree_build_cache(
+    Condition& condition, CacheRequest& request) {
+  ComPtr<IUIAutomationElementArray> all;
+  HRESULT hr = e_->FindAllBuildCache(sdk::kTreeScopeSubtree, com_condition(condition),
+                                     com_request(request), all.put());
+  return array_result(hr, std::move(all));
+}
+
+Result<ElementPtr> ComElement::find_first_subtree_build_cache(Condition& condition,
+                                                              CacheRequest& request) {
+  ComPtr<IUIAutomationElement> found;
+  HRESULT hr = e_->FindFirstBuildCache(sdk::kTreeScopeSubtree, com_condition(condition),
+                                       com_request(request), found.put());
+  return element_result(hr, std::move(found));
+}
+
+Result<ElementPtr> ComElement::build_updated_cache(CacheRequest& request) {
+  ComPtr<IUIAutomationElement> updated;
+  HRESULT hr = e_->BuildUpdatedCache(com_request(request), updated.put());
+  return element_result(hr, std::move(updated));
+}
+
+Result<std::unique_ptr<ElementArray>> ComElement::cached_children() {
+  ComPtr<IUIAutomationElementArray> children;
+  HRESULT hr = e_->GetCachedChildren(children.put());
+  return array_result(hr, std::move(children));
+}
+
 class ComTreeWalker final : public TreeWalker {
  public:
   explicit ComTreeWalker(ComPtr<IUIAutomationTreeWalker> w) : w_(std::move(w)) {}
-  UiaResult<ElementPtr> parent(Element& element) override {
+  Result<ElementPtr> parent(Element& element) override {
     ComPtr<IUIAutomationElement> parent;
     HRESULT hr = w_->GetParentElement(static_cast<ComElement&>(element).raw(), parent.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!parent) return null_failure();
     return wrap(std::move(parent));
+  }
+  Result<ElementPtr> parent_build_cache(Element& element, CacheRequest& request) override {
+    ComPtr<IUIAutomationElement> parent;
+    HRESULT hr = w_->GetParentElementBuildCache(static_cast<ComElement&>(element).raw(),
+                                                com_request(request), parent.put());
+    return element_result(hr, std::move(parent));
   }
 
  private:
@@ -349,7 +477,7 @@ class ComSession final : public Session {
   explicit ComSession(std::unique_ptr<com::Apartment> apartment, ComPtr<IUIAutomation> automation)
       : apartment_(std::move(apartment)), automation_(std::move(automation)) {}
 
-  UiaResult<ElementPtr> element_from_handle(std::int64_t window_handle) override {
+  Result<ElementPtr> element_from_handle(std::int64_t window_handle) override {
     ComPtr<IUIAutomationElement> root;
     HRESULT hr = automation_->ElementFromHandle(
         reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), root.put());
@@ -357,42 +485,120 @@ class ComSession final : public Session {
     if (!root) return null_failure();
     return wrap(std::move(root));
   }
-  UiaResult<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
+  Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
     ComPtr<IUIAutomationElement> hit;
     HRESULT hr = automation_->ElementFromPoint(POINT{x, y}, hit.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!hit) return null_failure();
     return wrap(std::move(hit));
   }
-  UiaResult<std::unique_ptr<TreeWalker>> control_view_walker() override {
+  Result<std::unique_ptr<TreeWalker>> control_view_walker() override {
     ComPtr<IUIAutomationTreeWalker> walker;
     HRESULT hr = automation_->get_ControlViewWalker(walker.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!walker) return null_failure();
     return std::unique_ptr<TreeWalker>(std::make_unique<ComTreeWalker>(std::move(walker)));
   }
-  UiaResult<ConditionPtr> create_true_condition() override {
+  Result<ConditionPtr> create_true_condition() override {
     auto condition = std::make_unique<ComCondition>();
     HRESULT hr = automation_->CreateTrueCondition(condition->condition.put());
     if (FAILED(hr)) return com_failure(hr);
     if (!condition->condition) return null_failure();
     return ConditionPtr(std::move(condition));
   }
-  UiaResult<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
+  Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
     com::Variant value;
     Bstr text = to_bstr(automation_id);
     value.get().vt = VT_BSTR;
     // The variant takes the string over and frees it.
     value.get().bstrVal = text.release();
+    return property_condition(sdk::kAutomationIdPropertyId, value);
+  }
+  Result<ConditionPtr> create_runtime_id_condition(const RuntimeId& runtime_id) override {
+    com::Variant value;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(runtime_id.size()));
+    if (array == nullptr) return com_failure(E_OUTOFMEMORY);
+    value.get().vt = VT_ARRAY | VT_I4;
+    value.get().parray = array;  // the variant frees it
+    for (LONG i = 0; i < static_cast<LONG>(runtime_id.size()); ++i) {
+      LONG part = runtime_id[static_cast<std::size_t>(i)];
+      HRESULT hr = SafeArrayPutElement(array, &i, &part);
+      if (FAILED(hr)) return com_failure(hr);
+    }
+    return property_condition(UIA_RuntimeIdPropertyId, value);
+  }
+  Result<ConditionPtr> create_bool_condition(int property_id, bool flag) override {
+    com::Variant value;
+    value.get().vt = VT_BOOL;
+    value.get().boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    return property_condition(static_cast<PROPERTYID>(property_id), value);
+  }
+  Result<ConditionPtr> create_and_condition(Condition& first, Condition& second) override {
     auto condition = std::make_unique<ComCondition>();
-    HRESULT hr = automation_->CreatePropertyCondition(sdk::kAutomationIdPropertyId, value.get(),
-                                                      condition->condition.put());
+    HRESULT hr = automation_->CreateAndCondition(com_condition(first), com_condition(second),
+                                                 condition->condition.put());
+    return condition_result(hr, std::move(condition));
+  }
+  Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) override {
+    std::vector<IUIAutomationCondition*> raws;
+    for (Condition* c : conditions) raws.push_back(com_condition(*c));
+    auto condition = std::make_unique<ComCondition>();
+    HRESULT hr = automation_->CreateOrConditionFromNativeArray(
+        raws.data(), static_cast<int>(raws.size()), condition->condition.put());
+    return condition_result(hr, std::move(condition));
+  }
+  Result<CacheRequestPtr> create_cache_request(const CacheRequestSpec& spec) override {
+    auto request = std::make_unique<ComCacheRequest>();
+    HRESULT hr = automation_->CreateCacheRequest(request->request.put());
+    if (FAILED(hr)) return com_failure(hr);
+    if (!request->request) return null_failure();
+    IUIAutomationCacheRequest* r = request->request.get();
+    for (int id : spec.properties) {
+      if (FAILED(hr = r->AddProperty(static_cast<PROPERTYID>(id)))) return com_failure(hr);
+    }
+    for (int id : spec.patterns) {
+      if (FAILED(hr = r->AddPattern(static_cast<PATTERNID>(id)))) return com_failure(hr);
+    }
+    if (FAILED(hr = r->put_TreeScope(static_cast<::TreeScope>(spec.scope)))) return com_failure(hr);
+    if (spec.tree_filter != nullptr &&
+        FAILED(hr = r->put_TreeFilter(com_condition(*spec.tree_filter)))) {
+      return com_failure(hr);
+    }
+    auto mode =
+        spec.mode == ElementMode::None ? AutomationElementMode_None : AutomationElementMode_Full;
+    if (FAILED(hr = r->put_AutomationElementMode(mode))) return com_failure(hr);
+    return CacheRequestPtr(std::move(request));
+  }
+  Result<ElementPtr> element_from_handle_build_cache(std::int64_t window_handle,
+                                                     CacheRequest& request) override {
+    ComPtr<IUIAutomationElement> root;
+    HRESULT hr = automation_->ElementFromHandleBuildCache(
+        reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), com_request(request),
+        root.put());
+    return element_result(hr, std::move(root));
+  }
+  Result<ElementPtr> element_from_point_build_cache(std::int32_t x, std::int32_t y,
+                                                    CacheRequest& request) override {
+    ComPtr<IUIAutomationElement> hit;
+    HRESULT hr =
+        automation_->ElementFromPointBuildCache(POINT{x, y}, com_request(request), hit.put());
+    return element_result(hr, std::move(hit));
+  }
+
+ private:
+  static Result<ConditionPtr> condition_result(HRESULT hr,
+                                               std::unique_ptr<ComCondition> condition) {
     if (FAILED(hr)) return com_failure(hr);
     if (!condition->condition) return null_failure();
     return ConditionPtr(std::move(condition));
   }
+  Result<ConditionPtr> property_condition(PROPERTYID property, com::Variant& value) {
+    auto condition = std::make_unique<ComCondition>();
+    HRESULT hr =
+        automation_->CreatePropertyCondition(property, value.get(), condition->condition.put());
+    return condition_result(hr, std::move(condition));
+  }
 
- private:
   std::unique_ptr<com::Apartment> apartment_;
   ComPtr<IUIAutomation> automation_;
 };

@@ -40,7 +40,7 @@ BOOL CALLBACK set_font(HWND child, LPARAM font) {
 
 }  // namespace
 
-bool create_controls(HWND parent) {
+bool create_controls(HWND parent, int long_list_entries) {
   const DWORD edit_style = WS_TABSTOP | ES_AUTOHSCROLL;
   const wchar_t* labels[] = {L"Name:",  L"Password:", L"Read-only:", L"Colour:",
                              L"Fruit:", L"Long list:", L"Notes:"};
@@ -80,7 +80,7 @@ bool create_controls(HWND parent) {
   HWND long_list = make(parent, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY,
                         IDC_LONG_LIST, {170, 195, 165, 110}, WS_EX_CLIENTEDGE);
   ok = ok && long_list != nullptr;
-  for (int item = 1; item <= 100; ++item) {
+  for (int item = 1; item <= long_list_entries; ++item) {
     const std::wstring name = L"Item " + std::to_wstring(item);
     SendMessageW(long_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }

@@ -9,6 +9,6 @@ namespace testapp {
 
 // Creates every control as a child of `parent`, fills the lists and texts, sets the GUI font.
 // Returns false when a control cannot be created.
-bool create_controls(HWND parent);
+bool create_controls(HWND parent, int long_list_entries);
 
 }  // namespace testapp

@@ -54,6 +54,7 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
     return false;
   }
   const DWORD ex_style = options.topmost ? WS_EX_TOPMOST : 0;
+  long_list_entries_ = options.long_list_entries;
   window_ = CreateWindowExW(ex_style, class_name, reporter_.base_title().c_str(),
                             WS_OVERLAPPEDWINDOW, options.x, options.y, options.width,
                             options.height, nullptr, nullptr, instance, this);
@@ -130,7 +131,7 @@ LRESULT CALLBACK MainWindow::window_proc(HWND window, UINT message, WPARAM wpara
 LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      if (!create_controls(window_)) {
+      if (!create_controls(window_, long_list_entries_)) {
         write_stderr(L"testapp: a control could not be created");
         return -1;
       }

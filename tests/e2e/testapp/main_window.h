@@ -36,6 +36,7 @@ class MainWindow {
   POINT press_point_{};
   int hang_ms_ = 0;  // --hang-ms: how long F9 stops the UI thread
   bool message_box_ = false;  // --message-box: Open Dialog shows a message box
+  int long_list_entries_ = 100;
 };
 
 }  // namespace testapp

@@ -38,7 +38,7 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       continue;
     }
     if (name != L"--title" && name != L"--log" && name != L"--x" && name != L"--y" &&
-        name != L"--w" && name != L"--h" && name != L"--hang-ms") {
+        name != L"--w" && name != L"--h" && name != L"--hang-ms" && name != L"--long-list") {
       error = L"unknown option '" + name + L"'";
       return std::nullopt;
     }
@@ -56,6 +56,14 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       if (!parse_int(value, number)) {
         error = L"option " + name + L" needs a whole number, got '" + value + L"'";
         return std::nullopt;
+      }
+      if (name == L"--long-list") {
+        if (number < 0) {
+          error = L"option --long-list needs a count, got '" + value + L"'";
+          return std::nullopt;
+        }
+        options.long_list_entries = number;
+        continue;
       }
       if ((name == L"--w" || name == L"--h") && number <= 0) {
         error = L"option " + name + L" needs a positive size, got '" + value + L"'";

@@ -1,6 +1,9 @@
 #include "call_log.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <map>
 #include <mutex>
 #include <string>
@@ -13,7 +16,48 @@ namespace {
 struct CallLog {
   std::mutex mutex;
   std::map<std::string, unsigned long long> counts;
+  unsigned long long round_trips = 0;
+  unsigned long long local_calls = 0;
+  unsigned long long password_value_reads = 0;
 };
+
+bool starts_with(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// Calls that stay in the helper's process on Windows.
+bool is_local(const char* method) {
+  return starts_with(method, "IClassFactory.") ||
+         starts_with(method, "IUIAutomationElementArray.") ||
+         starts_with(method, "IUIAutomationCacheRequest.") ||
+         starts_with(method, "IUIAutomation.Create") ||
+         starts_with(method, "IUIAutomation.get_ControlViewWalker") ||
+         starts_with(method, "IUIAutomationElement.GetCached") ||
+         starts_with(method, "IUIAutomationElement.get_Cached");
+}
+
+long long environment_number(const wchar_t* name) {
+  wchar_t text[32];
+  DWORD length = GetEnvironmentVariableW(name, text, 32);
+  if (length == 0 || length >= 32) return 0;
+  return std::wcstoll(text, nullptr, 10);
+}
+
+// The simulated cost of one round trip, spent busy: Sleep cannot wait less than a
+// millisecond.
+void spend_round_trip() {
+  static const long long cost_us = environment_number(L"WINHELPER_UIA_ROUND_TRIP_US");
+  if (cost_us <= 0) return;
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER start;
+  LARGE_INTEGER now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  long long ticks = cost_us * frequency.QuadPart / 1000000;
+  do {
+    QueryPerformanceCounter(&now);
+  } while (now.QuadPart - start.QuadPart < ticks);
+}
 
 CallLog& log() {
   static CallLog* instance = new CallLog();  // never destroyed: calls may come during unload
@@ -23,9 +67,25 @@ CallLog& log() {
 }  // namespace
 
 void count_call(const char* method) {
+  bool local = is_local(method);
+  {
+    CallLog& calls = log();
+    std::lock_guard<std::mutex> lock(calls.mutex);
+    ++calls.counts[method];
+    ++(local ? calls.local_calls : calls.round_trips);
+  }
+  if (!local) spend_round_trip();
+}
+
+void count_password_value_read() {
   CallLog& calls = log();
   std::lock_guard<std::mutex> lock(calls.mutex);
-  ++calls.counts[method];
+  ++calls.password_value_reads;
+}
+
+bool caching_refused() {
+  static const bool refused = environment_number(L"WINHELPER_UIA_NO_CACHE") != 0;
+  return refused;
 }
 
 HRESULT not_implemented(const char* method) {
@@ -45,6 +105,9 @@ void write_call_log() {
     for (const auto& [method, count] : calls.counts) {
       text += std::to_string(count) + " " + method + "\n";
     }
+    text += std::to_string(calls.local_calls) + " #local_calls\n";
+    text += std::to_string(calls.password_value_reads) + " #password_value_reads\n";
+    text += std::to_string(calls.round_trips) + " #round_trips\n";
   }
   // Written beside the target and moved over it, so a reader never sees half a file.
   std::wstring temporary = std::wstring(path) + L".tmp" + std::to_wstring(GetCurrentThreadId());

@@ -2,8 +2,19 @@
 // Counts every call the helper makes into the server, per "Interface.Method", for the whole
 // process. Counting is thread safe: the helper's workers each run their own session.
 //
+// Calls are also summed as round trips or local calls, as they would be on Windows, where
+// UI Automation's client runs in the helper and the provider in the target application: a
+// round trip crosses into the target's process (live reads, live navigation and searches,
+// ElementFromHandle/ElementFromPoint, BuildUpdatedCache and the *BuildCache methods,
+// pattern calls); cached reads, element array access and building conditions and cache
+// requests stay in the helper. With WINHELPER_UIA_ROUND_TRIP_US=<n> in the environment each
+// round trip also costs n microseconds of busy waiting, so that fewer round trips show as
+// less time. With WINHELPER_UIA_NO_CACHE=1 every cache-building call fails, as with a
+// provider that cannot cache.
+//
 // When the environment variable WINHELPER_UIA_CALL_LOG names a file, the totals so far are
-// written there (one "<count> <Interface.Method>" line each, sorted by name) whenever the
+// written there (one "<count> <Interface.Method>" line each, sorted by name, then the sums
+// "<count> #local_calls", "<count> #password_value_reads" and "<count> #round_trips") whenever the
 // last automation object of the process is released, i.e. after every UI Automation session
 // of the helper, so a test can read what one command cost by comparing two snapshots.
 
@@ -12,6 +23,12 @@
 namespace uia_server {
 
 void count_call(const char* method);
+
+// A password field was asked for its value, live or into a cache (a fault of the caller).
+void count_password_value_read();
+
+// Whether cache-building calls are refused (WINHELPER_UIA_NO_CACHE).
+bool caching_refused();
 
 // Answers E_NOTIMPL with error info naming the method.
 HRESULT not_implemented(const char* method);

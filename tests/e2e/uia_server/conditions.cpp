@@ -1,6 +1,8 @@
-// Conditions: the true condition and property conditions compared against the live value.
+// Conditions: the true condition, property conditions compared against the live value, and
+// and/or conditions over them.
 
 #include <string>
+#include <vector>
 
 #include "com_object.h"
 #include "iids.h"
@@ -24,6 +26,11 @@ class Condition final : public IUIAutomationCondition {
     property_ = property;
     VariantInit(&value_);
     VariantCopy(&value_, const_cast<VARIANT*>(&value));
+  }
+  // All (and) or any (or) of the parts.
+  Condition(bool all, std::vector<Ref<IUIAutomationCondition>> parts) : Condition() {
+    all_ = all;
+    parts_ = std::move(parts);
   }
   Condition(const Condition&) = delete;
   Condition& operator=(const Condition&) = delete;
@@ -50,6 +57,12 @@ class Condition final : public IUIAutomationCondition {
   }
 
   bool matches(const Node& node) const {
+    if (!parts_.empty()) {
+      for (const auto& part : parts_) {
+        if (uia_server::matches(part.get(), node) != all_) return !all_;
+      }
+      return all_;
+    }
     if (property_ == 0) return true;
     VARIANT actual;
     VariantInit(&actual);
@@ -63,6 +76,9 @@ class Condition final : public IUIAutomationCondition {
           break;
         }
         case VT_I4: same = value_.lVal == actual.lVal; break;
+        case VT_ARRAY | VT_I4:
+          same = same_ints(value_.parray, actual.parray);
+          break;
         case VT_BOOL: same = (value_.boolVal != VARIANT_FALSE) == (actual.boolVal != VARIANT_FALSE); break;
         default: break;
       }
@@ -77,9 +93,28 @@ class Condition final : public IUIAutomationCondition {
     --live_objects();
   }
 
+  static std::vector<LONG> ints(SAFEARRAY* array) {
+    std::vector<LONG> out;
+    LONG lower = 0;
+    LONG upper = -1;
+    if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+        FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+      return out;
+    }
+    for (LONG i = lower; i <= upper; ++i) {
+      LONG part = 0;
+      SafeArrayGetElement(array, &i, &part);
+      out.push_back(part);
+    }
+    return out;
+  }
+  static bool same_ints(SAFEARRAY* a, SAFEARRAY* b) { return ints(a) == ints(b); }
+
   std::atomic<ULONG> refs_{1};
-  PROPERTYID property_ = 0;  // 0: the true condition
+  PROPERTYID property_ = 0;  // 0 without parts: the true condition
   VARIANT value_{};
+  bool all_ = true;
+  std::vector<Ref<IUIAutomationCondition>> parts_;
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
@@ -104,12 +139,43 @@ HRESULT make_property_condition(PROPERTYID property, const VARIANT& value,
                                 IUIAutomationCondition** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (value.vt != VT_BSTR && value.vt != VT_I4 && value.vt != VT_BOOL) {
-    return fail(E_INVALIDARG, L"Property conditions compare strings, integers and booleans only");
+  if (value.vt != VT_BSTR && value.vt != VT_I4 && value.vt != VT_BOOL &&
+      value.vt != (VT_ARRAY | VT_I4)) {
+    return fail(E_INVALIDARG,
+                L"Property conditions compare strings, integers, booleans and integer arrays only");
   }
   if (property == 0) return fail(E_INVALIDARG, L"Property id 0 is not a property");
   *out = new Condition(property, value);
   return S_OK;
+}
+
+// A composite of this server's conditions (all of them for and, any for or).
+static HRESULT make_composite(bool all, IUIAutomationCondition** parts, int count,
+                              IUIAutomationCondition** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (parts == nullptr || count <= 0) return fail(E_INVALIDARG, L"A composite needs conditions");
+  std::vector<Ref<IUIAutomationCondition>> owned;
+  for (int i = 0; i < count; ++i) {
+    if (!is_server_condition(parts[i])) {
+      return fail(E_INVALIDARG, L"The condition does not come from this automation object");
+    }
+    parts[i]->AddRef();
+    owned.emplace_back(parts[i]);
+  }
+  *out = new Condition(all, std::move(owned));
+  return S_OK;
+}
+
+HRESULT make_and_condition(IUIAutomationCondition* first, IUIAutomationCondition* second,
+                           IUIAutomationCondition** out) {
+  IUIAutomationCondition* parts[] = {first, second};
+  return make_composite(true, parts, 2, out);
+}
+
+HRESULT make_or_condition(IUIAutomationCondition** conditions, int count,
+                          IUIAutomationCondition** out) {
+  return make_composite(false, conditions, count, out);
 }
 
 bool matches(IUIAutomationCondition* condition, const Node& node) {

@@ -1,5 +1,12 @@
-// The element object: every read goes to the live window behind it.
+// The element object: every live read goes to the live window behind it; elements fetched
+// with a cache request also carry what that request cached, and answer the cached getters
+// from it (UI Automation's documented caching: values are a snapshot taken when the request
+// ran; a property that was not requested cannot be read from the cache; cached children
+// exist only where the scope reached, in the view of the request's filter; an element of
+// AutomationElementMode_None answers cached reads only).
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "com_object.h"
@@ -19,9 +26,63 @@ constexpr int kTreeScopeElement = 1;
 constexpr int kTreeScopeChildren = 2;
 constexpr int kTreeScopeDescendants = 4;
 
+constexpr HRESULT kInvalidOperation = static_cast<HRESULT>(0x80131509L);
+
+// What one cache request brought back for one element.
+struct Cache {
+  Cache() = default;
+  Cache(const Cache&) = delete;
+  Cache& operator=(const Cache&) = delete;
+  ~Cache() {
+    for (auto& [property, value] : values) VariantClear(&value.second);
+  }
+  std::map<PROPERTYID, std::pair<HRESULT, VARIANT>> values;
+  bool children_cached = false;
+  std::vector<Ref<IUIAutomationElement>> children;
+  bool full = true;
+};
+
+// The elements the filter's view puts directly below `node`: children that match, and in
+// place of each one that does not, its own view children.
+void view_children(const Node& node, IUIAutomationCondition* filter, std::vector<Node>& out) {
+  for (const Node& child : children(node)) {
+    if (filter == nullptr || matches(filter, child)) {
+      out.push_back(child);
+    } else {
+      view_children(child, filter, out);
+    }
+  }
+}
+
+std::shared_ptr<const Cache> build_cache(const Node& node, const CacheSpec& spec, bool below) {
+  auto cache = std::make_shared<Cache>();
+  cache->full = spec.full;
+  if (below || (spec.scope & kTreeScopeElement) != 0) {
+    bool present = alive(node);
+    for (PROPERTYID property : spec.properties) {
+      VARIANT value;
+      VariantInit(&value);
+      HRESULT hr = present ? property_value(node, property, &value) : element_gone();
+      cache->values[property] = {hr, value};
+    }
+  }
+  bool with_children = below ? (spec.scope & kTreeScopeDescendants) != 0
+                             : (spec.scope & (kTreeScopeChildren | kTreeScopeDescendants)) != 0;
+  if (with_children) {
+    cache->children_cached = true;
+    std::vector<Node> in_view;
+    view_children(node, spec.filter.get(), in_view);
+    for (const Node& child : in_view) {
+      cache->children.emplace_back(make_cached_element(child, spec, true));
+    }
+  }
+  return cache;
+}
+
 class Element final : public ComObject<CountedIUIAutomationElement, iid::kElement> {
  public:
-  explicit Element(const Node& node) : node_(node) {}
+  explicit Element(const Node& node, std::shared_ptr<const Cache> cache = nullptr)
+      : node_(node), cache_(std::move(cache)) {}
   const Node& node() const { return node_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -37,7 +98,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   HRESULT on_GetRuntimeId(SAFEARRAY** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     std::vector<int> id = runtime_id(node_);
     SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(id.size()));
     if (array == nullptr) return E_OUTOFMEMORY;
@@ -50,7 +111,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   }
   HRESULT on_get_CurrentControlType(CONTROLTYPEID* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = control_type_id(kind_of(node_));
     return S_OK;
   }
@@ -59,7 +120,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   HRESULT on_get_CurrentClassName(BSTR* out) override { return text(out, class_name(node_)); }
   HRESULT on_get_CurrentBoundingRectangle(RECT* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = bounds(node_);
     return S_OK;
   }
@@ -71,55 +132,98 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   HRESULT on_get_CurrentIsPassword(BOOL* out) override { return flag(out, password(node_)); }
   HRESULT on_get_CurrentNativeWindowHandle(UIA_HWND* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = node_.is_item() ? nullptr : node_.window;
     return S_OK;
   }
   HRESULT on_GetCurrentPropertyValue(PROPERTYID property, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
     VariantInit(out);
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     return property_value(node_, property, out);
   }
   HRESULT on_GetCurrentPattern(PATTERNID pattern, IUnknown** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = make_pattern(node_, pattern);
     return S_OK;
   }
   HRESULT on_GetCurrentPatternAs(PATTERNID pattern, REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     Ref<IUnknown> object(make_pattern(node_, pattern));
     if (!object) return S_OK;  // no such pattern: success with nothing, as UI Automation answers
     return object->QueryInterface(riid, out);
   }
   HRESULT on_FindAll(TreeScope scope, IUIAutomationCondition* condition,
                      IUIAutomationElementArray** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    HRESULT checked = check_find(scope, condition);
-    if (FAILED(checked)) return checked;
-    std::vector<Node> found;
-    collect(node_, static_cast<int>(scope), condition, found, false);
-    *out = make_element_array(found);
-    return S_OK;
+    return find_all(scope, condition, nullptr, out);
   }
   HRESULT on_FindFirst(TreeScope scope, IUIAutomationCondition* condition,
                        IUIAutomationElement** out) override {
+    return find_first(scope, condition, nullptr, out);
+  }
+  HRESULT on_FindAllBuildCache(TreeScope scope, IUIAutomationCondition* condition,
+                               IUIAutomationCacheRequest* request,
+                               IUIAutomationElementArray** out) override {
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    return find_all(scope, condition, &spec, out);
+  }
+  HRESULT on_FindFirstBuildCache(TreeScope scope, IUIAutomationCondition* condition,
+                                 IUIAutomationCacheRequest* request,
+                                 IUIAutomationElement** out) override {
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    return find_first(scope, condition, &spec, out);
+  }
+  HRESULT on_BuildUpdatedCache(IUIAutomationCacheRequest* request,
+                               IUIAutomationElement** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    HRESULT checked = check_find(scope, condition);
-    if (FAILED(checked)) return checked;
-    std::vector<Node> found;
-    collect(node_, static_cast<int>(scope), condition, found, true);
-    if (!found.empty()) *out = make_element(found.front());
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    if (HRESULT state = live(); FAILED(state)) return state;
+    *out = make_cached_element(node_, spec);
+    return S_OK;
+  }
+  HRESULT on_GetCachedPropertyValue(PROPERTYID property, VARIANT* out) override {
+    if (out == nullptr) return E_POINTER;
+    VariantInit(out);
+    const std::pair<HRESULT, VARIANT>* value = cached(property);
+    if (value == nullptr) {
+      return fail(kInvalidOperation, L"The property was not requested in the cache");
+    }
+    if (FAILED(value->first)) return value->first;
+    return VariantCopy(out, const_cast<VARIANT*>(&value->second));
+  }
+  HRESULT on_get_CachedBoundingRectangle(RECT* out) override {
+    if (out == nullptr) return E_POINTER;
+    const std::pair<HRESULT, VARIANT>* value = cached(30001);
+    if (value == nullptr) {
+      return fail(kInvalidOperation, L"The bounding rectangle was not requested in the cache");
+    }
+    if (FAILED(value->first)) return value->first;
+    // Cached as left, top, width and height, as the property reports it.
+    double parts[4] = {0, 0, 0, 0};
+    for (LONG i = 0; i < 4; ++i) SafeArrayGetElement(value->second.parray, &i, &parts[i]);
+    *out = RECT{static_cast<LONG>(parts[0]), static_cast<LONG>(parts[1]),
+                static_cast<LONG>(parts[0] + parts[2]), static_cast<LONG>(parts[1] + parts[3])};
+    return S_OK;
+  }
+  HRESULT on_GetCachedChildren(IUIAutomationElementArray** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!cache_ || !cache_->children_cached) {
+      return fail(kInvalidOperation, L"The children were not requested in the cache");
+    }
+    *out = make_element_array(cache_->children);
     return S_OK;
   }
   HRESULT on_SetFocus() override {
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     if (!keyboard_focusable(node_)) {
       return fail(E_INVALIDARG, L"The element cannot take the keyboard focus");
     }
@@ -136,16 +240,59 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   }
 
  private:
+  // Live calls reach the window; an element fetched for cached reads only refuses them.
+  HRESULT live() {
+    if (cache_ && !cache_->full) {
+      return fail(kInvalidOperation, L"The element was fetched for cached reads only");
+    }
+    if (!alive(node_)) return element_gone();
+    return S_OK;
+  }
+  const std::pair<HRESULT, VARIANT>* cached(PROPERTYID property) const {
+    if (!cache_) return nullptr;
+    auto found = cache_->values.find(property);
+    return found == cache_->values.end() ? nullptr : &found->second;
+  }
+  // The matches in tree order, each cached as the request asks when one is given.
+  HRESULT search(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
+                 bool first_only, std::vector<Ref<IUIAutomationElement>>& out) {
+    HRESULT checked = check_find(scope, condition);
+    if (FAILED(checked)) return checked;
+    std::vector<Node> found;
+    collect(node_, static_cast<int>(scope), condition, found, first_only);
+    for (const Node& node : found) {
+      out.emplace_back(spec ? make_cached_element(node, *spec) : make_element(node));
+    }
+    return S_OK;
+  }
+  HRESULT find_all(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
+                   IUIAutomationElementArray** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    std::vector<Ref<IUIAutomationElement>> found;
+    HRESULT hr = search(scope, condition, spec, false, found);
+    if (SUCCEEDED(hr)) *out = make_element_array(std::move(found));
+    return hr;
+  }
+  HRESULT find_first(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
+                     IUIAutomationElement** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    std::vector<Ref<IUIAutomationElement>> found;
+    HRESULT hr = search(scope, condition, spec, true, found);
+    if (SUCCEEDED(hr) && !found.empty()) *out = found.front().detach();
+    return hr;
+  }
   HRESULT text(BSTR* out, const std::wstring& value) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = make_bstr(value);
     return S_OK;
   }
   HRESULT flag(BOOL* out, bool value) {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     *out = value ? TRUE : FALSE;
     return S_OK;
   }
@@ -158,7 +305,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     if (bits == 0 || (bits & ~(kTreeScopeElement | kTreeScopeChildren | kTreeScopeDescendants))) {
       return fail(E_INVALIDARG, L"Unsupported tree scope " + std::to_wstring(bits));
     }
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = live(); FAILED(state)) return state;
     return S_OK;
   }
   // Tree order: an element before its children, children in window z-order.
@@ -178,39 +325,46 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   }
 
   Node node_;
+  std::shared_ptr<const Cache> cache_;
 };
 
 class ElementArray final
     : public ComObject<CountedIUIAutomationElementArray, iid::kElementArray> {
  public:
-  explicit ElementArray(const std::vector<Node>& nodes) : nodes_(nodes) {}
+  explicit ElementArray(std::vector<Ref<IUIAutomationElement>> elements)
+      : elements_(std::move(elements)) {}
 
  protected:
   HRESULT on_get_Length(int* out) override {
     if (out == nullptr) return E_POINTER;
-    *out = static_cast<int>(nodes_.size());
+    *out = static_cast<int>(elements_.size());
     return S_OK;
   }
   HRESULT on_GetElement(int index, IUIAutomationElement** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (index < 0 || static_cast<size_t>(index) >= nodes_.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= elements_.size()) {
       return fail(E_INVALIDARG, L"Element index " + std::to_wstring(index) + L" is out of range");
     }
-    *out = make_element(nodes_[static_cast<size_t>(index)]);
+    *out = elements_[static_cast<size_t>(index)].get();
+    (*out)->AddRef();
     return S_OK;
   }
 
  private:
-  std::vector<Node> nodes_;
+  std::vector<Ref<IUIAutomationElement>> elements_;
 };
 
 }  // namespace
 
 IUIAutomationElement* make_element(const Node& node) { return new Element(node); }
 
-IUIAutomationElementArray* make_element_array(const std::vector<Node>& nodes) {
-  return new ElementArray(nodes);
+IUIAutomationElement* make_cached_element(const Node& node, const CacheSpec& spec, bool below) {
+  return new Element(node, build_cache(node, spec, below));
+}
+
+IUIAutomationElementArray* make_element_array(std::vector<Ref<IUIAutomationElement>> elements) {
+  return new ElementArray(std::move(elements));
 }
 
 bool node_of(IUIAutomationElement* element, Node& node) {

@@ -124,7 +124,10 @@ class Value final : public ComObject<CountedIUIAutomationValuePattern, sdk::kIid
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!alive(node_)) return element_gone();
-    if (password(node_)) return fail(E_ACCESSDENIED, L"A password field's value is not readable");
+    if (password(node_)) {
+      count_password_value_read();
+      return fail(E_ACCESSDENIED, L"A password field's value is not readable");
+    }
     *out = make_bstr(window_text(node_.window));
     return S_OK;
   }
@@ -240,7 +243,7 @@ class Legacy final
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!alive(node_)) return element_gone();
-    *out = make_bstr(default_action());
+    *out = make_bstr(default_action(node_));
     return S_OK;
   }
   HRESULT on_DoDefaultAction() override {
@@ -256,20 +259,6 @@ class Legacy final
   }
 
  private:
-  std::wstring default_action() {
-    switch (kind_of(node_)) {
-      case Kind::PushButton: return L"Press";
-      case Kind::CheckBox: {
-        LRESULT check = 0;
-        send(node_.window, BM_GETCHECK, 0, 0, &check);
-        return check == BST_CHECKED ? L"Uncheck" : L"Check";
-      }
-      case Kind::RadioButton: return L"Check";
-      case Kind::ListItem: return L"Double Click";
-      default: return L"";
-    }
-  }
-
   Node node_;
 };
 

@@ -47,8 +47,8 @@ int print(const json& answer) {
 }
 
 template <typename T>
-int print_failure(const uia::UiaResult<T>& result) {
-  return print({{"ok", false}, {"error", result.error()}});
+int print_failure(const winhelper::Result<T>& result) {
+  return print({{"ok", false}, {"error", result.error().message}});
 }
 
 const char* press_kind(uia::PressResult::Kind kind) {

@@ -1,5 +1,8 @@
 // Property values by id, and which patterns each kind of element offers.
 
+#include <vector>
+
+#include "call_log.h"
 #include "com_object.h"
 #include "server_objects.h"
 
@@ -37,7 +40,39 @@ void set_text(VARIANT* out, const std::wstring& text) {
   out->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
+template <typename T>
+HRESULT set_array(VARIANT* out, VARTYPE type, const std::vector<T>& parts) {
+  SAFEARRAY* array = SafeArrayCreateVector(type, 0, static_cast<ULONG>(parts.size()));
+  if (array == nullptr) return E_OUTOFMEMORY;
+  for (LONG i = 0; i < static_cast<LONG>(parts.size()); ++i) {
+    T part = parts[static_cast<size_t>(i)];
+    SafeArrayPutElement(array, &i, &part);
+  }
+  out->vt = VT_ARRAY | type;
+  out->parray = array;
+  return S_OK;
+}
+
 }  // namespace
+
+std::wstring default_action(const Node& node) {
+  if (!has_pattern(node, kLegacyIAccessible)) return L"";
+  switch (kind_of(node)) {
+    case Kind::PushButton:
+      return L"Press";
+    case Kind::CheckBox: {
+      LRESULT check = 0;
+      send(node.window, BM_GETCHECK, 0, 0, &check);
+      return check == BST_CHECKED ? L"Uncheck" : L"Check";
+    }
+    case Kind::RadioButton:
+      return L"Check";
+    case Kind::ListItem:
+      return L"Double Click";
+    default:
+      return L"";
+  }
+}
 
 bool has_pattern(const Node& node, PATTERNID pattern) {
   Kind kind = kind_of(node);
@@ -62,6 +97,34 @@ HRESULT property_value(const Node& node, PROPERTYID property, VARIANT* out) {
     }
   }
   switch (property) {
+    case 30000: {
+      std::vector<int> id = runtime_id(node);
+      return set_array(out, VT_I4, std::vector<LONG>(id.begin(), id.end()));
+    }
+    case 30001: {  // left, top, width, height
+      RECT rect = bounds(node);
+      return set_array(
+          out, VT_R8,
+          std::vector<double>{double(rect.left), double(rect.top), double(rect.right - rect.left),
+                              double(rect.bottom - rect.top)});
+    }
+    case 30016:
+      set_bool(out, true);
+      break;     // every element here is a control element
+    case 30045:  // ValueValue
+      if (!has_pattern(node, kValue)) break;
+      if (password(node)) {
+        count_password_value_read();
+        return fail(E_ACCESSDENIED, L"A password field's value is not readable");
+      }
+      set_text(out, window_text(node.window));
+      break;
+    case 30046:
+      set_bool(out, !has_pattern(node, kValue) || read_only_edit(node));
+      break;
+    case 30100:
+      set_text(out, default_action(node));
+      break;
     case 30003:
       out->vt = VT_I4;
       out->lVal = control_type_id(kind_of(node));

@@ -14,6 +14,16 @@ class Walker final
   HRESULT on_GetParentElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) { return parent(node); });
   }
+  HRESULT on_GetParentElementBuildCache(IUIAutomationElement* element,
+                                        IUIAutomationCacheRequest* request,
+                                        IUIAutomationElement** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    CacheSpec spec;
+    if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
+    return step(
+        element, out, [](const Node& node) { return parent(node); }, &spec);
+  }
   HRESULT on_GetFirstChildElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) -> std::optional<Node> {
       auto all = children(node);
@@ -36,7 +46,8 @@ class Walker final
  private:
   // No such neighbour: success with nothing, as UI Automation answers.
   template <typename Move>
-  static HRESULT step(IUIAutomationElement* element, IUIAutomationElement** out, Move move) {
+  static HRESULT step(IUIAutomationElement* element, IUIAutomationElement** out, Move move,
+                      const CacheSpec* spec = nullptr) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     Node node;
@@ -44,7 +55,8 @@ class Walker final
       return fail(E_INVALIDARG, L"The element does not come from this automation object");
     }
     if (!alive(node)) return element_gone();
-    if (auto next = move(node)) *out = make_element(*next);
+    if (auto next = move(node))
+      *out = spec ? make_cached_element(*next, *spec) : make_element(*next);
     return S_OK;
   }
 };

@@ -1,0 +1,307 @@
+#include "uia/cached_extraction.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "uia/cached_facts.h"
+#include "uia/cached_tree.h"
+#include "uia/session.h"
+
+namespace winhelper::uia {
+namespace {
+
+using nlohmann::json;
+
+// One examined element: its node in the structure and the element holding
+// its cached facts (a full one, so its value can still be read directly).
+struct Examined {
+  int node = 0;
+  Element* element = nullptr;
+};
+
+// An examined element whose value is to be read, and its record.
+struct WantedValue {
+  Element* element = nullptr;
+  std::size_t record = 0;
+  bool readable_not_password = false;
+};
+
+class CachedWalk {
+ public:
+  CachedWalk(Session& session, Element& root) : session_(session), root_(root) {}
+  std::optional<ElementList> run();
+
+ private:
+  std::optional<CachedTree> light_tree();
+  std::optional<std::vector<Examined>> examined_of_small_tree(const CachedTree& light);
+  std::optional<std::vector<Examined>> examined_of_large_tree(const CachedTree& light);
+  void read_values(const std::vector<WantedValue>& wanted, ElementList& records);
+  static void mark_omissions(const CachedTree& light, ControlView& view, ElementList& records);
+
+  Session& session_;
+  Element& root_;
+  ConditionPtr true_condition_;
+  // Owners of the examined elements: the cached tree of a small subtree, or
+  // the search result of a large one.
+  std::optional<CachedTree> full_tree_;
+  std::unique_ptr<ElementArray> full_array_;
+  std::vector<ElementPtr> full_elements_;
+};
+
+// The examined elements that can be reported: off-screen ones (and those
+// whose off-screen state cannot be read) never are, so they are not read in
+// full.
+std::vector<int> candidates(const CachedTree& light) {
+  std::vector<int> out;
+  int examined = std::min(static_cast<int>(light.nodes.size()), kReportedElementLimit);
+  for (int i = 0; i < examined; ++i) {
+    if (light.nodes[static_cast<std::size_t>(i)].on_screen) out.push_back(i);
+  }
+  return out;
+}
+
+std::optional<CachedTree> CachedWalk::light_tree() {
+  // Runtime ids, the control-view flag and the off-screen state of the whole
+  // subtree in the raw view (the one a subtree search with the true
+  // condition walks), as elements that answer cached reads only.
+  auto request = session_.create_cache_request(
+      CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement, property::kIsOffscreen},
+                       {},
+                       CacheScope::Subtree,
+                       true_condition_.get(),
+                       ElementMode::None});
+  if (!request) return std::nullopt;
+  auto cached_root = root_.build_updated_cache(*request.value());
+  if (!cached_root) return std::nullopt;
+  // The scan needs the first 1200 elements and whether there are more.
+  return walk_cached_tree(std::move(cached_root).value(), kScannedElementLimit + 1, false);
+}
+
+// A subtree within the reported limit is fetched whole, in full, through a
+// filter that keeps only on-screen elements. That view lists them in the same
+// order as the light tree, so they pair up by position; the runtime ids check
+// the pairing.
+std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const CachedTree& light) {
+  auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
+  if (!on_screen) return std::nullopt;
+  auto request = session_.create_cache_request(CacheRequestSpec{
+      fact_properties(), {}, CacheScope::Subtree, on_screen.value().get(), ElementMode::Full});
+  if (!request) return std::nullopt;
+  auto cached_root = root_.build_updated_cache(*request.value());
+  if (!cached_root) return std::nullopt;
+  full_tree_ = walk_cached_tree(std::move(cached_root).value(), kReportedElementLimit + 1, true);
+  if (!full_tree_) return std::nullopt;
+
+  // The request's root is in its cache whatever its own state.
+  std::vector<int> wanted = candidates(light);
+  std::vector<int> in_view{0};
+  for (int i : wanted) {
+    if (i != 0) in_view.push_back(i);
+  }
+  if (full_tree_->more || full_tree_->nodes.size() != in_view.size()) return std::nullopt;
+  std::vector<Examined> examined;
+  for (std::size_t k = 0; k < in_view.size(); ++k) {
+    const CachedNode& full = full_tree_->nodes[k];
+    if (full.runtime_id != light.nodes[static_cast<std::size_t>(in_view[k])].runtime_id) {
+      return std::nullopt;  // the tree changed between the two requests
+    }
+    if (k != 0 || (!wanted.empty() && wanted.front() == 0)) {
+      examined.push_back(Examined{in_view[k], full.element.get()});
+    }
+  }
+  return examined;
+}
+
+// The examined on-screen elements of a larger subtree, fetched in full by
+// their runtime ids, so that no element past them is read in full. Nothing
+// when those ids cannot single them out.
+std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const CachedTree& light) {
+  std::set<RuntimeId> seen;
+  for (const CachedNode& node : light.nodes) {
+    if (node.runtime_id && !seen.insert(*node.runtime_id).second) return std::nullopt;
+  }
+  std::vector<int> wanted = candidates(light);
+  std::vector<Examined> examined;
+  if (wanted.empty()) return examined;
+  std::vector<ConditionPtr> owned;
+  std::vector<Condition*> any;
+  for (int i : wanted) {
+    const auto& id = light.nodes[static_cast<std::size_t>(i)].runtime_id;
+    if (!id || id->empty()) return std::nullopt;
+    auto condition = session_.create_runtime_id_condition(*id);
+    if (!condition) return std::nullopt;
+    any.push_back(condition.value().get());
+    owned.push_back(std::move(condition).value());
+  }
+  auto either = session_.create_or_condition(any);
+  auto request = session_.create_cache_request(
+      CacheRequestSpec{fact_properties(), {}, CacheScope::Element, nullptr, ElementMode::Full});
+  if (!either || !request) return std::nullopt;
+  auto found = root_.find_all_subtree_build_cache(*either.value(), *request.value());
+  if (!found) return std::nullopt;
+  full_array_ = std::move(found).value();
+  auto length = full_array_->length();
+  if (!length || length.value() != static_cast<int>(wanted.size())) return std::nullopt;
+  for (std::size_t k = 0; k < wanted.size(); ++k) {
+    auto element = full_array_->element(static_cast<int>(k));
+    if (!element) return std::nullopt;
+    // The search keeps tree order; anything else means the tree changed.
+    auto id = element.value()->cached_runtime_id();
+    if (!id || id.value() != *light.nodes[static_cast<std::size_t>(wanted[k])].runtime_id) {
+      return std::nullopt;
+    }
+    examined.push_back(Examined{wanted[k], element.value().get()});
+    full_elements_.push_back(std::move(element).value());
+  }
+  return examined;
+}
+
+// The value as the live walk reads it: through the value pattern, empty when
+// it cannot be read.
+std::string live_value(Element& element) {
+  auto pattern = element.value_pattern();
+  if (!pattern) return {};
+  auto value = pattern->value();
+  return value ? std::move(value).value() : std::string();
+}
+
+// Values come in one request whose condition itself leaves out password
+// fields, so no password field is ever asked for its value. Elements that
+// request cannot single out (no usable runtime id, an unreadable password
+// flag) or that it did not answer unambiguously are read directly, as the
+// live walk reads them.
+void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList& records) {
+  std::vector<ConditionPtr> owned;
+  std::vector<Condition*> any;
+  bool conditions_made = true;
+  for (const WantedValue& w : wanted) {
+    const json& id = records[w.record]["runtimeId"];
+    if (!w.readable_not_password || id.empty()) continue;
+    auto condition = session_.create_runtime_id_condition(id.get<RuntimeId>());
+    if (!condition) {
+      conditions_made = false;
+      break;
+    }
+    any.push_back(condition.value().get());
+    owned.push_back(std::move(condition).value());
+  }
+  std::map<std::string, std::vector<std::string>> answered;
+  bool batch_failed = true;
+  if (!any.empty() && conditions_made) {
+    auto either = session_.create_or_condition(any);
+    auto not_password = session_.create_bool_condition(property::kIsPassword, false);
+    std::optional<ConditionPtr> both;
+    if (either && not_password) {
+      if (auto made = session_.create_and_condition(*either.value(), *not_password.value())) {
+        both = std::move(made).value();
+      }
+    }
+    auto request = session_.create_cache_request(
+        CacheRequestSpec{{property::kRuntimeId, property::kValueValue},
+                         {},
+                         CacheScope::Element,
+                         nullptr,
+                         ElementMode::None});
+    if (both && request) {
+      if (auto found = root_.find_all_subtree_build_cache(**both, *request.value())) {
+        auto length = found.value()->length();
+        batch_failed = !length;
+        for (int i = 0; length && i < length.value(); ++i) {
+          auto element = found.value()->element(i);
+          if (!element) continue;
+          auto id = element.value()->cached_runtime_id();
+          if (!id) continue;
+          auto value = element.value()->cached_string(property::kValueValue);
+          answered[runtime_id_text(id.value())].push_back(value ? std::move(value).value()
+                                                                : std::string());
+        }
+      }
+    }
+  }
+  for (const WantedValue& w : wanted) {
+    json& record = records[w.record];
+    std::string text = runtime_id_text(record["runtimeId"].get<RuntimeId>());
+    bool batched = w.readable_not_password && !text.empty() && !batch_failed;
+    auto found = answered.find(text);
+    if (batched && found == answered.end()) continue;  // not answered: no longer a value to read
+    if (batched && found->second.size() == 1) {
+      record["value"] = found->second.front();
+    } else {
+      record["value"] = live_value(*w.element);
+    }
+  }
+}
+
+// The omission scan over the cached structure: the same climbs as the live
+// walk's, through the control view, at most 64 ancestors each.
+void CachedWalk::mark_omissions(const CachedTree& light, ControlView& view, ElementList& records) {
+  OmissionMarks marks(records);
+  int end = std::min(static_cast<int>(light.nodes.size()), kScannedElementLimit);
+  for (int j = kReportedElementLimit; j < end; ++j) {
+    int current = j;
+    bool above_root = false;
+    std::size_t above = 0;
+    for (int level = 0; level < kOmissionAncestorLevels; ++level) {
+      std::optional<RuntimeId> id;
+      if (!above_root) {
+        current = view.parent_index(current);
+        above_root = current < 0;
+        if (!above_root)
+          id = light.nodes[static_cast<std::size_t>(current)].runtime_id.value_or(RuntimeId{});
+      }
+      if (above_root) {
+        id = view.root_ancestor(above++);
+        if (!id) break;
+      }
+      if (marks.mark_if_reported(runtime_id_text(*id))) break;
+    }
+  }
+  if (static_cast<int>(light.nodes.size()) > kScannedElementLimit) {
+    marks.mark(runtime_id_text(light.nodes[0].runtime_id.value_or(RuntimeId{})));
+  }
+  marks.apply(records);
+}
+
+std::optional<ElementList> CachedWalk::run() {
+  auto condition = session_.create_true_condition();
+  if (!condition) return std::nullopt;
+  true_condition_ = std::move(condition).value();
+  auto light = light_tree();
+  if (!light) return std::nullopt;
+  bool large = static_cast<int>(light->nodes.size()) > kReportedElementLimit;
+  auto examined = large ? examined_of_large_tree(*light) : examined_of_small_tree(*light);
+  if (!examined) return std::nullopt;
+
+  auto walker = session_.control_view_walker();
+  auto id_request = session_.create_cache_request(CacheRequestSpec{
+      {property::kRuntimeId}, {}, CacheScope::Element, nullptr, ElementMode::Full});
+  if (!walker || !id_request) return std::nullopt;
+  ControlView view(*light, root_, *walker.value(), *id_request.value());
+
+  ElementList records;
+  std::vector<WantedValue> wanted;
+  for (const Examined& e : *examined) {
+    auto facts = cached_facts(*e.element);
+    if (!facts) continue;
+    json record = element_record(*facts);
+    record["parentRuntimeId"] = runtime_id_json(view.parent_runtime_id(e.node));
+    bool readable_not_password = false;
+    if (value_wanted(*e.element, readable_not_password)) {
+      wanted.push_back(WantedValue{e.element, records.size(), readable_not_password});
+    }
+    records.push_back(std::move(record));
+  }
+  read_values(wanted, records);
+  if (large) mark_omissions(*light, view, records);
+  return records;
+}
+
+}  // namespace
+
+std::optional<ElementList> extract_cached(Session& session, Element& root) {
+  return CachedWalk(session, root).run();
+}
+
+}  // namespace winhelper::uia

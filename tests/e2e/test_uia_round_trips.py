@@ -1,0 +1,194 @@
+"""Round trips into the target application through the shipped helper and the test UI
+Automation server, the cached walk beside the element-by-element one (the server refusing
+caching, as a provider that cannot cache does), side by side in one run with a simulated
+cost per round trip: one look, one uiaWaitFor poll and one act preflight on the test
+application, and looks of generated windows of 1,201 and 5,000 elements (and 50,000 on
+request). Both ways give byte-identical records, and no password field is ever asked for its
+value."""
+
+import os
+import sys
+import time
+
+from winhelper_e2e import Helper, TestApp, expect, result_of, run_test
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
+import uia_server  # noqa: E402
+
+from test_uia_look import by_identifier  # noqa: E402
+from test_uia_server import Probe  # noqa: E402
+
+# The simulated cost of one round trip; WINHELPER_E2E_ROUND_TRIP_US sets another.
+ROUND_TRIP_US = int(os.environ.get("WINHELPER_E2E_ROUND_TRIP_US", "200"))
+REPEATS = 9
+WAYS = (("element by element", {"WINHELPER_UIA_NO_CACHE": "1"}), ("cached", {}))
+# The test application's window has 22 elements besides its long list's entries. The server
+# reads every entry through messages to the application, about a millisecond each under Wine
+# (a real provider answers in its own process), so 50,000 elements are left to the unit tests
+# on the fake unless WINHELPER_E2E_HUGE_WINDOW is set.
+SIZES = (1201, 5000) + ((50000,) if os.environ.get("WINHELPER_E2E_HUGE_WINDOW") else ())
+
+
+class Measured:
+    """Round trips, local calls and time of each action, from the call log of the process
+    that ran it (each process writes its own totals)."""
+
+    def __init__(self, call_logs):
+        self.call_logs = call_logs  # way -> CallLog
+        self.rows = []
+
+    def run(self, what, way, action, own_process=False, repeats=1):
+        """`own_process`: the action runs in a process of its own, whose totals replace the
+        file's, so the file is emptied first. With `repeats`, the action runs that many times
+        and the shortest time counts: the machine is shared, and its load only adds time."""
+        call_log = self.call_logs[way]
+        elapsed = None
+        for _ in range(repeats):
+            if own_process:
+                call_log.reset()
+            before = call_log.snapshot()
+            start = time.monotonic()
+            answer = action()
+            took = time.monotonic() - start
+            elapsed = took if elapsed is None else min(elapsed, took)
+            cost = uia_server.CallLog.difference(before, call_log.snapshot())
+            expect(cost.get("#password_value_reads", 0) == 0, "a password field was asked for "
+                   "its value", what, way, cost)
+        self.rows.append((what, way, cost.get("#round_trips", 0), cost.get("#local_calls", 0),
+                          elapsed))
+        return answer, cost
+
+    def report(self):
+        print("%-32s %-20s %12s %12s %10s" % ("", "", "round trips", "local calls", "ms"))
+        for what, way, trips, local, elapsed in self.rows:
+            print("%-32s %-20s %12d %12d %10.0f" % (what, way, trips, local, elapsed * 1000))
+
+    def trips(self, what, way):
+        return [r[2] for r in self.rows if r[0] == what and r[1] == way][0]
+
+
+def first_difference(a, b, path="outline"):
+    if isinstance(a, dict) and isinstance(b, dict):
+        for key in sorted(set(a) | set(b)):
+            found = first_difference(a.get(key), b.get(key), path + "." + key)
+            if found:
+                return found
+        return None
+    if isinstance(a, list) and isinstance(b, list) and len(a) == len(b):
+        for i, (x, y) in enumerate(zip(a, b)):
+            found = first_difference(x, y, "%s[%d]" % (path, i))
+            if found:
+                return found
+        return None
+    return None if a == b else (path, a, b)
+
+
+def environment(call_log, changes):
+    env = call_log.environment()
+    env.pop("WINHELPER_UIA_NO_CACHE", None)
+    env["WINHELPER_UIA_ROUND_TRIP_US"] = str(ROUND_TRIP_US)
+    env.update(changes)
+    return env
+
+
+def with_environment(call_log, changes):
+    env = environment(call_log, changes)
+    os.environ.clear()
+    os.environ.update(env)
+
+
+def helper_commands(build_dir, title, measured):
+    """A look, a wait poll and an act preflight, each way, in two helpers side by side. Both
+    look before either clicks, since a click changes the application's title."""
+    helpers = {}
+    try:
+        saved = dict(os.environ)
+        for way, changes in WAYS:
+            with_environment(measured.call_logs[way], changes)
+            helpers[way] = Helper(build_dir)
+        os.environ.clear()
+        os.environ.update(saved)
+        looks = {}
+        for way, helper in helpers.items():
+            listing = result_of(helper.request("listWindows"))
+            roots = [w for w in listing["windows"] if w["title"].startswith(title)]
+            expect(len(roots) == 1, "the test application is listed",
+                   [w["title"] for w in listing["windows"]])
+            root = roots[0]
+            look_args = {"rootRef": root["rootRef"], "includeImage": False}
+            result_of(helper.request("look", look_args))  # loads the server into the helper
+            looks[way], _ = measured.run("look", way, lambda: result_of(helper.request(
+                "look", look_args)), repeats=REPEATS)
+            waited, _ = measured.run("uiaWaitFor poll", way, lambda: result_of(helper.request(
+                "uiaWaitFor", {"rootRef": root["rootRef"], "text": "Open Dialog"})),
+                repeats=REPEATS)
+            expect(waited["found"] is True, "the wait finds the button", waited)
+        expect(looks["cached"]["outline"] == looks["element by element"]["outline"],
+               "the look's outline is the same both ways",
+               first_difference(looks["cached"]["outline"], looks["element by element"]["outline"]))
+        for way, helper in helpers.items():
+            # A browser-like window's click goes physical: the preflight reads the bounds
+            # and hit-tests the centre; the check box is clicked for real.
+            look = looks[way]
+            step = {"lookId": look["lookId"], "action": "click", "policy": "foreground",
+                    "pid": root["pid"], "deferRootDelta": True,
+                    "target": {"ref": by_identifier(look["outline"], "1002")["ref"]}}
+            acted, _ = measured.run("act preflight and click", way,
+                                    lambda: result_of(helper.request("act", step, timeout=30)))
+            expect(acted["performed"]["delivery"] == "hid" and "evidence" not in acted,
+                   "the click went physical after a clean preflight", acted)
+        for helper in helpers.values():
+            expect(helper.close() == 0, "helper exits cleanly")
+    finally:
+        for helper in helpers.values():
+            helper.close()
+
+
+def generated_windows(build_dir, title, measured, probe):
+    """Records of windows of several sizes, each way, through the probe."""
+    for size in SIZES:
+        app_title = "%s %d" % (title, size)
+        entries = size - 22
+        with TestApp(build_dir, app_title, x=60, y=60,
+                     extra_args=("--long-list", str(entries))) as app:
+            app.wait_shown()
+            records = {}
+            for way, changes in WAYS:
+                probe.env = environment(measured.call_logs[way], changes)
+                records[way], _ = measured.run("look of %d elements" % size, way,
+                                               lambda: probe.outline(app_title), True)
+            expect(records["cached"] == records["element by element"],
+                   "records of the %d-element window differ" % size)
+            expect(any(r.get("truncated") for r in records["cached"]),
+                   "the %d-element window marks what it left out" % size)
+
+
+def main(build_dir):
+    title = "E2E UIA Round Trips %d" % os.getpid()
+    call_logs = {way: uia_server.CallLog() for way, _ in WAYS}
+    measured = Measured(call_logs)
+    probe = Probe(build_dir, call_logs["cached"])
+    try:
+        with uia_server.registered(build_dir):
+            with TestApp(build_dir, title, browser_class=True) as app:
+                app.wait_shown()
+                helper_commands(build_dir, title, measured)
+            generated_windows(build_dir, title, measured, probe)
+        measured.report()
+        for what in ("look", "uiaWaitFor poll"):
+            before, after = measured.trips(what, "element by element"), measured.trips(what, "cached")
+            expect(after * 20 <= before, "%s: %d round trips cached, %d element by element"
+                   % (what, after, before))
+        at_1201 = measured.trips("look of 1201 elements", "cached")
+        for size in SIZES[1:]:
+            trips = measured.trips("look of %d elements" % size, "cached")
+            expect(trips <= at_1201 and
+                   trips * 20 <= measured.trips("look of %d elements" % size, "element by element"),
+                   "a %d-element window costs %d round trips" % (size, trips))
+    finally:
+        for call_log in call_logs.values():
+            call_log.remove()
+
+
+if __name__ == "__main__":
+    run_test(main)
