@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "uia/cached_facts.h"
@@ -50,24 +49,52 @@ class CachedWalk {
   std::vector<ElementPtr> full_elements_;
 };
 
-// The examined elements that can be reported: off-screen ones (and those
-// whose off-screen state cannot be read) never are, so they are not read in
-// full.
-std::vector<int> candidates(const CachedTree& light) {
-  std::vector<int> out;
-  int examined = std::min(static_cast<int>(light.nodes.size()), kReportedElementLimit);
-  for (int i = 0; i < examined; ++i) {
-    if (light.nodes[static_cast<std::size_t>(i)].on_screen) out.push_back(i);
-  }
-  return out;
+// The first elements of the subtree, in its order: the ones the walk examines.
+int examined_count(const CachedTree& light) {
+  return std::min(static_cast<int>(light.nodes.size()), kReportedElementLimit);
 }
 
+// Each examined element's position by its runtime id. Nothing when the ids
+// cannot tell the examined elements apart (unreadable, empty or repeated).
+std::optional<std::map<RuntimeId, int>> examined_by_id(const CachedTree& light) {
+  std::map<RuntimeId, int> index;
+  for (int i = 0; i < examined_count(light); ++i) {
+    const auto& id = light.nodes[static_cast<std::size_t>(i)].runtime_id;
+    if (!id || id->empty() || !index.emplace(*id, i).second) return std::nullopt;
+  }
+  return index;
+}
+
+// Pairs elements fetched in full, in tree order, with their places among the
+// examined ones. The fetch leaves out off-screen elements, so it answers an
+// ordered selection of them; anything else means the tree changed between
+// the requests.
+class Pairing {
+ public:
+  explicit Pairing(std::map<RuntimeId, int> index) : index_(std::move(index)) {}
+  std::optional<int> place_of(Element& element) {
+    auto id = element.cached_runtime_id();
+    if (!id) return std::nullopt;
+    auto found = index_.find(id.value());
+    if (found == index_.end() || found->second <= last_) return std::nullopt;
+    last_ = found->second;
+    return last_;
+  }
+
+ private:
+  std::map<RuntimeId, int> index_;
+  int last_ = -1;
+};
+
 std::optional<CachedTree> CachedWalk::light_tree() {
-  // Runtime ids, the control-view flag and the off-screen state of the whole
-  // subtree in the raw view (the one a subtree search with the true
-  // condition walks), as elements that answer cached reads only.
+  // Runtime ids and the control-view flag of the whole subtree in the raw
+  // view (the one a subtree search with the true condition walks), as
+  // elements that answer cached reads only. Nothing else is asked of every
+  // element: a provider may answer even the off-screen state only by working
+  // out the element's place, which is dear across a large list; it is asked
+  // of the examined elements alone, with their facts.
   auto request = session_.create_cache_request(
-      CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement, property::kIsOffscreen},
+      CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement},
                        {},
                        CacheScope::Subtree,
                        true_condition_.get(),
@@ -80,10 +107,12 @@ std::optional<CachedTree> CachedWalk::light_tree() {
 }
 
 // A subtree within the reported limit is fetched whole, in full, through a
-// filter that keeps only on-screen elements. That view lists them in the same
-// order as the light tree, so they pair up by position; the runtime ids check
-// the pairing.
+// filter that keeps only on-screen elements (off-screen ones are never
+// reported, so they are not read in full). That view lists them in the order
+// of the light tree; the runtime ids pair them up.
 std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const CachedTree& light) {
+  auto index = examined_by_id(light);
+  if (!index) return std::nullopt;
   auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
   if (!on_screen) return std::nullopt;
   auto request = session_.create_cache_request(CacheRequestSpec{
@@ -92,67 +121,58 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const Ca
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
   full_tree_ = walk_cached_tree(std::move(cached_root).value(), kReportedElementLimit + 1, true);
-  if (!full_tree_) return std::nullopt;
+  if (!full_tree_ || full_tree_->more) return std::nullopt;
 
-  // The request's root is in its cache whatever its own state.
-  std::vector<int> wanted = candidates(light);
-  std::vector<int> in_view{0};
-  for (int i : wanted) {
-    if (i != 0) in_view.push_back(i);
-  }
-  if (full_tree_->more || full_tree_->nodes.size() != in_view.size()) return std::nullopt;
+  // The request's root is in its cache whatever its own state; reading its
+  // facts drops it when it is off screen, as any other.
+  Pairing pairing(std::move(index).value());
   std::vector<Examined> examined;
-  for (std::size_t k = 0; k < in_view.size(); ++k) {
-    const CachedNode& full = full_tree_->nodes[k];
-    if (full.runtime_id != light.nodes[static_cast<std::size_t>(in_view[k])].runtime_id) {
-      return std::nullopt;  // the tree changed between the two requests
-    }
-    if (k != 0 || (!wanted.empty() && wanted.front() == 0)) {
-      examined.push_back(Examined{in_view[k], full.element.get()});
-    }
+  for (const CachedNode& full : full_tree_->nodes) {
+    auto place = pairing.place_of(*full.element);
+    if (!place) return std::nullopt;
+    examined.push_back(Examined{*place, full.element.get()});
   }
+  if (examined.empty() || examined.front().node != 0) return std::nullopt;
   return examined;
 }
 
-// The examined on-screen elements of a larger subtree, fetched in full by
-// their runtime ids, so that no element past them is read in full. Nothing
-// when those ids cannot single them out.
+// The examined elements of a larger subtree that are on screen, fetched in
+// full by their runtime ids, so that no element past them, and no off-screen
+// one, is read in full. The condition names the ids first, so a provider that
+// stops at the first failing part of an AND works out the off-screen state of
+// the examined elements only. Nothing when the ids cannot single them out.
 std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const CachedTree& light) {
-  std::set<RuntimeId> seen;
-  for (const CachedNode& node : light.nodes) {
-    if (node.runtime_id && !seen.insert(*node.runtime_id).second) return std::nullopt;
-  }
-  std::vector<int> wanted = candidates(light);
-  std::vector<Examined> examined;
-  if (wanted.empty()) return examined;
+  auto index = examined_by_id(light);
+  if (!index) return std::nullopt;
   std::vector<ConditionPtr> owned;
   std::vector<Condition*> any;
-  for (int i : wanted) {
-    const auto& id = light.nodes[static_cast<std::size_t>(i)].runtime_id;
-    if (!id || id->empty()) return std::nullopt;
-    auto condition = session_.create_runtime_id_condition(*id);
+  for (const auto& [id, place] : *index) {
+    auto condition = session_.create_runtime_id_condition(id);
     if (!condition) return std::nullopt;
     any.push_back(condition.value().get());
     owned.push_back(std::move(condition).value());
   }
   auto either = session_.create_or_condition(any);
+  auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
+  if (!either || !on_screen) return std::nullopt;
+  auto wanted = session_.create_and_condition(*either.value(), *on_screen.value());
   auto request = session_.create_cache_request(
       CacheRequestSpec{fact_properties(), {}, CacheScope::Element, nullptr, ElementMode::Full});
-  if (!either || !request) return std::nullopt;
-  auto found = root_.find_all_subtree_build_cache(*either.value(), *request.value());
+  if (!wanted || !request) return std::nullopt;
+  auto found = root_.find_all_subtree_build_cache(*wanted.value(), *request.value());
   if (!found) return std::nullopt;
   full_array_ = std::move(found).value();
   auto length = full_array_->length();
-  if (!length || length.value() != static_cast<int>(wanted.size())) return std::nullopt;
-  for (std::size_t k = 0; k < wanted.size(); ++k) {
-    auto element = full_array_->element(static_cast<int>(k));
+  if (!length || length.value() > examined_count(light)) return std::nullopt;
+  Pairing pairing(std::move(index).value());
+  std::vector<Examined> examined;
+  for (int k = 0; k < length.value(); ++k) {
+    auto element = full_array_->element(k);
     if (!element) return std::nullopt;
     // The search keeps tree order; anything else means the tree changed.
-    auto id = element.value()->cached_runtime_id();
-    if (!id || id.value() != *light.nodes[static_cast<std::size_t>(wanted[k])].runtime_id) {
-      return std::nullopt;
-    }
-    examined.push_back(Examined{wanted[k], element.value().get()});
+    auto place = pairing.place_of(*element.value());
+    if (!place) return std::nullopt;
+    examined.push_back(Examined{*place, element.value().get()});
     full_elements_.push_back(std::move(element).value());
   }
   return examined;

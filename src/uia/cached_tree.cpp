@@ -19,8 +19,6 @@ bool enter(Element& element, int raw_parent, std::vector<Frame>& stack, CachedTr
   if (auto id = element.cached_runtime_id()) node.runtime_id = std::move(id).value();
   auto control = element.cached_bool(property::kIsControlElement);
   node.control = control && control.value();
-  auto offscreen = element.cached_bool(property::kIsOffscreen);
-  node.on_screen = offscreen && !offscreen.value();
   tree.nodes.push_back(std::move(node));
 
   auto children = element.cached_children();

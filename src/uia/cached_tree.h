@@ -17,7 +17,6 @@ struct CachedNode {
   int raw_parent = -1;
   std::optional<RuntimeId> runtime_id;  // nullopt: unreadable
   bool control = false;                 // in the control view
-  bool on_screen = false;               // IsOffscreen read as false
 };
 
 struct CachedTree {
@@ -27,8 +26,8 @@ struct CachedTree {
 };
 
 // Walks the cached tree below `root` (which was fetched with children cached
-// down the whole subtree, runtime ids, IsControlElement and IsOffscreen
-// requested), at most `limit` elements. Nothing when the cached tree cannot be
+// down the whole subtree, runtime ids and IsControlElement requested), at
+// most `limit` elements. Nothing when the cached tree cannot be
 // read whole.
 std::optional<CachedTree> walk_cached_tree(ElementPtr root, std::size_t limit, bool keep_elements);
 

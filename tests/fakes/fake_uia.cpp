@@ -546,6 +546,17 @@ std::optional<std::pair<int, int>> FakeUia::last_point() const {
   return last_point_;
 }
 
+void FakeUia::count_provider_read(int property_id) {
+  std::lock_guard<std::mutex> lock(log_mutex_);
+  ++provider_reads_[property_id];
+}
+
+long FakeUia::provider_reads(int property_id) const {
+  std::lock_guard<std::mutex> lock(log_mutex_);
+  auto found = provider_reads_.find(property_id);
+  return found == provider_reads_.end() ? 0 : found->second;
+}
+
 void FakeUia::log(std::string call) {
   std::lock_guard<std::mutex> hold(log_mutex_);
   calls_.push_back(std::move(call));

@@ -113,9 +113,15 @@ class FakeUia final : public uia::UiaClient {
   long local_calls() const { return local_calls_; }
   // Values of password fields read, live or into a cache (should stay 0).
   long password_value_reads() const { return password_value_reads_; }
+  // Properties the provider worked out for cache requests, conditions and
+  // live pattern-availability reads, by property id: how much of the window
+  // the client made it read.
+  long provider_reads(int property_id) const;
   void reset_counts() {
     round_trips_ = 0;
     local_calls_ = 0;
+    std::lock_guard<std::mutex> lock(log_mutex_);
+    provider_reads_.clear();
   }
 
   // Internal bookkeeping used by the fake objects.
@@ -124,6 +130,7 @@ class FakeUia final : public uia::UiaClient {
   void count_round_trip() { ++round_trips_; }
   void count_local_call() { ++local_calls_; }
   void count_password_value_read() { ++password_value_reads_; }
+  void count_provider_read(int property_id);
   std::map<std::int64_t, FakeElement*>& windows() { return windows_; }
 
  private:
@@ -138,6 +145,7 @@ class FakeUia final : public uia::UiaClient {
   std::atomic<long> round_trips_{0};
   std::atomic<long> local_calls_{0};
   std::atomic<long> password_value_reads_{0};
+  std::map<int, long> provider_reads_;  // guarded by log_mutex_
 };
 
 // Pre-order list of the subtree, the element itself first.

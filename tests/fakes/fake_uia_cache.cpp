@@ -26,6 +26,7 @@ void view_children(FakeUia& uia, const FakeElement& element, const FakeMatch& fi
 
 std::optional<FakeValue> fake_property(FakeUia& uia, const FakeElement& e, int id) {
   namespace p = uia::property;
+  uia.count_provider_read(id);
   switch (id) {
     case p::kRuntimeId:
       return as_value(e.runtime_id);

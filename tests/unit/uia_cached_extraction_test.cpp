@@ -76,6 +76,10 @@ void grow(FakeUia& uia, FakeElement& root, const Shape& shape) {
 struct Walk {
   std::string records;
   long round_trips = 0;
+  // Elements whose off-screen state, and whose password flag (read only
+  // with the full facts), the provider had to work out.
+  long offscreen_reads = 0;
+  long full_reads = 0;
 };
 
 Walk run(FakeUia& uia, bool per_element, std::int64_t window = kWindow) {
@@ -94,7 +98,8 @@ Walk run(FakeUia& uia, bool per_element, std::int64_t window = kWindow) {
   if (list) {
     for (const auto& record : list.value()) text += record.dump() + "\n";
   }
-  return Walk{text, uia.round_trips()};
+  return Walk{text, uia.round_trips(), uia.provider_reads(property::kIsOffscreen),
+              uia.provider_reads(property::kIsPassword)};
 }
 
 // The corpus: sizes around every limit, deep chains, odd properties.
@@ -207,6 +212,13 @@ TEST(CachedExtraction, RoundTripsStayBoundedWhateverTheWindowSize) {
   EXPECT_LE(cached[2].second.round_trips, at_1201);
   EXPECT_LE(cached[3].second.round_trips, at_1201);
   EXPECT_GE(per_element_5000, 20 * cached[2].second.round_trips);
+  // The provider's work stays bounded too: only the examined elements are
+  // asked where they are (once by a condition, once more into the cache),
+  // and only the reportable ones are read in full, whatever the window's size.
+  for (const auto& [size, walk] : cached) {
+    EXPECT_LE(walk.offscreen_reads, 2 * kReportedElementLimit) << size << " elements";
+    EXPECT_LE(walk.full_reads, 2 * kReportedElementLimit) << size << " elements";
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Conditions: the true condition, property conditions compared against the live value, and
 // and/or conditions over them.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,54 @@ namespace {
 constexpr IID kIidServerCondition = {
     0x7c1e2b94, 0x3d55, 0x4a0f, {0x8e, 0x61, 0x2f, 0x90, 0xa4, 0x13, 0xc7, 0x28}};
 
+std::vector<LONG> ints(SAFEARRAY* array) {
+  std::vector<LONG> out;
+  LONG lower = 0;
+  LONG upper = -1;
+  if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    return out;
+  }
+  for (LONG i = lower; i <= upper; ++i) {
+    LONG part = 0;
+    SafeArrayGetElement(array, &i, &part);
+    out.push_back(part);
+  }
+  return out;
+}
+
+// One element's property values for one evaluation of a condition, each read once however
+// many parts of the condition name it: an OR of two hundred runtime ids is one runtime-id
+// read per element, so that the server's own bookkeeping does not weigh in the figures as
+// if it were the helper's.
+class Values {
+ public:
+  struct Read {
+    bool ok = false;
+    VARIANT value{};
+    std::vector<LONG> ints;  // an integer array's parts
+  };
+  explicit Values(const Node& node) : node_(node) {}
+  Values(const Values&) = delete;
+  Values& operator=(const Values&) = delete;
+  ~Values() {
+    for (auto& entry : reads_) VariantClear(&entry.second.value);
+  }
+  const Read& of(PROPERTYID property) {
+    auto found = reads_.find(property);
+    if (found != reads_.end()) return found->second;
+    Read& read = reads_[property];
+    VariantInit(&read.value);
+    read.ok = SUCCEEDED(property_value(node_, property, &read.value));
+    if (read.ok && read.value.vt == (VT_ARRAY | VT_I4)) read.ints = ints(read.value.parray);
+    return read;
+  }
+
+ private:
+  const Node& node_;
+  std::map<PROPERTYID, Read> reads_;
+};
+
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -26,11 +75,15 @@ class Condition final : public IUIAutomationCondition {
     property_ = property;
     VariantInit(&value_);
     VariantCopy(&value_, const_cast<VARIANT*>(&value));
+    if (value_.vt == (VT_ARRAY | VT_I4)) value_ints_ = ints(value_.parray);
   }
-  // All (and) or any (or) of the parts.
-  Condition(bool all, std::vector<Ref<IUIAutomationCondition>> parts) : Condition() {
+  // All (and) or any (or) of the parts, which must be this server's.
+  Condition(bool all, std::vector<Ref<IUIAutomationCondition>> parts,
+            std::vector<const Condition*> ours)
+      : Condition() {
     all_ = all;
     parts_ = std::move(parts);
+    ours_ = std::move(ours);
   }
   Condition(const Condition&) = delete;
   Condition& operator=(const Condition&) = delete;
@@ -56,35 +109,30 @@ class Condition final : public IUIAutomationCondition {
     return left;
   }
 
-  bool matches(const Node& node) const {
-    if (!parts_.empty()) {
-      for (const auto& part : parts_) {
-        if (uia_server::matches(part.get(), node) != all_) return !all_;
+  // Parts are tried in order and the first that settles the answer ends it.
+  bool matches(Values& values) const {
+    if (!ours_.empty()) {
+      for (const Condition* part : ours_) {
+        if (part->matches(values) != all_) return !all_;
       }
       return all_;
     }
     if (property_ == 0) return true;
-    VARIANT actual;
-    VariantInit(&actual);
-    bool same = false;
-    if (SUCCEEDED(property_value(node, property_, &actual)) && actual.vt == value_.vt) {
-      switch (value_.vt) {
-        case VT_BSTR: {
-          std::wstring want(value_.bstrVal ? value_.bstrVal : L"", SysStringLen(value_.bstrVal));
-          std::wstring have(actual.bstrVal ? actual.bstrVal : L"", SysStringLen(actual.bstrVal));
-          same = want == have;
-          break;
-        }
-        case VT_I4: same = value_.lVal == actual.lVal; break;
-        case VT_ARRAY | VT_I4:
-          same = same_ints(value_.parray, actual.parray);
-          break;
-        case VT_BOOL: same = (value_.boolVal != VARIANT_FALSE) == (actual.boolVal != VARIANT_FALSE); break;
-        default: break;
+    const Values::Read& actual = values.of(property_);
+    if (!actual.ok || actual.value.vt != value_.vt) return false;
+    switch (value_.vt) {
+      case VT_BSTR: {
+        std::wstring want(value_.bstrVal ? value_.bstrVal : L"", SysStringLen(value_.bstrVal));
+        std::wstring have(actual.value.bstrVal ? actual.value.bstrVal : L"",
+                          SysStringLen(actual.value.bstrVal));
+        return want == have;
       }
+      case VT_I4: return value_.lVal == actual.value.lVal;
+      case VT_ARRAY | VT_I4: return value_ints_ == actual.ints;
+      case VT_BOOL:
+        return (value_.boolVal != VARIANT_FALSE) == (actual.value.boolVal != VARIANT_FALSE);
+      default: return false;
     }
-    VariantClear(&actual);
-    return same;
   }
 
  private:
@@ -93,28 +141,13 @@ class Condition final : public IUIAutomationCondition {
     --live_objects();
   }
 
-  static std::vector<LONG> ints(SAFEARRAY* array) {
-    std::vector<LONG> out;
-    LONG lower = 0;
-    LONG upper = -1;
-    if (array == nullptr || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-        FAILED(SafeArrayGetUBound(array, 1, &upper))) {
-      return out;
-    }
-    for (LONG i = lower; i <= upper; ++i) {
-      LONG part = 0;
-      SafeArrayGetElement(array, &i, &part);
-      out.push_back(part);
-    }
-    return out;
-  }
-  static bool same_ints(SAFEARRAY* a, SAFEARRAY* b) { return ints(a) == ints(b); }
-
   std::atomic<ULONG> refs_{1};
   PROPERTYID property_ = 0;  // 0 without parts: the true condition
   VARIANT value_{};
+  std::vector<LONG> value_ints_;
   bool all_ = true;
-  std::vector<Ref<IUIAutomationCondition>> parts_;
+  std::vector<Ref<IUIAutomationCondition>> parts_;  // keeps ours_ alive
+  std::vector<const Condition*> ours_;
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
@@ -156,14 +189,17 @@ static HRESULT make_composite(bool all, IUIAutomationCondition** parts, int coun
   *out = nullptr;
   if (parts == nullptr || count <= 0) return fail(E_INVALIDARG, L"A composite needs conditions");
   std::vector<Ref<IUIAutomationCondition>> owned;
+  std::vector<const Condition*> ours;
   for (int i = 0; i < count; ++i) {
-    if (!is_server_condition(parts[i])) {
+    const Condition* part = server_condition(parts[i]);
+    if (part == nullptr) {
       return fail(E_INVALIDARG, L"The condition does not come from this automation object");
     }
     parts[i]->AddRef();
     owned.emplace_back(parts[i]);
+    ours.push_back(part);
   }
-  *out = new Condition(all, std::move(owned));
+  *out = new Condition(all, std::move(owned), std::move(ours));
   return S_OK;
 }
 
@@ -180,7 +216,9 @@ HRESULT make_or_condition(IUIAutomationCondition** conditions, int count,
 
 bool matches(IUIAutomationCondition* condition, const Node& node) {
   Condition* ours = server_condition(condition);
-  return ours != nullptr && ours->matches(node);
+  if (ours == nullptr) return false;
+  Values values(node);
+  return ours->matches(values);
 }
 
 bool is_server_condition(IUIAutomationCondition* condition) {

@@ -58,7 +58,10 @@ std::shared_ptr<const Cache> build_cache(const Node& node, const CacheSpec& spec
   auto cache = std::make_shared<Cache>();
   cache->full = spec.full;
   if (below || (spec.scope & kTreeScopeElement) != 0) {
-    bool present = alive(node);
+    // Elements just enumerated as children are there: a provider filling a
+    // cache walks its own tree and does not look each one up again (here that
+    // would cost a message to the application per list entry).
+    bool present = below || alive(node);
     for (PROPERTYID property : spec.properties) {
       VARIANT value;
       VariantInit(&value);
