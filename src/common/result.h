@@ -26,6 +26,9 @@ class [[nodiscard]] Result {
   T& operator*() & { return value(); }
   const T& operator*() const& { return value(); }
 
+  // The value, or `fallback` when there is none.
+  T value_or(T fallback) && { return ok() ? std::move(value()) : std::move(fallback); }
+
   const HelperError& error() const { return std::get<1>(v_); }
   HelperError&& take_error() { return std::get<1>(std::move(v_)); }
 

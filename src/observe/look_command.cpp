@@ -91,7 +91,7 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
     const std::int64_t handle = *found.handle;
     request.extract_elements = [&client, handle, &numbering, &reach] {
       if (reach.elements_skipped) {
-        warn_elements_skipped(*reach.elements_skipped);
+        uia::warn_extraction_skipped(*reach.elements_skipped);
         return Json::array();
       }
       return Json(uia::extract_window_or_warn(client, handle, numbering));
@@ -126,7 +126,7 @@ Observation observe_without_image(const LookArguments& args, const LookRoot& roo
   out.image_height = root.frame_height;
   if (args.scope_ref || ctx.platform.uia == nullptr || !found.handle) return out;
   if (reach.elements_skipped) {
-    warn_elements_skipped(*reach.elements_skipped);
+    uia::warn_extraction_skipped(*reach.elements_skipped);
   } else {
     out.elements = Json(uia::extract_window_or_warn(*ctx.platform.uia, *found.handle, numbering));
   }

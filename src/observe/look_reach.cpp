@@ -1,8 +1,5 @@
 #include "observe/look_reach.h"
 
-#include <cstdio>
-
-#include "uia/extraction.h"
 #include "windows/window_reach.h"
 
 namespace winhelper {
@@ -20,12 +17,6 @@ LookReach look_reach(WindowSystem* windows, std::optional<WindowHandle> window, 
   }
   if (with_image) reach.print_window = windows->answers_within(*window, kPrintProbeMs);
   return reach;
-}
-
-void warn_elements_skipped(const std::string& reason) {
-  // One write, so lines of concurrent workers do not interleave.
-  std::fputs(uia::extraction_warning_line(reason).c_str(), stderr);
-  std::fflush(stderr);
 }
 
 }  // namespace winhelper

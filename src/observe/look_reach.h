@@ -36,7 +36,4 @@ struct LookReach {
 // are read as usual (UI Automation bounds its own waits).
 LookReach look_reach(WindowSystem* windows, std::optional<WindowHandle> window, bool with_image);
 
-// Writes the warning line for elements that were not read to standard error.
-void warn_elements_skipped(const std::string& reason);
-
 }  // namespace winhelper

@@ -86,6 +86,27 @@ class Pairing {
   int last_ = -1;
 };
 
+// The elements with any of the runtime ids whose flag property reads `flag`.
+// The ids come first, so a provider that stops at the first failing part of
+// an AND works out the flag of those elements only.
+std::optional<ConditionPtr> ids_with_flag(Session& session, const std::vector<RuntimeId>& ids,
+                                          int flag_property, bool flag) {
+  std::vector<ConditionPtr> owned;
+  std::vector<Condition*> any;
+  for (const RuntimeId& id : ids) {
+    auto condition = session.create_runtime_id_condition(id);
+    if (!condition) return std::nullopt;
+    any.push_back(condition.value().get());
+    owned.push_back(std::move(condition).value());
+  }
+  auto either = session.create_or_condition(any);
+  auto flagged = session.create_bool_condition(flag_property, flag);
+  if (!either || !flagged) return std::nullopt;
+  auto both = session.create_and_condition(*either.value(), *flagged.value());
+  if (!both) return std::nullopt;
+  return std::move(both).value();
+}
+
 std::optional<CachedTree> CachedWalk::light_tree() {
   // Runtime ids and the control-view flag of the whole subtree in the raw
   // view (the one a subtree search with the true condition walks), as
@@ -95,7 +116,6 @@ std::optional<CachedTree> CachedWalk::light_tree() {
   // of the examined elements alone, with their facts.
   auto request = session_.create_cache_request(
       CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement},
-                       {},
                        CacheScope::Subtree,
                        true_condition_.get(),
                        ElementMode::None});
@@ -116,7 +136,7 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const Ca
   auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
   if (!on_screen) return std::nullopt;
   auto request = session_.create_cache_request(CacheRequestSpec{
-      fact_properties(), {}, CacheScope::Subtree, on_screen.value().get(), ElementMode::Full});
+      fact_properties(), CacheScope::Subtree, on_screen.value().get(), ElementMode::Full});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
@@ -138,28 +158,17 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const Ca
 
 // The examined elements of a larger subtree that are on screen, fetched in
 // full by their runtime ids, so that no element past them, and no off-screen
-// one, is read in full. The condition names the ids first, so a provider that
-// stops at the first failing part of an AND works out the off-screen state of
-// the examined elements only. Nothing when the ids cannot single them out.
+// one, is read in full. Nothing when the ids cannot single them out.
 std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const CachedTree& light) {
   auto index = examined_by_id(light);
   if (!index) return std::nullopt;
-  std::vector<ConditionPtr> owned;
-  std::vector<Condition*> any;
-  for (const auto& [id, place] : *index) {
-    auto condition = session_.create_runtime_id_condition(id);
-    if (!condition) return std::nullopt;
-    any.push_back(condition.value().get());
-    owned.push_back(std::move(condition).value());
-  }
-  auto either = session_.create_or_condition(any);
-  auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
-  if (!either || !on_screen) return std::nullopt;
-  auto wanted = session_.create_and_condition(*either.value(), *on_screen.value());
+  std::vector<RuntimeId> ids;
+  for (const auto& entry : *index) ids.push_back(entry.first);
+  auto wanted = ids_with_flag(session_, ids, property::kIsOffscreen, false);
   auto request = session_.create_cache_request(
-      CacheRequestSpec{fact_properties(), {}, CacheScope::Element, nullptr, ElementMode::Full});
+      CacheRequestSpec{fact_properties(), CacheScope::Element, nullptr, ElementMode::Full});
   if (!wanted || !request) return std::nullopt;
-  auto found = root_.find_all_subtree_build_cache(*wanted.value(), *request.value());
+  auto found = root_.find_all_subtree_build_cache(**wanted, *request.value());
   if (!found) return std::nullopt;
   full_array_ = std::move(found).value();
   auto length = full_array_->length();
@@ -183,8 +192,7 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const Ca
 std::string live_value(Element& element) {
   auto pattern = element.value_pattern();
   if (!pattern) return {};
-  auto value = pattern->value();
-  return value ? std::move(value).value() : std::string();
+  return pattern->value().value_or(std::string());
 }
 
 // Values come in one request whose condition itself leaves out password
@@ -193,34 +201,17 @@ std::string live_value(Element& element) {
 // flag) or that it did not answer unambiguously are read directly, as the
 // live walk reads them.
 void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList& records) {
-  std::vector<ConditionPtr> owned;
-  std::vector<Condition*> any;
-  bool conditions_made = true;
+  std::vector<RuntimeId> ids;
   for (const WantedValue& w : wanted) {
     const json& id = records[w.record]["runtimeId"];
-    if (!w.readable_not_password || id.empty()) continue;
-    auto condition = session_.create_runtime_id_condition(id.get<RuntimeId>());
-    if (!condition) {
-      conditions_made = false;
-      break;
-    }
-    any.push_back(condition.value().get());
-    owned.push_back(std::move(condition).value());
+    if (w.readable_not_password && !id.empty()) ids.push_back(id.get<RuntimeId>());
   }
   std::map<std::string, std::vector<std::string>> answered;
   bool batch_failed = true;
-  if (!any.empty() && conditions_made) {
-    auto either = session_.create_or_condition(any);
-    auto not_password = session_.create_bool_condition(property::kIsPassword, false);
-    std::optional<ConditionPtr> both;
-    if (either && not_password) {
-      if (auto made = session_.create_and_condition(*either.value(), *not_password.value())) {
-        both = std::move(made).value();
-      }
-    }
+  if (!ids.empty()) {
+    auto both = ids_with_flag(session_, ids, property::kIsPassword, false);
     auto request = session_.create_cache_request(
         CacheRequestSpec{{property::kRuntimeId, property::kValueValue},
-                         {},
                          CacheScope::Element,
                          nullptr,
                          ElementMode::None});
@@ -233,9 +224,8 @@ void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList
           if (!element) continue;
           auto id = element.value()->cached_runtime_id();
           if (!id) continue;
-          auto value = element.value()->cached_string(property::kValueValue);
-          answered[runtime_id_text(id.value())].push_back(value ? std::move(value).value()
-                                                                : std::string());
+          answered[runtime_id_text(id.value())].push_back(
+              element.value()->cached_string(property::kValueValue).value_or(std::string()));
         }
       }
     }
@@ -296,7 +286,7 @@ std::optional<ElementList> CachedWalk::run() {
 
   auto walker = session_.control_view_walker();
   auto id_request = session_.create_cache_request(CacheRequestSpec{
-      {property::kRuntimeId}, {}, CacheScope::Element, nullptr, ElementMode::Full});
+      {property::kRuntimeId}, CacheScope::Element, nullptr, ElementMode::Full});
   if (!walker || !id_request) return std::nullopt;
   ControlView view(*light, root_, *walker.value(), *id_request.value());
 

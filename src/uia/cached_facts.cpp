@@ -3,13 +3,8 @@
 namespace winhelper::uia {
 namespace {
 
-template <typename T>
-T value_or(Result<T> result, T fallback) {
-  return result ? std::move(result).value() : std::move(fallback);
-}
-
 bool flag(Element& element, int property_id, bool fallback = false) {
-  return value_or(element.cached_bool(property_id), fallback);
+  return element.cached_bool(property_id).value_or(fallback);
 }
 
 }  // namespace
@@ -49,10 +44,10 @@ std::optional<ElementFacts> cached_facts(Element& element) {
 
   ElementFacts f;
   f.control_type = control_type.value();
-  f.name = value_or(element.cached_string(property::kName), std::string());
-  f.automation_id = value_or(element.cached_string(property::kAutomationId), std::string());
-  f.runtime_id = value_or(element.cached_runtime_id(), RuntimeId{});
-  f.class_name = value_or(element.cached_string(property::kClassName), std::string());
+  f.name = element.cached_string(property::kName).value_or(std::string());
+  f.automation_id = element.cached_string(property::kAutomationId).value_or(std::string());
+  f.runtime_id = element.cached_runtime_id().value_or(RuntimeId{});
+  f.class_name = element.cached_string(property::kClassName).value_or(std::string());
   f.rect = rect.value();
   f.enabled = flag(element, property::kIsEnabled, true);
   f.keyboard_focusable = flag(element, property::kIsKeyboardFocusable);
@@ -62,8 +57,8 @@ std::optional<ElementFacts> cached_facts(Element& element) {
   f.selection_item = flag(element, property::kIsSelectionItemAvailable);
   f.expand_collapse = flag(element, property::kIsExpandCollapseAvailable);
   f.legacy_action = flag(element, property::kIsLegacyAccessibleAvailable) &&
-                    is_meaningful_action(value_or(
-                        element.cached_string(property::kLegacyDefaultAction), std::string()));
+                    is_meaningful_action(element.cached_string(property::kLegacyDefaultAction)
+                                             .value_or(std::string()));
   f.value_available = flag(element, property::kIsValueAvailable);
   f.read_only = f.value_available && flag(element, property::kValueIsReadOnly);
   f.text_available = flag(element, property::kIsTextAvailable);

@@ -29,7 +29,6 @@ Result<CacheRequestPtr> resolution_request(Session& session) {
                         p::kIsInvokeAvailable, p::kIsToggleAvailable, p::kIsSelectionItemAvailable,
                         p::kIsExpandCollapseAvailable, p::kIsLegacyAccessibleAvailable,
                         p::kIsValueAvailable, p::kIsTextAvailable, p::kIsScrollAvailable},
-                       {},
                        CacheScope::Element,
                        nullptr,
                        ElementMode::Full});
@@ -41,9 +40,10 @@ ElementPtr find_by_automation_id(Session& session, Element& root, const ElementL
                                  CacheRequest* request) {
   auto condition = session.create_automation_id_condition(locator.automation_id);
   if (!condition) return nullptr;
-  Result<ElementPtr> found = uia_failure("not searched");
-  if (request != nullptr) found = root.find_first_subtree_build_cache(*condition.value(), *request);
-  if (!found) found = root.find_first_subtree(*condition.value());
+  Condition& wanted = *condition.value();
+  auto found = built_or_live(
+      request, [&](CacheRequest& r) { return root.find_first_subtree_build_cache(wanted, r); },
+      [&] { return root.find_first_subtree(wanted); });
   if (!found) return nullptr;
   if (locator.runtime_id.empty() || runtime_id_matches(*found.value(), locator.runtime_id)) {
     return std::move(found).value();
@@ -55,9 +55,10 @@ Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLo
                                 CacheRequest* request) {
   auto condition = session.create_true_condition();
   if (!condition) return step_failure("CreateTrueCondition", condition.error());
-  Result<std::unique_ptr<ElementArray>> all = uia_failure("not searched");
-  if (request != nullptr) all = root.find_all_subtree_build_cache(*condition.value(), *request);
-  if (!all) all = root.find_all_subtree(*condition.value());
+  Condition& every = *condition.value();
+  auto all = built_or_live(
+      request, [&](CacheRequest& r) { return root.find_all_subtree_build_cache(every, r); },
+      [&] { return root.find_all_subtree(every); });
   if (!all) return step_failure("FindAll", all.error());
   auto length = all.value()->length();
   if (!length) return step_failure("ElementArray.Length", length.error());
@@ -119,9 +120,10 @@ Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator&
   if (auto request = resolution_request(s)) resolved.request = std::move(request).value();
   CacheRequest* request = resolved.request.get();
 
-  Result<ElementPtr> root = uia_failure("not fetched");
-  if (request != nullptr) root = s.element_from_handle_build_cache(locator.window_handle, *request);
-  if (!root) root = window_root(s, locator.window_handle);
+  auto root = built_or_live(
+      request,
+      [&](CacheRequest& r) { return s.element_from_handle_build_cache(locator.window_handle, r); },
+      [&] { return window_root(s, locator.window_handle); });
   if (!root) return root.take_error();
   if (runtime_id_matches(*root.value(), locator.runtime_id)) {
     resolved.element = std::move(root).value();
@@ -146,9 +148,9 @@ Result<bool> hit_test(UiaClient& client, const ElementLocator& locator, double x
   std::int32_t px = to_screen_coordinate(x);
   std::int32_t py = to_screen_coordinate(y);
   CacheRequest* request = resolved->request.get();
-  Result<ElementPtr> hit = uia_failure("not fetched");
-  if (request != nullptr) hit = session.element_from_point_build_cache(px, py, *request);
-  if (!hit) hit = session.element_from_point(px, py);
+  auto hit = built_or_live(
+      request, [&](CacheRequest& r) { return session.element_from_point_build_cache(px, py, r); },
+      [&] { return session.element_from_point(px, py); });
   if (!hit) return step_failure("ElementFromPoint", hit.error());
   RuntimeId target_id = runtime_id_or_empty(target);
   RuntimeId hit_id = runtime_id_or_empty(*hit.value());

@@ -96,8 +96,7 @@ Result<std::optional<std::string>> set_element_value(UiaClient& client,
   if (!pattern) return std::optional<std::string>();
   auto done = pattern->set_value(text);
   if (!done) return step_failure("SetValue", done.error());
-  auto value = pattern->value();
-  return std::optional<std::string>(value ? std::move(value).value() : std::string());
+  return std::optional<std::string>(pattern->value().value_or(std::string()));
 }
 
 }  // namespace winhelper::uia

@@ -15,13 +15,8 @@ namespace {
 
 using nlohmann::json;
 
-template <typename T>
-T value_or(Result<T> result, T fallback) {
-  return result ? std::move(result).value() : std::move(fallback);
-}
-
 bool read_bool(Element& element, int property_id) {
-  return value_or(element.property_bool(property_id), false);
+  return element.property_bool(property_id).value_or(false);
 }
 
 bool has_default_action(Element& element) {
@@ -41,10 +36,10 @@ std::optional<json> describe(Element& element) {
 
   ElementFacts f;
   f.control_type = control_type.value();
-  f.name = value_or(element.name(), std::string());
-  f.automation_id = value_or(element.automation_id(), std::string());
+  f.name = element.name().value_or(std::string());
+  f.automation_id = element.automation_id().value_or(std::string());
   f.runtime_id = runtime_id_or_empty(element);
-  f.class_name = value_or(element.class_name(), std::string());
+  f.class_name = element.class_name().value_or(std::string());
 
   auto rect = element.bounding_rectangle();
   if (!rect || !has_extent(rect.value())) return std::nullopt;
@@ -53,15 +48,15 @@ std::optional<json> describe(Element& element) {
   auto offscreen = element.is_offscreen();
   if (!offscreen || offscreen.value()) return std::nullopt;
 
-  f.enabled = value_or(element.is_enabled(), true);
-  f.keyboard_focusable = value_or(element.is_keyboard_focusable(), false);
-  f.password = value_or(element.is_password(), false);
+  f.enabled = element.is_enabled().value_or(true);
+  f.keyboard_focusable = element.is_keyboard_focusable().value_or(false);
+  f.password = element.is_password().value_or(false);
 
   // A password field's value is never read, so its secret cannot reach the
   // look store or be matched by later waits.
   if (auto pattern = element.value_pattern()) {
-    if (!f.password) f.value = value_or(pattern->value(), std::string());
-    f.read_only = value_or(pattern->is_read_only(), false);
+    if (!f.password) f.value = pattern->value().value_or(std::string());
+    f.read_only = pattern->is_read_only().value_or(false);
   }
 
   f.invoke = read_bool(element, property::kIsInvokeAvailable);
@@ -166,13 +161,23 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
   return {};
 }
 
+namespace {
+
+void write_line_to_stderr(const std::string& line) {
+  // One write, so lines of concurrent workers do not interleave.
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+void warn_extraction_skipped(const std::string& failure_text) {
+  write_line_to_stderr(extraction_warning_line(failure_text));
+}
+
 ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle,
                                    ElementNumbering& numbering) {
-  return extract_window_or_warn(client, window_handle, numbering, [](const std::string& line) {
-    // One write, so lines of concurrent workers do not interleave.
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
-  });
+  return extract_window_or_warn(client, window_handle, numbering, write_line_to_stderr);
 }
 
 Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,

@@ -51,6 +51,10 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
 // The warning line written by extract_window_or_warn, line feed included.
 std::string extraction_warning_line(const std::string& failure_text);
 
+// Writes that warning line to standard error, for elements left unread for
+// `failure_text`.
+void warn_extraction_skipped(const std::string& failure_text);
+
 // Resolves the element first; its failure text is returned unchanged.
 Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locator,
                                   ElementNumbering& numbering);

@@ -25,30 +25,40 @@ std::string runtime_id_text(const RuntimeId& id) {
 }
 
 RuntimeId runtime_id_or_empty(Element& element) {
-  auto id = runtime_id_of(element);
-  return id ? std::move(id).value() : RuntimeId{};
+  return runtime_id_of(element).value_or(RuntimeId{});
 }
 
+namespace {
+
+template <typename T, typename Live>
+Result<T> cached_or_live(Result<T> cached, Live live) {
+  return cached ? std::move(cached) : live();
+}
+
+}  // namespace
+
 Result<RuntimeId> runtime_id_of(Element& element) {
-  auto cached = element.cached_runtime_id();
-  return cached ? std::move(cached) : element.runtime_id();
+  return cached_or_live(element.cached_runtime_id(), [&] { return element.runtime_id(); });
 }
 
 Result<std::string> automation_id_of(Element& element) {
-  auto cached = element.cached_string(property::kAutomationId);
-  return cached ? std::move(cached) : element.automation_id();
+  return cached_or_live(element.cached_string(property::kAutomationId),
+                        [&] { return element.automation_id(); });
+}
+
+Result<std::string> name_of(Element& element) {
+  return cached_or_live(element.cached_string(property::kName), [&] { return element.name(); });
 }
 
 Result<ScreenRect> bounding_rectangle_of(Element& element) {
-  auto cached = element.cached_bounding_rectangle();
-  return cached ? std::move(cached) : element.bounding_rectangle();
+  return cached_or_live(element.cached_bounding_rectangle(),
+                        [&] { return element.bounding_rectangle(); });
 }
 
 Result<ElementPtr> parent_of(TreeWalker& walker, Element& element, CacheRequest* request) {
-  if (request != nullptr) {
-    if (auto parent = walker.parent_build_cache(element, *request)) return parent;
-  }
-  return walker.parent(element);
+  return built_or_live(
+      request, [&](CacheRequest& r) { return walker.parent_build_cache(element, r); },
+      [&] { return walker.parent(element); });
 }
 
 bool may_offer(Element& element, int availability_property) {

@@ -23,7 +23,19 @@ RuntimeId runtime_id_or_empty(Element& element);
 // value, one round trip fewer when the cache has it.
 Result<RuntimeId> runtime_id_of(Element& element);
 Result<std::string> automation_id_of(Element& element);
+Result<std::string> name_of(Element& element);
 Result<ScreenRect> bounding_rectangle_of(Element& element);
+
+// A call with the request's properties cached on what it hands back, where
+// there is a request and the provider can cache; otherwise, or where that
+// fails, the same call live.
+template <typename Build, typename Live>
+auto built_or_live(CacheRequest* request, Build build, Live live) -> decltype(live()) {
+  if (request != nullptr) {
+    if (auto built = build(*request)) return built;
+  }
+  return live();
+}
 
 // The control-view parent, with the request's properties cached on it when
 // the provider can cache; a failed cached climb is tried live, since it may

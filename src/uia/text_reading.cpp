@@ -15,9 +15,7 @@ std::string read_element_text(Element& element) {
     auto value = pattern->value();
     if (value && !value.value().empty()) return std::move(value).value();
   }
-  auto name = element.cached_string(property::kName);
-  if (!name) name = element.name();
-  return name ? std::move(name).value() : std::string();
+  return name_of(element).value_or(std::string());
 }
 
 namespace {

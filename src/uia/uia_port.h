@@ -54,12 +54,11 @@ enum class CacheScope : int { Element = 1, Children = 2, Descendants = 4, Subtre
 // AutomationElementMode: None gives elements that answer cached reads only.
 enum class ElementMode { None, Full };
 
-// What a cache request asks for: properties and patterns by id, how far below
-// the element the cache reaches, which elements enter the cached tree (null:
-// UI Automation's default, the control view) and the mode of the elements.
+// What a cache request asks for: properties by id, how far below the element
+// the cache reaches, which elements enter the cached tree (null: UI
+// Automation's default, the control view) and the mode of the elements.
 struct CacheRequestSpec {
   std::vector<int> properties;
-  std::vector<int> patterns;
   CacheScope scope = CacheScope::Element;
   Condition* tree_filter = nullptr;
   ElementMode mode = ElementMode::Full;

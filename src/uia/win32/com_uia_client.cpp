@@ -315,14 +315,7 @@ class ComElement final : public Element {
   Result<std::unique_ptr<ElementArray>> cached_children() override;
 
   Result<std::unique_ptr<ElementArray>> find_all_subtree(Condition& condition) override;
-  Result<ElementPtr> find_first_subtree(Condition& condition) override {
-    ComPtr<IUIAutomationElement> found;
-    HRESULT hr = e_->FindFirst(sdk::kTreeScopeSubtree,
-                               static_cast<ComCondition&>(condition).condition.get(), found.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!found) return null_failure();
-    return ElementPtr(std::make_unique<ComElement>(std::move(found)));
-  }
+  Result<ElementPtr> find_first_subtree(Condition& condition) override;
 
   Status set_focus() override { return status_of(e_->SetFocus()); }
 
@@ -399,9 +392,7 @@ class ComElementArray final : public ElementArray {
   Result<ElementPtr> element(int index) override {
     ComPtr<IUIAutomationElement> element;
     HRESULT hr = a_->GetElement(index, element.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!element) return null_failure();
-    return wrap(std::move(element));
+    return element_result(hr, std::move(element));
   }
 
  private:
@@ -427,6 +418,12 @@ Result<std::unique_ptr<ElementArray>> ComElement::find_all_subtree_build_cache(
   HRESULT hr = e_->FindAllBuildCache(sdk::kTreeScopeSubtree, com_condition(condition),
                                      com_request(request), all.put());
   return array_result(hr, std::move(all));
+}
+
+Result<ElementPtr> ComElement::find_first_subtree(Condition& condition) {
+  ComPtr<IUIAutomationElement> found;
+  HRESULT hr = e_->FindFirst(sdk::kTreeScopeSubtree, com_condition(condition), found.put());
+  return element_result(hr, std::move(found));
 }
 
 Result<ElementPtr> ComElement::find_first_subtree_build_cache(Condition& condition,
@@ -455,9 +452,7 @@ class ComTreeWalker final : public TreeWalker {
   Result<ElementPtr> parent(Element& element) override {
     ComPtr<IUIAutomationElement> parent;
     HRESULT hr = w_->GetParentElement(static_cast<ComElement&>(element).raw(), parent.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!parent) return null_failure();
-    return wrap(std::move(parent));
+    return element_result(hr, std::move(parent));
   }
   Result<ElementPtr> parent_build_cache(Element& element, CacheRequest& request) override {
     ComPtr<IUIAutomationElement> parent;
@@ -481,16 +476,12 @@ class ComSession final : public Session {
     ComPtr<IUIAutomationElement> root;
     HRESULT hr = automation_->ElementFromHandle(
         reinterpret_cast<UIA_HWND>(static_cast<INT_PTR>(window_handle)), root.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!root) return null_failure();
-    return wrap(std::move(root));
+    return element_result(hr, std::move(root));
   }
   Result<ElementPtr> element_from_point(std::int32_t x, std::int32_t y) override {
     ComPtr<IUIAutomationElement> hit;
     HRESULT hr = automation_->ElementFromPoint(POINT{x, y}, hit.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!hit) return null_failure();
-    return wrap(std::move(hit));
+    return element_result(hr, std::move(hit));
   }
   Result<std::unique_ptr<TreeWalker>> control_view_walker() override {
     ComPtr<IUIAutomationTreeWalker> walker;
@@ -502,9 +493,7 @@ class ComSession final : public Session {
   Result<ConditionPtr> create_true_condition() override {
     auto condition = std::make_unique<ComCondition>();
     HRESULT hr = automation_->CreateTrueCondition(condition->condition.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (!condition->condition) return null_failure();
-    return ConditionPtr(std::move(condition));
+    return condition_result(hr, std::move(condition));
   }
   Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
     com::Variant value;
@@ -555,9 +544,6 @@ class ComSession final : public Session {
     IUIAutomationCacheRequest* r = request->request.get();
     for (int id : spec.properties) {
       if (FAILED(hr = r->AddProperty(static_cast<PROPERTYID>(id)))) return com_failure(hr);
-    }
-    for (int id : spec.patterns) {
-      if (FAILED(hr = r->AddPattern(static_cast<PATTERNID>(id)))) return com_failure(hr);
     }
     if (FAILED(hr = r->put_TreeScope(static_cast<::TreeScope>(spec.scope)))) return com_failure(hr);
     if (spec.tree_filter != nullptr &&

@@ -77,13 +77,10 @@ class Condition final : public IUIAutomationCondition {
     VariantCopy(&value_, const_cast<VARIANT*>(&value));
     if (value_.vt == (VT_ARRAY | VT_I4)) value_ints_ = ints(value_.parray);
   }
-  // All (and) or any (or) of the parts, which must be this server's.
-  Condition(bool all, std::vector<Ref<IUIAutomationCondition>> parts,
-            std::vector<const Condition*> ours)
-      : Condition() {
+  // All (and) or any (or) of the parts.
+  Condition(bool all, std::vector<Ref<Condition>> parts) : Condition() {
     all_ = all;
     parts_ = std::move(parts);
-    ours_ = std::move(ours);
   }
   Condition(const Condition&) = delete;
   Condition& operator=(const Condition&) = delete;
@@ -111,8 +108,8 @@ class Condition final : public IUIAutomationCondition {
 
   // Parts are tried in order and the first that settles the answer ends it.
   bool matches(Values& values) const {
-    if (!ours_.empty()) {
-      for (const Condition* part : ours_) {
+    if (!parts_.empty()) {
+      for (const auto& part : parts_) {
         if (part->matches(values) != all_) return !all_;
       }
       return all_;
@@ -146,8 +143,7 @@ class Condition final : public IUIAutomationCondition {
   VARIANT value_{};
   std::vector<LONG> value_ints_;
   bool all_ = true;
-  std::vector<Ref<IUIAutomationCondition>> parts_;  // keeps ours_ alive
-  std::vector<const Condition*> ours_;
+  std::vector<Ref<Condition>> parts_;
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
@@ -188,18 +184,16 @@ static HRESULT make_composite(bool all, IUIAutomationCondition** parts, int coun
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (parts == nullptr || count <= 0) return fail(E_INVALIDARG, L"A composite needs conditions");
-  std::vector<Ref<IUIAutomationCondition>> owned;
-  std::vector<const Condition*> ours;
+  std::vector<Ref<Condition>> owned;
   for (int i = 0; i < count; ++i) {
-    const Condition* part = server_condition(parts[i]);
+    Condition* part = server_condition(parts[i]);
     if (part == nullptr) {
       return fail(E_INVALIDARG, L"The condition does not come from this automation object");
     }
-    parts[i]->AddRef();
-    owned.emplace_back(parts[i]);
-    ours.push_back(part);
+    part->AddRef();
+    owned.emplace_back(part);
   }
-  *out = new Condition(all, std::move(owned), std::move(ours));
+  *out = new Condition(all, std::move(owned));
   return S_OK;
 }
 
