@@ -10,9 +10,9 @@
 
 #include "act/act_request.h"
 #include "common/result.h"
-#include "observe/look.h"
+#include "context/look.h"
 #include "protocol/request.h"
-#include "service/command_context.h"
+#include "context/command_context.h"
 
 namespace winhelper {
 

@@ -6,7 +6,7 @@
 #include "act/act_routes.h"
 #include "act/root_delta_step.h"
 #include "observe/look_access.h"
-#include "observe/refs.h"
+#include "context/refs.h"
 #include "protocol/args.h"
 
 namespace winhelper {

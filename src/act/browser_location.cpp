@@ -6,7 +6,7 @@
 #include "common/lowercase.h"
 #include "input/input_actions.h"
 #include "protocol/args.h"
-#include "windows/window_commands.h"
+#include "observe/window_commands.h"
 
 namespace winhelper {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Maps points given in a look's image coordinates to screen pixels.
 
-#include "observe/look.h"
+#include "context/look.h"
 #include "protocol/request.h"
 
 namespace winhelper {

@@ -2,7 +2,7 @@
 
 #include "act/act_request.h"
 #include "act/policy.h"
-#include "input/physical_action.h"
+#include "act/physical_action.h"
 #include "protocol/args.h"
 
 namespace winhelper {

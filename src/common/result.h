@@ -5,7 +5,7 @@
 #include <utility>
 #include <variant>
 
-#include "protocol/error.h"
+#include "common/error.h"
 
 namespace winhelper {
 

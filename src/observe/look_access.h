@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/result.h"
-#include "observe/look.h"
-#include "service/helper_state.h"
+#include "context/look.h"
+#include "context/helper_state.h"
 
 namespace winhelper {
 

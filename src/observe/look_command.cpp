@@ -12,11 +12,11 @@
 #include "observe/look_reach.h"
 #include "observe/look_scope.h"
 #include "observe/outline.h"
-#include "observe/refs.h"
+#include "context/refs.h"
 #include "observe/shared_element_numbering.h"
 #include "protocol/args.h"
 #include "uia/extraction.h"
-#include "windows/window_commands.h"
+#include "observe/window_commands.h"
 #include "windows/window_ref.h"
 
 namespace winhelper {

@@ -6,7 +6,7 @@
 
 #include "common/result.h"
 #include "protocol/request.h"
-#include "service/command_context.h"
+#include "context/command_context.h"
 
 namespace winhelper {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "common/result.h"
-#include "observe/look.h"
+#include "context/look.h"
 #include "protocol/request.h"
-#include "service/helper_state.h"
+#include "context/helper_state.h"
 
 namespace winhelper {
 

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "observe/look.h"
+#include "context/look.h"
 
 namespace winhelper {
 

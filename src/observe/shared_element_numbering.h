@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "service/helper_state.h"
+#include "context/helper_state.h"
 #include "uia/element_numbering.h"
 
 namespace winhelper {

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "protocol/error.h"
+#include "common/error.h"
 
 namespace winhelper {
 

@@ -10,7 +10,7 @@
 
 #include "common/result.h"
 #include "protocol/request.h"
-#include "service/command_context.h"
+#include "context/command_context.h"
 
 namespace winhelper {
 
@@ -31,8 +31,5 @@ class Dispatcher {
   CommandContext ctx_;
   std::map<std::string, Handler, std::less<>> table_;
 };
-
-// The helper's command table.
-void register_commands(Dispatcher& dispatcher);
 
 }  // namespace winhelper

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "protocol/request.h"
-#include "service/poisonable.h"
+#include "common/poisonable.h"
 #include "windows/window_event_source.h"
 #include "windows/window_system.h"
 

@@ -13,7 +13,7 @@
 #include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
 #include "fakes/pipe_streams.h"
-#include "service/dispatcher.h"
+#include "app/commands.h"
 #include "service/service.h"
 
 namespace winhelper::fakes {

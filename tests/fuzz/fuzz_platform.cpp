@@ -1,5 +1,7 @@
 #include "fuzz/fuzz_platform.h"
 
+#include "app/commands.h"
+
 namespace winhelper::fuzz {
 
 FuzzPlatform::FuzzPlatform()

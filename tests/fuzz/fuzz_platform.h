@@ -17,8 +17,8 @@
 #include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
 #include "service/dispatcher.h"
-#include "service/helper_state.h"
-#include "service/platform.h"
+#include "context/helper_state.h"
+#include "context/platform.h"
 
 namespace winhelper::fuzz {
 

@@ -2,7 +2,7 @@
 
 #include "act/act_routes.h"
 #include "act_desk.h"
-#include "service/physical_input_lock.h"
+#include "context/physical_input_lock.h"
 
 namespace winhelper::act_test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "observe/look_access.h"
-#include "observe/look_store.h"
-#include "observe/refs.h"
+#include "context/look_store.h"
+#include "context/refs.h"
 
 namespace winhelper {
 namespace {

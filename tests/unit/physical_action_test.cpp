@@ -3,7 +3,7 @@
 #include "act/act_request.h"
 #include "fakes/fake_input.h"
 #include "fakes/input_transcript.h"
-#include "input/physical_action.h"
+#include "act/physical_action.h"
 
 namespace winhelper {
 namespace {

@@ -6,8 +6,8 @@
 #include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
 #include "fakes/service_harness.h"
-#include "uia/wait_command.h"
-#include "windows/window_commands.h"
+#include "observe/wait_command.h"
+#include "observe/window_commands.h"
 
 namespace winhelper {
 namespace {

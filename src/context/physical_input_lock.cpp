@@ -1,4 +1,4 @@
-#include "service/physical_input_lock.h"
+#include "context/physical_input_lock.h"
 
 namespace winhelper {
 

@@ -1,4 +1,4 @@
-#include "input/physical_action.h"
+#include "act/physical_action.h"
 
 #include <optional>
 #include <vector>

@@ -1,6 +1,6 @@
 // winhelper.exe: the line protocol over standard input and output.
 
-#include "app/win32_wiring.h"
+#include "app/win32/win32_wiring.h"
 #include "service/service.h"
 
 int main() {

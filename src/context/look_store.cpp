@@ -1,6 +1,6 @@
-#include "observe/look_store.h"
+#include "context/look_store.h"
 
-#include "observe/refs.h"
+#include "context/refs.h"
 
 namespace winhelper {
 

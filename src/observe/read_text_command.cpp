@@ -1,6 +1,6 @@
-#include "uia/read_text_command.h"
+#include "observe/read_text_command.h"
 
-#include "observe/refs.h"
+#include "context/refs.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
 #include "uia/text_reading.h"

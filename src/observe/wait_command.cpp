@@ -1,4 +1,4 @@
-#include "uia/wait_command.h"
+#include "observe/wait_command.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,7 +6,7 @@
 
 #include "common/lowercase.h"
 #include "common/text.h"
-#include "observe/refs.h"
+#include "context/refs.h"
 #include "protocol/args.h"
 #include "uia/wait_matching.h"
 #include "windows/root_snapshot.h"

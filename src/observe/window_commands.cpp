@@ -1,4 +1,4 @@
-#include "windows/window_commands.h"
+#include "observe/window_commands.h"
 
 #include <set>
 

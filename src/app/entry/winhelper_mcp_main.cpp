@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/win32_wiring.h"
+#include "app/win32/win32_wiring.h"
 #include "mcp/server.h"
 
 int main(int argc, char** argv) {

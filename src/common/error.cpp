@@ -1,4 +1,4 @@
-#include "protocol/error.h"
+#include "common/error.h"
 
 namespace winhelper {
 

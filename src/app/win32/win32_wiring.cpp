@@ -1,4 +1,4 @@
-#include "app/win32_wiring.h"
+#include "app/win32/win32_wiring.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 #include "capture/win32/gdi_screen_grabber.h"
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
-#include "service/dispatcher.h"
+#include "app/commands.h"
 #include "service/win32/std_streams.h"
 #include "windows/win32/win32_window_events.h"
 #include "windows/win32/win32_window_system.h"

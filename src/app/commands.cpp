@@ -4,9 +4,9 @@
 #include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
-#include "uia/read_text_command.h"
-#include "uia/wait_command.h"
-#include "windows/window_commands.h"
+#include "observe/read_text_command.h"
+#include "observe/wait_command.h"
+#include "observe/window_commands.h"
 
 namespace winhelper {
 

@@ -6,10 +6,10 @@
 #include <map>
 #include <string>
 
-#include "observe/look_store.h"
+#include "context/look_store.h"
 #include "protocol/request.h"
-#include "service/physical_input_lock.h"
-#include "service/poisonable.h"
+#include "context/physical_input_lock.h"
+#include "common/poisonable.h"
 #include "windows/window_event_log.h"
 #include "windows/window_registry.h"
 

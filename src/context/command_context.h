@@ -3,8 +3,8 @@
 
 #include <atomic>
 
-#include "service/helper_state.h"
-#include "service/platform.h"
+#include "context/helper_state.h"
+#include "context/platform.h"
 
 namespace winhelper {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "observe/look.h"
-#include "protocol/error.h"
+#include "context/look.h"
+#include "common/error.h"
 #include "protocol/request.h"
 
 namespace winhelper {

@@ -1,4 +1,4 @@
-#include "observe/refs.h"
+#include "context/refs.h"
 
 #include <algorithm>
 

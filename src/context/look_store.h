@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "common/result.h"
-#include "observe/look.h"
+#include "context/look.h"
 
 namespace winhelper {
 
