@@ -46,8 +46,8 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
   if (grabber.is_minimized(window)) result.warnings.emplace_back("window_minimized");
   const std::optional<ScreenRect> rect = grabber.window_rect(window);
   if (!rect) return HelperError{ErrorCode::CaptureFailed, "Failed to get window bounds"};
-  result.x = rect->left;
-  result.y = rect->top;
+  result.x = static_cast<std::int32_t>(rect->left);
+  result.y = static_cast<std::int32_t>(rect->top);
   const std::int64_t width = std::int64_t{rect->right} - rect->left;
   const std::int64_t height = std::int64_t{rect->bottom} - rect->top;
   if (width <= 0 || height <= 0) {

@@ -196,14 +196,14 @@ TEST_F(OutlineTest, ExtractionTruncationPassesThrough) {
 TEST_F(OutlineTest, ExtractedWindowBecomesANestedOutline) {
   fakes::FakeUia uia;
   fakes::FakeElement& window = uia.add_window(777, "window");
-  window.rect = uia::ScreenRect{100, 50, 900, 350};
+  window.rect = ScreenRect{100, 50, 900, 350};
   fakes::FakeElement& list = uia.add_child(window, "list");
   list.control_type = 50008;
-  list.rect = uia::ScreenRect{110, 60, 300, 200};
+  list.rect = ScreenRect{110, 60, 300, 200};
   fakes::FakeElement& item = uia.add_child(list, "item");
   item.control_type = 50007;
   item.name = "First";
-  item.rect = uia::ScreenRect{110, 60, 300, 80};
+  item.rect = ScreenRect{110, 60, 300, 80};
   uia.add_child(window, "hidden").offscreen = true;
 
   uia::FreshElementNumbering numbering;
