@@ -220,6 +220,16 @@ TEST_F(LookCommandTest, CaptureFailuresPassThroughAndDrawNoLookId) {
   EXPECT_EQ(h.shared.state.lock().value()->looks.size(), 1u);
 }
 
+TEST_F(LookCommandTest, AWindowWithoutAPictureIsLookedAtWithoutItsElements) {
+  WindowHandle handle = add_window("Editor");
+  h.screen.windows[handle].rect = ScreenRect{10, 20, 10, 320};
+  Json r = look(R"({"rootRef":"@w1"})");
+  ASSERT_EQ(error_of(r), "ok");
+  EXPECT_FALSE(r["result"].contains("image"));
+  EXPECT_TRUE(r["result"]["outline"]["children"].empty());
+  EXPECT_EQ(h.uia.sessions_opened(), 0);
+}
+
 TEST_F(LookCommandTest, PoisonedStateLockFailsTheLook) {
   add_window("Editor");
   ASSERT_EQ(error_of(ask("listWindows", "{}")), "ok");
