@@ -53,7 +53,8 @@ Result<std::vector<std::uint8_t>> grab_window_pixels(ScreenGrabber& grabber, std
   }
   if (copy_screen) {
     // Only a successful copy replaces the first grab, if any; its read decides.
-    if (surface->copy_from_screen(rect.left, rect.top) == ScreenCopy::Copied)
+    if (surface->copy_from_screen(static_cast<std::int32_t>(rect.left),
+                                  static_cast<std::int32_t>(rect.top)) == ScreenCopy::Copied)
       rows = surface->read_pixels(pixels);
   }
   surface.reset();

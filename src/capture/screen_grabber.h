@@ -10,15 +10,9 @@
 #include <span>
 #include <variant>
 
-namespace winhelper {
+#include "common/rect.h"
 
-// A window rectangle in physical screen pixels.
-struct ScreenRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-};
+namespace winhelper {
 
 // Outcome of copying the screen into a surface.
 enum class ScreenCopy {

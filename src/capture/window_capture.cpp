@@ -15,27 +15,6 @@ namespace {
 
 constexpr const char* kStatePrefix = "s";
 
-}  // namespace
-
-Json CaptureResult::to_json() const {
-  Json capture = Json::object();
-  capture["height"] = height;
-  capture["imageBase64"] = image_base64 ? Json(*image_base64) : Json(nullptr);
-  capture["imageFormat"] = "png";
-  capture["stateId"] = state_id;
-  capture["warnings"] = warnings;
-  capture["width"] = width;
-  capture["x"] = x;
-  capture["y"] = y;
-  Json out = Json::object();
-  if (ax_targets) out["axTargets"] = *ax_targets;
-  out["capture"] = std::move(capture);
-  out["target"] = target;
-  return out;
-}
-
-namespace {
-
 Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& request) {
   CaptureResult result;
   result.target = "@w" + std::to_string(request.window_number);
@@ -46,8 +25,8 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
   if (grabber.is_minimized(window)) result.warnings.emplace_back("window_minimized");
   const std::optional<ScreenRect> rect = grabber.window_rect(window);
   if (!rect) return HelperError{ErrorCode::CaptureFailed, "Failed to get window bounds"};
-  result.x = rect->left;
-  result.y = rect->top;
+  result.x = static_cast<std::int32_t>(rect->left);
+  result.y = static_cast<std::int32_t>(rect->top);
   const std::int64_t width = std::int64_t{rect->right} - rect->left;
   const std::int64_t height = std::int64_t{rect->bottom} - rect->top;
   if (width <= 0 || height <= 0) {
@@ -56,7 +35,8 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
     return result;
   }
 
-  Result<std::vector<std::uint8_t>> grabbed = grab_window_pixels(grabber, window, *rect, request.print_window);
+  Result<std::vector<std::uint8_t>> grabbed =
+      grab_window_pixels(grabber, window, *rect, request.print_window);
   if (!grabbed) return grabbed.take_error();
   std::vector<std::uint8_t> pixels = std::move(grabbed).value();
   bgrx_to_opaque_rgba(pixels);
@@ -70,7 +50,8 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
     pixels = std::move(scaled);
   }
 
-  Result<std::vector<std::uint8_t>> png = encode_png_rgba(pixels, size.width, size.height, request.png);
+  Result<std::vector<std::uint8_t>> png =
+      encode_png_rgba(pixels, size.width, size.height, request.png);
   if (!png) return png.take_error();
   // The frame is done with: free it before the Base64 text is built, so the
   // peak stays at one frame plus the PNG.
@@ -79,11 +60,6 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
   result.width = size.width;
   result.height = size.height;
   result.state_id = next_state_id(kStatePrefix);
-
-  if (request.extract_elements) {
-    Json elements = request.extract_elements();
-    if (elements.is_array() && !elements.empty()) result.ax_targets = std::move(elements);
-  }
   return result;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-// Capturing one top-level window as a PNG in Base64: the entry point the look
-// command calls. Runs on the calling thread and holds no lock.
+// Capturing one top-level window as a PNG in Base64, with the frame's place
+// and the warnings raised: the entry point the look command calls. Runs on
+// the calling thread and holds no lock.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +11,6 @@
 #include "capture/png_encoder.h"
 #include "capture/screen_grabber.h"
 #include "common/result.h"
-#include "protocol/request.h"
 
 namespace winhelper {
 
@@ -23,10 +22,6 @@ struct CaptureRequest {
   std::optional<std::int64_t> window_handle;
   // Largest side of the image; absent or 0 keeps the window's size.
   std::optional<std::uint32_t> max_dimension;
-  // When set, called once after a successful image capture for the window's
-  // element records (a JSON array). It reports its own failures (the warning
-  // line) and returns an empty array then.
-  std::function<Json()> extract_elements;
   // False: the picture is copied from the screen without asking the window
   // to draw itself (it would wait for a window that does not answer).
   bool print_window = true;
@@ -46,11 +41,6 @@ struct CaptureResult {
   std::string state_id;
   // In the order raised: "window_minimized", "zero_sized_window".
   std::vector<std::string> warnings;
-  // The element records; absent unless requested and at least one was found.
-  std::optional<Json> ax_targets;
-
-  // {"axTargets"?, "capture": {...}, "target"} with keys in byte order.
-  Json to_json() const;
 };
 
 Result<CaptureResult> capture_window(ScreenGrabber& grabber, const CaptureRequest& request);

@@ -5,18 +5,15 @@
 #include <optional>
 #include <string>
 
-#include "capture/window_capture.h"
 #include "observe/look_access.h"
 #include "observe/look_arguments.h"
+#include "observe/look_observation.h"
 #include "observe/look_root.h"
-#include "observe/look_reach.h"
 #include "observe/look_scope.h"
 #include "observe/outline.h"
-#include "context/refs.h"
 #include "observe/shared_element_numbering.h"
-#include "protocol/args.h"
-#include "uia/extraction.h"
 #include "observe/window_commands.h"
+#include "protocol/args.h"
 #include "windows/window_ref.h"
 
 namespace winhelper {
@@ -65,132 +62,54 @@ Result<FoundRoot> find_root(const LookArguments& args, CommandContext& ctx) {
   return target_not_found("Root not found");
 }
 
-// What the capture or the direct extraction yielded.
-struct Observation {
-  std::optional<std::string> image_base64;
-  double image_width = 1;
-  double image_height = 1;
-  Json elements = Json::array();
-};
-
-Result<Observation> observe_with_image(const LookArguments& args, const LookRoot& root,
-                                       const FoundRoot& found, const LookReach& reach,
-                                       CommandContext& ctx, uia::ElementNumbering& numbering) {
-  std::optional<std::uint64_t> number = parse_window_ref(root.root_ref);
-  if (!number) return invalid_request("Invalid root ref '" + root.root_ref + "'");
-  if (ctx.platform.screen == nullptr) return internal_error("screen capture unavailable");
-
-  CaptureRequest request;
-  request.window_number = *number;
-  request.window_handle = found.handle;
-  request.max_dimension = args.max_dimension;
-  request.print_window = reach.print_window;
-  // A scoped look extracts only the scope's subtree, later.
-  if (!args.scope_ref && ctx.platform.uia != nullptr && found.handle) {
-    uia::UiaClient& client = *ctx.platform.uia;
-    const std::int64_t handle = *found.handle;
-    request.extract_elements = [&client, handle, &numbering, &reach] {
-      if (reach.elements_skipped) {
-        uia::warn_extraction_skipped(*reach.elements_skipped);
-        return Json::array();
-      }
-      return Json(uia::extract_window_or_warn(client, handle, numbering));
-    };
-  }
-  Result<CaptureResult> capture = capture_window(*ctx.platform.screen, request);
-  if (!capture) return capture.take_error();
-
-  Observation out;
-  if (capture->image_base64) {
-    out.image_base64 = std::move(capture->image_base64);
-    out.image_width = std::max<double>(capture->width, 1);
-    out.image_height = std::max<double>(capture->height, 1);
-  } else {
-    // A zero-sized window gives no picture; the outline then stays in frame
-    // units like any look without an image.
-    out.image_width = root.frame_width;
-    out.image_height = root.frame_height;
-  }
-  if (capture->ax_targets && capture->ax_targets->is_array())
-    out.elements = std::move(*capture->ax_targets);
-  return out;
-}
-
-// Without an image a root ref that does not resolve is no error: the look
-// then holds only the root node.
-Observation observe_without_image(const LookArguments& args, const LookRoot& root,
-                                  const FoundRoot& found, const LookReach& reach,
-                                  CommandContext& ctx, uia::ElementNumbering& numbering) {
-  Observation out;
-  out.image_width = root.frame_width;
-  out.image_height = root.frame_height;
-  if (args.scope_ref || ctx.platform.uia == nullptr || !found.handle) return out;
-  if (reach.elements_skipped) {
-    uia::warn_extraction_skipped(*reach.elements_skipped);
-  } else {
-    out.elements = Json(uia::extract_window_or_warn(*ctx.platform.uia, *found.handle, numbering));
-  }
-  return out;
-}
-
-Result<Json> extract_scope_elements(const LookScope& scope, const LookRoot& root,
-                                    CommandContext& ctx, uia::ElementNumbering& numbering) {
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation unavailable");
-  uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
-                              scope.element.automation_id};
-  auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);
-  if (!list) return map_element_failure(list.error().message);
-  return Json(std::move(list).value());
-}
-
 std::int64_t elapsed_ms(Clock& clock, std::int64_t since) {
   return std::max<std::int64_t>(clock.now_ms() - since, 0);
 }
 
-}  // namespace
+// What the look observed, and where: the first step's product.
+struct Observed {
+  LookRoot root;
+  Observation observation;
+  std::optional<LookScope> scope;
+  std::int64_t capture_ms = 0;
+};
 
-Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
+// What the look stored, and the outline it returns.
+struct Described {
+  std::string look_id;
+  Json outline;
+  std::int64_t describe_ms = 0;
+};
+
+Result<Observed> observe(const LookArguments& args, CommandContext& ctx,
+                         uia::ElementNumbering& numbering) {
   Clock& clock = ctx.platform.clock;
-  const std::int64_t started = clock.now_ms();
-
-  Result<LookArguments> parsed = parse_look_arguments(raw_args);
-  if (!parsed) return parsed.take_error();
-  const LookArguments& args = *parsed;
-
   Result<FoundRoot> found = find_root(args, ctx);
   if (!found) return found.take_error();
-  const LookRoot root = read_look_root(found->record);
-  const bool with_image = look_takes_image(root, args.include_image);
+  Observed out{read_look_root(found->record), {}, std::nullopt, 0};
+  const bool with_image = look_takes_image(out.root, args.include_image);
 
-  SharedElementNumbering numbering(ctx.shared);
   const std::int64_t capture_started = clock.now_ms();
-  const LookReach reach = look_reach(ctx.platform.windows, found->handle, with_image);
-  Observation observed;
-  if (with_image) {
-    Result<Observation> captured = observe_with_image(args, root, *found, reach, ctx, numbering);
-    if (!captured) return captured.take_error();
-    observed = std::move(captured).value();
-  } else {
-    observed = observe_without_image(args, root, *found, reach, ctx, numbering);
-  }
-  const std::int64_t capture_ms = elapsed_ms(clock, capture_started);
+  Result<Observation> observed =
+      observe_window(args, out.root, found->handle, with_image, ctx, numbering);
+  if (!observed) return observed.take_error();
+  out.observation = std::move(observed).value();
+  out.capture_ms = elapsed_ms(clock, capture_started);
 
-  std::optional<LookScope> scope;
   if (args.scope_ref) {
-    Result<LookScope> found_scope =
-        find_look_scope(ctx.shared, *args.scope_ref, args.base_look_id, root.window_id);
-    if (!found_scope) return found_scope.take_error();
-    scope = std::move(found_scope).value();
-    Result<Json> subtree = extract_scope_elements(*scope, root, ctx, numbering);
+    Result<LookScope> scope =
+        find_look_scope(ctx.shared, *args.scope_ref, args.base_look_id, out.root.window_id);
+    if (!scope) return scope.take_error();
+    out.scope = std::move(scope).value();
+    Result<uia::ElementList> subtree = extract_scope_elements(*out.scope, out.root, ctx, numbering);
     if (!subtree) return subtree.take_error();
-    observed.elements = std::move(subtree).value();
+    out.observation.elements = std::move(subtree).value();
   }
+  return out;
+}
 
-  // Element refs embed the look id, so it is drawn before the outline; a
-  // look that fails from here on leaves a gap in the numbers.
-  Result<std::string> look_id = draw_look_id(ctx.shared);
-  if (!look_id) return look_id.take_error();
-
+Look look_of(const Observed& observed) {
+  const LookRoot& root = observed.root;
   Look look;
   look.pid = root.pid;
   look.window_id = root.window_id;
@@ -198,13 +117,25 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
   look.frame_y = root.frame_y;
   look.frame_width = root.frame_width;
   look.frame_height = root.frame_height;
-  look.image_width = observed.image_width;
-  look.image_height = observed.image_height;
-  look.has_image = observed.image_base64.has_value();
+  look.image_width = observed.observation.image_width;
+  look.image_height = observed.observation.image_height;
+  look.has_image = observed.observation.image_base64.has_value();
   // A scoped look maps points like the look it refines; its rectangles are
   // drawn in the same units, so that every rectangle of a look's outline
   // maps back to the screen through that look.
-  if (scope) inherit_scope(look, scope->owner);
+  if (observed.scope) inherit_scope(look, observed.scope->owner);
+  return look;
+}
+
+// Builds the outline and stores the look with an element record for every
+// ref the outline hands out.
+Result<Described> describe(const Observed& observed, CommandContext& ctx) {
+  Clock& clock = ctx.platform.clock;
+  // Element refs embed the look id, so it is drawn before the outline; a
+  // look that fails from here on leaves a gap in the numbers.
+  Result<std::string> look_id = draw_look_id(ctx.shared);
+  if (!look_id) return look_id.take_error();
+  Look look = look_of(observed);
 
   const std::int64_t describe_started = clock.now_ms();
   OutlineContext outline_context{*look_id,
@@ -215,40 +146,61 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
                                  look.image_width,
                                  look.image_height};
   std::map<std::string, ElementRecord> elements;
-  Json outline =
-      build_outline(observed.elements, outline_context, root.record, root.root_ref, elements);
-  if (scope) outline = scoped_outline(std::move(outline), scope->scope_ref);
-  const std::int64_t describe_ms = elapsed_ms(clock, describe_started);
+  Described out{*look_id, Json(), 0};
+  out.outline = build_outline(observed.observation.elements, outline_context, observed.root.record,
+                              observed.root.root_ref, elements);
+  if (observed.scope)
+    out.outline = scoped_outline(std::move(out.outline), observed.scope->scope_ref);
+  out.describe_ms = elapsed_ms(clock, describe_started);
   // The new entries win over inherited ones.
   elements.merge(look.elements);
   look.elements = std::move(elements);
   Status stored = store_look(ctx.shared, *look_id, std::move(look));
   if (!stored) return stored.take_error();
+  return out;
+}
 
+Json look_response(const LookArguments& args, Observed& observed, Described& described,
+                   Clock& clock, std::int64_t started) {
   Json result = Json::object();
   result["capturedAt"] = std::max(clock.wall_seconds(), 0.0);
-  if (observed.image_base64) {
+  Observation& observation = observed.observation;
+  if (observation.image_base64) {
     Json image = Json::object();
-    image["height"] = static_cast<std::int64_t>(observed.image_height);
-    image["jpegBase64"] = std::move(*observed.image_base64);
+    image["height"] = static_cast<std::int64_t>(observation.image_height);
+    image["jpegBase64"] = std::move(*observation.image_base64);
     image["mimeType"] = "image/png";
-    image["width"] = static_cast<std::int64_t>(observed.image_width);
+    image["width"] = static_cast<std::int64_t>(observation.image_width);
     result["image"] = std::move(image);
   }
-  result["lookId"] = *look_id;
-  result["outline"] = std::move(outline);
+  result["lookId"] = described.look_id;
+  result["outline"] = std::move(described.outline);
   Json read_text = Json::object();
   read_text["executed"] = false;
   read_text["requested"] = args.read_text;
   result["readText"] = std::move(read_text);
-  result["window"] = describe_look_window(root);
+  result["window"] = describe_look_window(observed.root);
   Json timings = Json::object();
-  timings["captureMs"] = capture_ms;
-  timings["describeMs"] = describe_ms;
+  timings["captureMs"] = observed.capture_ms;
+  timings["describeMs"] = described.describe_ms;
   timings["readTextMs"] = 0;
   timings["totalMs"] = elapsed_ms(clock, started);
   result["timings"] = std::move(timings);
   return result;
+}
+
+}  // namespace
+
+Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
+  const std::int64_t started = ctx.platform.clock.now_ms();
+  Result<LookArguments> args = parse_look_arguments(raw_args);
+  if (!args) return args.take_error();
+  SharedElementNumbering numbering(ctx.shared);
+  Result<Observed> observed = observe(*args, ctx, numbering);
+  if (!observed) return observed.take_error();
+  Result<Described> described = describe(*observed, ctx);
+  if (!described) return described.take_error();
+  return look_response(*args, *observed, *described, ctx.platform.clock, started);
 }
 
 }  // namespace winhelper

@@ -25,44 +25,6 @@ bool bool_of(const json& object, const char* key) {
   return value && value->is_boolean() && value->get<bool>();
 }
 
-// `preferred` when that member is present (of any type), else `fallback`;
-// true only for a bool true.
-bool bool_preferring(const json& object, const char* preferred, const char* fallback) {
-  if (member(object, preferred) != nullptr) return bool_of(object, preferred);
-  return bool_of(object, fallback);
-}
-
-double number_or(const json& object, const char* key, double fallback) {
-  const json* value = member(object, key);
-  return value && value->is_number() ? value->get<double>() : fallback;
-}
-
-double size_of(const json& bounds, const char* long_key, const char* short_key) {
-  if (const json* value = member(bounds, long_key); value && value->is_number()) {
-    return value->get<double>();
-  }
-  return number_or(bounds, short_key, 1);
-}
-
-// Integers reduced to their low 32 bits; other entries skipped.
-std::vector<std::int32_t> runtime_id_of(const json& raw, const char* key) {
-  std::vector<std::int32_t> id;
-  const json* array = member(raw, key);
-  if (!array || !array->is_array()) return id;
-  for (const json& entry : *array) {
-    std::uint64_t bits;
-    if (entry.is_number_unsigned()) {
-      bits = entry.get<std::uint64_t>();
-    } else if (entry.is_number_integer()) {
-      bits = static_cast<std::uint64_t>(entry.get<std::int64_t>());
-    } else {
-      continue;
-    }
-    id.push_back(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits)));
-  }
-  return id;
-}
-
 std::int64_t window_id_of(const json& root_record) {
   const json* value = member(root_record, "windowId");
   if (!value) return 0;
@@ -72,14 +34,17 @@ std::int64_t window_id_of(const json& root_record) {
 }
 
 json empty_node() {
-  return json{{"actions", json::array()},  {"canDecrement", false}, {"canFocus", false},
-              {"canIncrement", false},     {"canPress", false},     {"canScroll", false},
-              {"canSetValue", false},      {"children", json::array()},
-              {"description", ""},         {"focused", false},      {"identifier", ""},
-              {"isTextInput", false},      {"offscreen", false},    {"pictureOnly", false},
-              {"rect", json::object()},    {"ref", ""},             {"role", "unknown"},
-              {"subrole", ""},             {"text", json::array()}, {"title", ""},
-              {"truncated", false},        {"value", ""}};
+  return json{{"actions", json::array()}, {"canDecrement", false},
+              {"canFocus", false},        {"canIncrement", false},
+              {"canPress", false},        {"canScroll", false},
+              {"canSetValue", false},     {"children", json::array()},
+              {"description", ""},        {"focused", false},
+              {"identifier", ""},         {"isTextInput", false},
+              {"offscreen", false},       {"pictureOnly", false},
+              {"rect", json::object()},   {"ref", ""},
+              {"role", "unknown"},        {"subrole", ""},
+              {"text", json::array()},    {"title", ""},
+              {"truncated", false},       {"value", ""}};
 }
 
 struct Converted {
@@ -88,80 +53,66 @@ struct Converted {
   std::vector<std::int32_t> parent_runtime_id;
 };
 
-Converted convert(const json& raw, const OutlineContext& context, const json& root_record,
-                  std::map<std::string, ElementRecord>& elements) {
-  static const json kNone = json::object();
-  const json* bounds_member = member(raw, "bounds");
-  const json& bounds = bounds_member && bounds_member->is_object() ? *bounds_member : kNone;
-  const json* caps_member = member(raw, "capabilities");
-  const json& caps = caps_member && caps_member->is_object() ? *caps_member : kNone;
+// What the look remembers of an element it hands out a ref for; `width` and
+// `height` are the bounds' sizes, at least 1.
+ElementRecord look_record(const uia::ExtractedElement& raw, const json& root_record, double width,
+                          double height) {
+  ElementRecord record;
+  record.automation_id = raw.automation_id;
+  record.class_descriptor = raw.class_name + " " + string_or(root_record, "subrole", "");
+  record.runtime_id = raw.runtime_id;
+  record.window_id = window_id_of(root_record);
+  record.x = static_cast<double>(raw.bounds.left);
+  record.y = static_cast<double>(raw.bounds.top);
+  record.width = width;
+  record.height = height;
+  record.is_password = raw.is_password;
+  record.can_press = raw.can_press;
+  record.can_set_value = raw.can_set_value;
+  record.can_scroll = raw.can_scroll;
+  return record;
+}
 
-  double x = number_or(bounds, "x", 0);
-  double y = number_or(bounds, "y", 0);
-  double width = std::max(size_of(bounds, "width", "w"), 1.0);
-  double height = std::max(size_of(bounds, "height", "h"), 1.0);
+Converted convert(const uia::ExtractedElement& raw, const OutlineContext& context,
+                  const json& root_record, std::map<std::string, ElementRecord>& elements) {
+  const double x = static_cast<double>(raw.bounds.left);
+  const double y = static_cast<double>(raw.bounds.top);
+  const double width = std::max(static_cast<double>(raw.bounds.right - raw.bounds.left), 1.0);
+  const double height = std::max(static_cast<double>(raw.bounds.bottom - raw.bounds.top), 1.0);
   json rect{{"x", (x - context.frame_x) * context.scale_x},
             {"y", (y - context.frame_y) * context.scale_y},
             {"w", context.scale_x * width},
             {"h", context.scale_y * height}};
 
-  std::string role = string_or(raw, "role", "unknown");
-  std::string class_name = string_or(raw, "className", "");
-  std::string automation_id = string_or(raw, "automationId", "");
-  std::string label = string_or(raw, "label", "");
-  std::string raw_value = string_or(raw, "value", "");
-  bool is_password = bool_of(raw, "isPassword");
-  bool can_press = bool_preferring(caps, "canPress", "canInvoke");
-  bool can_set_value = bool_preferring(caps, "canSetValue", "canEditText");
-  bool can_scroll = bool_of(caps, "canScroll");
-
   // A password field shows its label, never its value.
-  std::string value = !is_password ? raw_value : std::string();
-  std::string text = value.empty() ? label : value;
-
-  std::string raw_ref = string_or(raw, "ref", "");
-  std::string ref = raw_ref.empty() ? std::string() : "win:" + context.look_id + ":" + raw_ref;
+  std::string value = !raw.is_password ? raw.value : std::string();
+  std::string text = value.empty() ? raw.label : value;
+  std::string ref = raw.ref.empty() ? std::string() : "win:" + context.look_id + ":" + raw.ref;
 
   Converted out;
-  out.runtime_id = runtime_id_of(raw, "runtimeId");
-  out.parent_runtime_id = runtime_id_of(raw, "parentRuntimeId");
+  out.runtime_id = raw.runtime_id;
+  out.parent_runtime_id = raw.parent_runtime_id;
 
   json& node = out.node = empty_node();
-  node["canFocus"] = bool_of(caps, "isKeyboardFocusable");
-  node["canPress"] = can_press;
-  node["canScroll"] = can_scroll;
-  node["canSetValue"] = can_set_value;
-  node["description"] = class_name;
-  node["identifier"] = automation_id;
-  node["isTextInput"] = role == "edit" || role == "document";
-  node["offscreen"] = bool_of(caps, "isOffscreen");
+  node["canFocus"] = raw.keyboard_focusable;
+  node["canPress"] = raw.can_press;
+  node["canScroll"] = raw.can_scroll;
+  node["canSetValue"] = raw.can_set_value;
+  node["description"] = raw.class_name;
+  node["identifier"] = raw.automation_id;
+  node["isTextInput"] = raw.role == "edit" || raw.role == "document";
   node["rect"] = rect;
   node["ref"] = ref;
-  node["role"] = role;
-  node["subrole"] = class_name;
+  node["role"] = raw.role;
+  node["subrole"] = raw.class_name;
   if (!text.empty()) {
     node["text"].push_back(json{{"confidence", 1}, {"rect", rect}, {"string", text}});
   }
-  node["title"] = label;
-  node["truncated"] = bool_of(raw, "truncated");
+  node["title"] = raw.label;
+  node["truncated"] = raw.truncated;
   node["value"] = value;
 
-  if (!ref.empty()) {
-    ElementRecord record;
-    record.automation_id = automation_id;
-    record.class_descriptor = class_name + " " + string_or(root_record, "subrole", "");
-    record.runtime_id = out.runtime_id;
-    record.window_id = window_id_of(root_record);
-    record.x = x;
-    record.y = y;
-    record.width = width;
-    record.height = height;
-    record.is_password = is_password;
-    record.can_press = can_press;
-    record.can_set_value = can_set_value;
-    record.can_scroll = can_scroll;
-    elements[ref] = std::move(record);
-  }
+  if (!ref.empty()) elements[ref] = look_record(raw, root_record, width, height);
   return out;
 }
 
@@ -192,7 +143,8 @@ class TreeBuilder {
   std::vector<std::size_t> path_;
 };
 
-json root_node(const OutlineContext& context, const json& root_record, const std::string& root_ref) {
+json root_node(const OutlineContext& context, const json& root_record,
+               const std::string& root_ref) {
   json node = empty_node();
   std::string kind = string_or(root_record, "kind", "window");
   node["ref"] = root_ref;
@@ -200,25 +152,20 @@ json root_node(const OutlineContext& context, const json& root_record, const std
   node["subrole"] = string_or(root_record, "subrole", "");
   node["title"] = string_or(root_record, "title", kind == "menu" ? "Menu" : "Window");
   node["focused"] = bool_of(root_record, "isFocused");
-  node["rect"] = json{{"x", 0.0}, {"y", 0.0}, {"w", context.image_width}, {"h", context.image_height}};
+  node["rect"] =
+      json{{"x", 0.0}, {"y", 0.0}, {"w", context.image_width}, {"h", context.image_height}};
   return node;
 }
 
 }  // namespace
 
-json convert_element(const json& raw, const OutlineContext& context, const json& root_record,
-                     std::map<std::string, ElementRecord>& elements) {
-  return convert(raw, context, root_record, elements).node;
-}
-
-json build_outline(const json& raw_elements, const OutlineContext& context, const json& root_record,
-                   const std::string& root_ref, std::map<std::string, ElementRecord>& elements) {
+json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
+                   const json& root_record, const std::string& root_ref,
+                   std::map<std::string, ElementRecord>& elements) {
   std::vector<Converted> nodes;
-  if (raw_elements.is_array()) {
-    nodes.reserve(raw_elements.size());
-    for (const json& raw : raw_elements) {
-      nodes.push_back(convert(raw, context, root_record, elements));
-    }
+  nodes.reserve(extracted.size());
+  for (const uia::ExtractedElement& raw : extracted) {
+    nodes.push_back(convert(raw, context, root_record, elements));
   }
 
   std::map<std::vector<std::int32_t>, std::size_t> by_runtime_id;

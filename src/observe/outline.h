@@ -4,8 +4,8 @@
 // rectangles in image pixels and refs that embed the look id. Fills the
 // look's element table with a record for every ref it writes.
 //
-// Input records are read tolerantly: a missing or mistyped member falls back
-// to its default, so conversion never fails.
+// The root window's record is read tolerantly: a missing or mistyped member
+// falls back to its default, so conversion never fails.
 
 #include <map>
 #include <string>
@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "context/look.h"
+#include "uia/element_record.h"
 
 namespace winhelper {
 
@@ -32,16 +33,9 @@ struct OutlineContext {
 // chain, are emitted without children and marked truncated.
 inline constexpr std::size_t kOutlineDepthLimit = 64;
 
-// One element node from one raw element record. Inserts the element's record
-// into `elements` under the node's ref when the ref is not empty.
-nlohmann::json convert_element(const nlohmann::json& raw, const OutlineContext& context,
-                               const nlohmann::json& root_record,
-                               std::map<std::string, ElementRecord>& elements);
-
-// The root node with the assembled tree. `raw_elements` is the extraction's
-// list (anything but an array counts as empty); `root_record` the root
-// window's record.
-nlohmann::json build_outline(const nlohmann::json& raw_elements, const OutlineContext& context,
+// The root node with the assembled tree. `extracted` is the extraction's
+// list; `root_record` the root window's record.
+nlohmann::json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
                              const nlohmann::json& root_record, const std::string& root_ref,
                              std::map<std::string, ElementRecord>& elements);
 

@@ -24,13 +24,13 @@ std::uint64_t read_timeout(const Json& args) {
 // A record's windowId: any non-zero integer as it is, anything else 0.
 std::int64_t record_window_id(const Json& record) { return arg_i64(record, "windowId").value_or(0); }
 
-Result<std::string> scope_runtime_id(SharedState& shared, const std::string& look_id,
-                                     const std::string& scope_ref) {
+Result<uia::RuntimeId> scope_runtime_id(SharedState& shared, const std::string& look_id,
+                                        const std::string& scope_ref) {
   auto state = shared.state.lock();
   if (!state) return state.take_error();
   auto record = (*state)->looks.resolve(look_id, scope_ref, kOwningLookUnavailable);
   if (!record) return record.take_error();
-  return uia::runtime_id_json_text(Json(record->runtime_id));
+  return record->runtime_id;
 }
 
 Result<std::optional<std::int64_t>> observed_root_window(SharedState& shared,
@@ -128,9 +128,10 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
     node_count = records->size();
 
     uia::ParentMap parents = uia::build_parent_map(*records);
-    bool matched = std::any_of(records->begin(), records->end(), [&](const Json& record) {
-      return uia::record_matches(record, filters, parents);
-    });
+    bool matched =
+        std::any_of(records->begin(), records->end(), [&](const uia::ExtractedElement& record) {
+          return uia::record_matches(record, filters, parents);
+        });
     if (matched && !gone) return wait_result(true, nullptr, node_count);
     if (!matched && gone) return wait_result(true, true, node_count);
     clock.sleep_ms(kWaitPollIntervalMs);

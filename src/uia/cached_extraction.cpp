@@ -11,8 +11,6 @@
 namespace winhelper::uia {
 namespace {
 
-using nlohmann::json;
-
 // One examined element: its node in the structure and the element holding
 // its cached facts (a full one, so its value can still be read directly).
 struct Examined {
@@ -37,7 +35,7 @@ class CachedWalk {
   std::optional<std::vector<Examined>> examined_of_small_tree(const CachedTree& light);
   std::optional<std::vector<Examined>> examined_of_large_tree(const CachedTree& light);
   void read_values(const std::vector<WantedValue>& wanted, ElementList& records);
-  static void mark_omissions(const CachedTree& light, ControlView& view, ElementList& records);
+  static AncestorClimb cached_climb(const CachedTree& light, ControlView& view);
 
   Session& session_;
   Element& root_;
@@ -203,8 +201,8 @@ std::string live_value(Element& element) {
 void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList& records) {
   std::vector<RuntimeId> ids;
   for (const WantedValue& w : wanted) {
-    const json& id = records[w.record]["runtimeId"];
-    if (w.readable_not_password && !id.empty()) ids.push_back(id.get<RuntimeId>());
+    const RuntimeId& id = records[w.record].runtime_id;
+    if (w.readable_not_password && !id.empty()) ids.push_back(id);
   }
   std::map<std::string, std::vector<std::string>> answered;
   bool batch_failed = true;
@@ -231,29 +229,27 @@ void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList
     }
   }
   for (const WantedValue& w : wanted) {
-    json& record = records[w.record];
-    std::string text = runtime_id_text(record["runtimeId"].get<RuntimeId>());
+    ExtractedElement& record = records[w.record];
+    std::string text = runtime_id_text(record.runtime_id);
     bool batched = w.readable_not_password && !text.empty() && !batch_failed;
     auto found = answered.find(text);
     if (batched && found == answered.end()) continue;  // not answered: no longer a value to read
     if (batched && found->second.size() == 1) {
-      record["value"] = found->second.front();
+      record.value = found->second.front();
     } else {
-      record["value"] = live_value(*w.element);
+      record.value = live_value(*w.element);
     }
   }
 }
 
-// The omission scan over the cached structure: the same climbs as the live
-// walk's, through the control view, at most 64 ancestors each.
-void CachedWalk::mark_omissions(const CachedTree& light, ControlView& view, ElementList& records) {
-  OmissionMarks marks(records);
-  int end = std::min(static_cast<int>(light.nodes.size()), kScannedElementLimit);
-  for (int j = kReportedElementLimit; j < end; ++j) {
-    int current = j;
+// The climb over the cached structure, through the control view; above the
+// subtree's root its control-view ancestors are asked for live.
+AncestorClimb CachedWalk::cached_climb(const CachedTree& light, ControlView& view) {
+  return [&light, &view](int scanned, const std::function<bool(const RuntimeId&)>& reached) {
+    int current = scanned;
     bool above_root = false;
     std::size_t above = 0;
-    for (int level = 0; level < kOmissionAncestorLevels; ++level) {
+    while (true) {
       std::optional<RuntimeId> id;
       if (!above_root) {
         current = view.parent_index(current);
@@ -263,15 +259,11 @@ void CachedWalk::mark_omissions(const CachedTree& light, ControlView& view, Elem
       }
       if (above_root) {
         id = view.root_ancestor(above++);
-        if (!id) break;
+        if (!id) return;
       }
-      if (marks.mark_if_reported(runtime_id_text(*id))) break;
+      if (reached(*id)) return;
     }
-  }
-  if (static_cast<int>(light.nodes.size()) > kScannedElementLimit) {
-    marks.mark(runtime_id_text(light.nodes[0].runtime_id.value_or(RuntimeId{})));
-  }
-  marks.apply(records);
+  };
 }
 
 std::optional<ElementList> CachedWalk::run() {
@@ -295,8 +287,8 @@ std::optional<ElementList> CachedWalk::run() {
   for (const Examined& e : *examined) {
     auto facts = cached_facts(*e.element);
     if (!facts) continue;
-    json record = element_record(*facts);
-    record["parentRuntimeId"] = runtime_id_json(view.parent_runtime_id(e.node));
+    ExtractedElement record = element_record(*facts);
+    record.parent_runtime_id = view.parent_runtime_id(e.node);
     bool readable_not_password = false;
     if (value_wanted(*e.element, readable_not_password)) {
       wanted.push_back(WantedValue{e.element, records.size(), readable_not_password});
@@ -304,7 +296,11 @@ std::optional<ElementList> CachedWalk::run() {
     records.push_back(std::move(record));
   }
   read_values(wanted, records);
-  if (large) mark_omissions(*light, view, records);
+  if (large) {
+    mark_omissions(
+        static_cast<int>(light->nodes.size()), cached_climb(*light, view),
+        [&light] { return light->nodes[0].runtime_id.value_or(RuntimeId{}); }, records);
+  }
   return records;
 }
 

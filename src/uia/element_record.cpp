@@ -1,12 +1,11 @@
 #include "uia/element_record.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "uia/roles.h"
-#include "uia/session.h"
 
 namespace winhelper::uia {
-
-using nlohmann::json;
 
 bool has_extent(const ScreenRect& rect) {
   return rect.right - rect.left > 0 && rect.bottom - rect.top > 0;
@@ -17,60 +16,50 @@ bool is_meaningful_action(const std::string& action) {
   return !trim_unicode_whitespace(action).empty();
 }
 
-json runtime_id_json(const RuntimeId& id) {
-  json array = json::array();
-  for (std::int32_t part : id) array.push_back(part);
-  return array;
-}
-
-json element_record(const ElementFacts& f) {
-  json record;
-  record["role"] = std::string(role_for_control_type(f.control_type));
-  record["label"] = f.name;
-  record["automationId"] = f.automation_id;
-  record["runtimeId"] = runtime_id_json(f.runtime_id);
-  record["className"] = f.class_name;
-  record["bounds"] = {{"x", f.rect.left},
-                      {"y", f.rect.top},
-                      {"width", f.rect.right - f.rect.left},
-                      {"height", f.rect.bottom - f.rect.top}};
-  record["isPassword"] = f.password;
-  record["value"] = f.value;
-  record["capabilities"] = {
-      {"canInvoke", f.invoke},
-      {"canPress",
-       f.invoke || f.selection_item || f.toggle || f.expand_collapse || f.legacy_action},
-      {"canScroll", f.scroll},
-      {"canSetValue", (f.value_available && !f.read_only) || f.text_available},
-      {"isEnabled", f.enabled},
-      {"isKeyboardFocusable", f.keyboard_focusable},
-      {"isOffscreen", false},
-  };
+ExtractedElement element_record(const ElementFacts& f) {
+  ExtractedElement record;
+  record.role = std::string(role_for_control_type(f.control_type));
+  record.label = f.name;
+  record.automation_id = f.automation_id;
+  record.runtime_id = f.runtime_id;
+  record.class_name = f.class_name;
+  record.bounds = f.rect;
+  record.is_password = f.password;
+  record.value = f.value;
+  record.can_invoke = f.invoke;
+  record.can_press =
+      f.invoke || f.selection_item || f.toggle || f.expand_collapse || f.legacy_action;
+  record.can_scroll = f.scroll;
+  record.can_set_value = (f.value_available && !f.read_only) || f.text_available;
+  record.enabled = f.enabled;
+  record.keyboard_focusable = f.keyboard_focusable;
   return record;
 }
 
-OmissionMarks::OmissionMarks(const ElementList& records) {
-  for (const json& record : records) {
-    std::string text = runtime_id_text(record["runtimeId"].get<RuntimeId>());
-    if (!text.empty()) reported_.insert(text);
+void mark_omissions(int length, const AncestorClimb& climb,
+                    const std::function<RuntimeId()>& root_id, ElementList& records) {
+  std::set<RuntimeId> reported;
+  for (const ExtractedElement& record : records) {
+    if (!record.runtime_id.empty()) reported.insert(record.runtime_id);
   }
-}
-
-bool OmissionMarks::mark_if_reported(const std::string& text) {
-  if (text.empty() || reported_.count(text) == 0) return false;
-  marked_.insert(text);
-  return true;
-}
-
-void OmissionMarks::mark(const std::string& text) {
-  if (!text.empty()) marked_.insert(text);
-}
-
-void OmissionMarks::apply(ElementList& records) const {
-  for (json& record : records) {
-    if (marked_.count(runtime_id_text(record["runtimeId"].get<RuntimeId>())) != 0) {
-      record["truncated"] = true;
-    }
+  std::set<RuntimeId> marked;
+  const int end = std::min(length, kScannedElementLimit);
+  for (int scanned = kReportedElementLimit; scanned < end; ++scanned) {
+    int levels = 0;
+    climb(scanned, [&](const RuntimeId& id) {
+      if (!id.empty() && reported.count(id) != 0) {
+        marked.insert(id);
+        return true;
+      }
+      return ++levels >= kOmissionAncestorLevels;
+    });
+  }
+  if (length > kScannedElementLimit) {
+    RuntimeId root = root_id();
+    if (!root.empty()) marked.insert(std::move(root));
+  }
+  for (ExtractedElement& record : records) {
+    if (marked.count(record.runtime_id) != 0) record.truncated = true;
   }
 }
 

@@ -1,20 +1,18 @@
 #pragma once
 // The element record of extraction, built from what was read of one element,
 // whichever way it was read (live calls or a cache request), so both ways
-// report the same bytes for the same facts.
+// report the same record for the same facts.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "uia/uia_port.h"
 
 namespace winhelper::uia {
-
-using ElementList = std::vector<nlohmann::json>;
 
 // What extraction reads of a reported element. Defaults are the values an
 // unreadable property degrades to.
@@ -40,16 +38,43 @@ struct ElementFacts {
   bool scroll = false;
 };
 
+// One reported element. The tree is carried by runtime_id and
+// parent_runtime_id; the outline rebuilds it. Distinct from the look store's
+// record, which is what a look remembers of a ref it handed out (bounds in
+// its units, the root window's id and class).
+struct ExtractedElement {
+  std::string ref;  // "@e" + number; empty until the walk numbers it
+  std::string role;
+  std::string label;
+  std::string automation_id;
+  std::string class_name;
+  std::string value;  // never read for a password field
+  RuntimeId runtime_id;
+  RuntimeId parent_runtime_id;  // empty when there is none or it cannot be read
+  ScreenRect bounds;
+  bool is_password = false;
+  bool can_invoke = false;
+  bool can_press = false;  // invoke, select, toggle, expand or a default action
+  bool can_scroll = false;
+  bool can_set_value = false;
+  bool enabled = true;
+  bool keyboard_focusable = false;
+  // Further elements were left out below this one.
+  bool truncated = false;
+
+  bool operator==(const ExtractedElement&) const = default;
+};
+
+using ElementList = std::vector<ExtractedElement>;
+
 // Elements without width or height are not reported.
 bool has_extent(const ScreenRect& rect);
 
 // A default action counts when it is not blank (white space trimmed).
 bool is_meaningful_action(const std::string& action);
 
-nlohmann::json runtime_id_json(const RuntimeId& id);
-
-// The record without its parentRuntimeId and ref, which the walk adds.
-nlohmann::json element_record(const ElementFacts& facts);
+// The record without its parent's runtime id and ref, which the walk adds.
+ExtractedElement element_record(const ElementFacts& facts);
 
 // The first elements of the subtree are examined and reported; the ones after
 // them up to the scan limit are only climbed from to find where elements were
@@ -58,21 +83,18 @@ inline constexpr int kReportedElementLimit = 200;
 inline constexpr int kScannedElementLimit = 1200;
 inline constexpr int kOmissionAncestorLevels = 64;
 
-// The reported elements under which left-out ones were found, by runtime-id
-// text. An empty runtime id identifies nothing, so it neither collects nor
-// marks.
-class OmissionMarks {
- public:
-  explicit OmissionMarks(const ElementList& records);
-  // Marks the text when it is a reported element's; true when it was.
-  bool mark_if_reported(const std::string& runtime_id_text);
-  void mark(const std::string& runtime_id_text);
-  // Adds "truncated": true to the marked records.
-  void apply(ElementList& records) const;
+// Hands the runtime ids of one scanned element's ancestors, nearest first, to
+// `reached` until it returns true or the chain ends; an unreadable id is
+// handed as empty.
+using AncestorClimb =
+    std::function<void(int scanned, const std::function<bool(const RuntimeId&)>& reached)>;
 
- private:
-  std::set<std::string> reported_;
-  std::set<std::string> marked_;
-};
+// Marks truncated the reported records under which the scanned elements past
+// them (of `length` in the subtree) have ancestors, the nearest reported one
+// each, and the subtree's root (`root_id`, asked for only then) when the
+// subtree is larger than the scan. An empty runtime id identifies nothing, so
+// it neither collects nor marks. Never fails the extraction.
+void mark_omissions(int length, const AncestorClimb& climb,
+                    const std::function<RuntimeId()>& root_id, ElementList& records);
 
 }  // namespace winhelper::uia

@@ -13,8 +13,6 @@
 namespace winhelper::uia {
 namespace {
 
-using nlohmann::json;
-
 bool read_bool(Element& element, int property_id) {
   return element.property_bool(property_id).value_or(false);
 }
@@ -30,7 +28,7 @@ bool has_default_action(Element& element) {
 // not reported (control type unreadable, empty or unreadable bounds, off
 // screen or unreadable off-screen state). The parent's runtime id is read by
 // the caller.
-std::optional<json> describe(Element& element) {
+std::optional<ExtractedElement> describe(Element& element) {
   auto control_type = element.control_type();
   if (!control_type) return std::nullopt;
 
@@ -71,25 +69,20 @@ std::optional<json> describe(Element& element) {
   return element_record(f);
 }
 
-// Marks the reported elements under which the scan of the elements beyond
-// the reported ones finds further elements. Never fails the extraction.
-void mark_omissions(ElementArray& all, int length, Element& root, TreeWalker& walker,
-                    ElementList& records) {
-  OmissionMarks marks(records);
-  int end = std::min(length, kScannedElementLimit);
-  for (int j = kReportedElementLimit; j < end; ++j) {
-    auto element = all.element(j);
-    if (!element) continue;
+// The climb of the live walk: through the control view, element by element.
+// An element that cannot be fetched or a parent that cannot be read ends it.
+AncestorClimb live_climb(ElementArray& all, TreeWalker& walker) {
+  return [&all, &walker](int scanned, const std::function<bool(const RuntimeId&)>& reached) {
+    auto element = all.element(scanned);
+    if (!element) return;
     ElementPtr current = std::move(element).value();
-    for (int level = 0; level < kOmissionAncestorLevels; ++level) {
+    while (true) {
       auto parent = walker.parent(*current);
-      if (!parent) break;
+      if (!parent) return;
       current = std::move(parent).value();
-      if (marks.mark_if_reported(runtime_id_text(runtime_id_or_empty(*current)))) break;
+      if (reached(runtime_id_or_empty(*current))) return;
     }
-  }
-  if (length > kScannedElementLimit) marks.mark(runtime_id_text(runtime_id_or_empty(root)));
-  marks.apply(records);
+  };
 }
 
 }  // namespace
@@ -119,20 +112,22 @@ Result<ElementList> extract_per_element(Session& session, Element& root,
     }
     auto record = describe(*element.value());
     if (!record) continue;
-    (*record)["parentRuntimeId"] = runtime_id_json(parent_id);
-    (*record)["ref"] = "@e" + std::to_string(numbering.take_element_number());
+    record->parent_runtime_id = std::move(parent_id);
+    record->ref = "@e" + std::to_string(numbering.take_element_number());
     records.push_back(std::move(*record));
   }
   if (length > kReportedElementLimit) {
-    mark_omissions(*all.value(), length, root, *walker.value(), records);
+    mark_omissions(
+        length, live_climb(*all.value(), *walker.value()),
+        [&root] { return runtime_id_or_empty(root); }, records);
   }
   return records;
 }
 
 Result<ElementList> extract(Session& session, Element& root, ElementNumbering& numbering) {
   if (auto cached = extract_cached(session, root)) {
-    for (json& record : *cached) {
-      record["ref"] = "@e" + std::to_string(numbering.take_element_number());
+    for (ExtractedElement& record : *cached) {
+      record.ref = "@e" + std::to_string(numbering.take_element_number());
     }
     return std::move(*cached);
   }

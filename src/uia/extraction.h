@@ -1,10 +1,9 @@
 #pragma once
 // Turns the UI of a window, or of one element's subtree, into a flat, bounded
-// list of element records (JSON objects). The tree is carried by each
-// record's runtimeId and parentRuntimeId; the outline rebuilds it.
+// list of element records.
 //
 // At most 200 elements of the subtree are reported; elements below which
-// further ones were left out carry "truncated": true.
+// further ones were left out are marked truncated.
 //
 // The walk reads through cache requests, a few round trips into the target
 // application whatever the window's size; where caching fails or cannot
@@ -15,8 +14,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "uia/element_locator.h"
 #include "uia/element_numbering.h"

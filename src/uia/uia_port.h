@@ -19,19 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "common/rect.h"
 #include "uia/uia_failure.h"
 
 namespace winhelper::uia {
 
 using RuntimeId = std::vector<std::int32_t>;
-
-// Screen pixels, as UI Automation reports them.
-struct ScreenRect {
-  std::int64_t left = 0;
-  std::int64_t top = 0;
-  std::int64_t right = 0;
-  std::int64_t bottom = 0;
-};
 
 // The values of UI Automation's ScrollAmount used by the scroll action.
 enum class ScrollAmount : int { SmallDecrement = 1, NoAmount = 2, SmallIncrement = 4 };

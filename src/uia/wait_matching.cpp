@@ -7,53 +7,32 @@ namespace winhelper::uia {
 
 namespace {
 
-std::string string_member(const Json& record, const char* key) {
-  if (!record.is_object()) return {};
-  auto it = record.find(key);
-  if (it == record.end() || !it->is_string()) return {};
-  return it->get<std::string>();
-}
-
-const Json* array_member(const Json& record, const char* key) {
-  if (!record.is_object()) return nullptr;
-  auto it = record.find(key);
-  if (it == record.end() || !it->is_array()) return nullptr;
-  return &*it;
-}
-
 // The texts a person would search for, joined by single blanks.
-std::string searchable_text(const Json& record) {
+std::string searchable_text(const ExtractedElement& record) {
   std::string joined;
-  for (const char* key : {"value", "label", "name", "title"}) {
-    std::string part = string_member(record, key);
-    if (part.empty()) continue;
+  for (const std::string* part : {&record.value, &record.label}) {
+    if (part->empty()) continue;
     if (!joined.empty()) joined += ' ';
-    joined += part;
+    joined += *part;
   }
   return to_lower_utf8(joined);
 }
 
 }  // namespace
 
-std::string runtime_id_json_text(const Json& runtime_id) {
-  return runtime_id.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
 ParentMap build_parent_map(const ElementList& records) {
   ParentMap parents;
-  for (const Json& record : records) {
-    const Json* id = array_member(record, "runtimeId");
-    const Json* parent = array_member(record, "parentRuntimeId");
-    if (id && parent) parents[runtime_id_json_text(*id)] = runtime_id_json_text(*parent);
+  for (const ExtractedElement& record : records) {
+    parents[record.runtime_id] = record.parent_runtime_id;
   }
   return parents;
 }
 
-bool within_scope(const std::string& id_text, const std::string& scope, bool exact,
+bool within_scope(const RuntimeId& id, const RuntimeId& scope, bool exact,
                   const ParentMap& parents) {
-  if (id_text == scope) return true;
+  if (id == scope) return true;
   if (exact) return false;
-  std::string current = id_text;
+  RuntimeId current = id;
   for (int compared = 0; compared < kAncestorLimit; ++compared) {
     auto it = parents.find(current);
     if (it == parents.end() || it->second == current) return false;
@@ -63,21 +42,18 @@ bool within_scope(const std::string& id_text, const std::string& scope, bool exa
   return false;
 }
 
-bool record_matches(const Json& record, const WaitFilters& filters, const ParentMap& parents) {
-  if (filters.scope) {
-    const Json* id = array_member(record, "runtimeId");
-    if (!id) return false;
-    if (!within_scope(runtime_id_json_text(*id), *filters.scope, filters.scope_exact, parents)) {
-      return false;
-    }
+bool record_matches(const ExtractedElement& record, const WaitFilters& filters,
+                    const ParentMap& parents) {
+  if (filters.scope &&
+      !within_scope(record.runtime_id, *filters.scope, filters.scope_exact, parents)) {
+    return false;
   }
   if (filters.text && searchable_text(record).find(*filters.text) == std::string::npos) {
     return false;
   }
-  if (filters.role && string_member(record, "role") != *filters.role) return false;
-  if (filters.value) {
-    std::string value = string_member(record, "value");
-    if (to_lower_utf8(trim_unicode_whitespace(value)) != *filters.value) return false;
+  if (filters.role && record.role != *filters.role) return false;
+  if (filters.value && to_lower_utf8(trim_unicode_whitespace(record.value)) != *filters.value) {
+    return false;
   }
   return true;
 }

@@ -1,13 +1,10 @@
 #pragma once
-// Which element records of one poll satisfy a wait's filters. Records are
-// read tolerantly: a missing or non-string member is the empty string, and
-// runtime ids are compared by their compact JSON text ("[42,7]").
+// Which element records of one poll satisfy a wait's filters.
 
 #include <map>
 #include <optional>
 #include <string>
 
-#include "protocol/request.h"
 #include "uia/extraction.h"
 
 namespace winhelper::uia {
@@ -19,19 +16,16 @@ struct WaitFilters {
   std::optional<std::string> role;
   // Already trimmed and lower-cased; matched exactly.
   std::optional<std::string> value;
-  // Runtime id text of the scope element; no scope when absent.
-  std::optional<std::string> scope;
+  // Runtime id of the scope element; no scope when absent.
+  std::optional<RuntimeId> scope;
   // With a scope: only the scope element itself, not its descendants.
   bool scope_exact = false;
 
   bool has_filter() const { return text || role || value; }
 };
 
-// Runtime id text to the parent's runtime id text.
-using ParentMap = std::map<std::string, std::string>;
-
-// Compact JSON text of a runtime id array.
-std::string runtime_id_json_text(const Json& runtime_id);
+// Runtime id to the parent's runtime id.
+using ParentMap = std::map<RuntimeId, RuntimeId>;
 
 ParentMap build_parent_map(const ElementList& records);
 
@@ -39,9 +33,10 @@ ParentMap build_parent_map(const ElementList& records);
 // cyclic or very deep parent map cannot hold a poll.
 inline constexpr int kAncestorLimit = 63;
 
-bool within_scope(const std::string& id_text, const std::string& scope, bool exact,
+bool within_scope(const RuntimeId& id, const RuntimeId& scope, bool exact,
                   const ParentMap& parents);
 
-bool record_matches(const Json& record, const WaitFilters& filters, const ParentMap& parents);
+bool record_matches(const ExtractedElement& record, const WaitFilters& filters,
+                    const ParentMap& parents);
 
 }  // namespace winhelper::uia

@@ -8,8 +8,8 @@ namespace winhelper {
 
 namespace {
 
-Json bounds_of(const std::optional<WindowRect>& rect) {
-  WindowRect r = rect.value_or(WindowRect{});
+Json bounds_of(const std::optional<ScreenRect>& rect) {
+  ScreenRect r = rect.value_or(ScreenRect{});
   Json bounds = Json::object();
   bounds["height"] = r.bottom - r.top;
   bounds["width"] = r.right - r.left;

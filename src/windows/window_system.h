@@ -11,17 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "common/rect.h"
+
 namespace winhelper {
 
 // The numeric value of a window handle; 0 is "no window".
 using WindowHandle = std::int64_t;
-
-struct WindowRect {
-  std::int64_t left = 0;
-  std::int64_t top = 0;
-  std::int64_t right = 0;
-  std::int64_t bottom = 0;
-};
 
 // The helper's own standing towards user interface privilege isolation.
 struct HelperPrivilege {
@@ -64,7 +59,7 @@ class WindowSystem {
   // Full image path of a process; empty when it cannot be opened or queried
   // or the path does not fit 259 UTF-16 units.
   virtual std::string process_image_path(std::uint32_t pid) = 0;
-  virtual std::optional<WindowRect> rect(WindowHandle window) = 0;
+  virtual std::optional<ScreenRect> rect(WindowHandle window) = 0;
   // Dots per inch of the window's monitor; 0 when unknown.
   virtual std::uint32_t dpi(WindowHandle window) = 0;
   virtual WindowHandle owner(WindowHandle window) = 0;

@@ -42,7 +42,7 @@ struct FakeElement {
   std::optional<std::string> name = std::string();
   std::optional<std::string> automation_id = std::string();
   std::optional<std::string> class_name = std::string();
-  std::optional<uia::ScreenRect> rect = uia::ScreenRect{0, 0, 10, 10};
+  std::optional<ScreenRect> rect = ScreenRect{0, 0, 10, 10};
   std::optional<bool> offscreen = false;
   std::optional<bool> enabled = true;
   std::optional<bool> keyboard_focusable = false;

@@ -14,7 +14,7 @@
 
 namespace winhelper::fakes {
 
-using FakeValue = std::variant<bool, int, std::string, uia::RuntimeId, uia::ScreenRect>;
+using FakeValue = std::variant<bool, int, std::string, uia::RuntimeId, ScreenRect>;
 
 // A property as UI Automation reports it, or nullopt when the read fails.
 // Properties of patterns the element lacks answer their defaults.

@@ -152,7 +152,7 @@ std::string FakeWindows::process_image_path(std::uint32_t pid) {
   return it == paths_.end() ? std::string() : it->second;
 }
 
-std::optional<WindowRect> FakeWindows::rect(WindowHandle window) {
+std::optional<ScreenRect> FakeWindows::rect(WindowHandle window) {
   std::lock_guard<std::mutex> hold(mutex_);
   const FakeWindow* w = find(window);
   return w ? w->rect : std::nullopt;

@@ -23,7 +23,7 @@ struct FakeWindow {
   std::uint32_t pid = 100;
   bool visible = true;
   bool iconic = false;
-  std::optional<WindowRect> rect = WindowRect{10, 20, 410, 320};
+  std::optional<ScreenRect> rect = ScreenRect{10, 20, 410, 320};
   std::uint32_t dpi = 96;
   WindowHandle owner = 0;
   std::uint32_t ex_style = 0;
@@ -82,7 +82,7 @@ class FakeWindows final : public WindowSystem {
   std::string class_name(WindowHandle window) override;
   std::uint32_t process_id(WindowHandle window) override;
   std::string process_image_path(std::uint32_t pid) override;
-  std::optional<WindowRect> rect(WindowHandle window) override;
+  std::optional<ScreenRect> rect(WindowHandle window) override;
   std::uint32_t dpi(WindowHandle window) override;
   WindowHandle owner(WindowHandle window) override;
   WindowHandle root_ancestor(WindowHandle window) override;

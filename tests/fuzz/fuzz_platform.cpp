@@ -20,7 +20,7 @@ void FuzzPlatform::build_scene() {
     const char* title;
     const char* class_name;
     std::uint32_t pid;
-    WindowRect rect;
+    ScreenRect rect;
   };
   const Shown shown[] = {
       // Small, so that building the scene for every fuzz input stays cheap.
@@ -50,26 +50,26 @@ void FuzzPlatform::build_scene() {
     auto left = s.rect.left;
     auto top = s.rect.top;
     fakes::FakeElement& root = uia_.add_window(static_cast<std::int64_t>(handle), s.title);
-    root.rect = uia::ScreenRect{left, top, s.rect.right, s.rect.bottom};
+    root.rect = ScreenRect{left, top, s.rect.right, s.rect.bottom};
     fakes::FakeElement& button = uia_.add_child(root, "Save");
     button.control_type = 50000;
     button.name = "Save";
     button.automation_id = "save";
     button.invoke = true;
-    button.rect = uia::ScreenRect{left + 10, top + 10, left + 90, top + 40};
+    button.rect = ScreenRect{left + 10, top + 10, left + 90, top + 40};
     fakes::FakeElement& edit = uia_.add_child(root, "Name");
     edit.control_type = 50004;
     edit.name = "File name";
     edit.value_pattern = true;
     edit.value = "notes.txt";
     edit.keyboard_focusable = true;
-    edit.rect = uia::ScreenRect{left + 10, top + 50, left + 90, top + 75};
+    edit.rect = ScreenRect{left + 10, top + 50, left + 90, top + 75};
     fakes::FakeElement& document = uia_.add_child(root, "Document");
     document.control_type = 50030;
     document.text_pattern = true;
     document.document_text = "The quick brown fox jumps over the lazy dog.";
     document.scroll = true;
-    document.rect = uia::ScreenRect{left + 10, top + 80, left + 90, top + 110};
+    document.rect = ScreenRect{left + 10, top + 80, left + 90, top + 110};
     fakes::FakeElement& list = uia_.add_child(root, "List");
     list.control_type = 50008;
     fakes::FakeElement& item = uia_.add_child(list, "Item");

@@ -9,10 +9,10 @@ namespace winhelper::act_test {
 ActDesk::ActDesk() {
   other = h.windows.add({.title = "Other", .pid = 5});
   app = h.windows.add({.title = "App", .class_name = "AppWindow", .pid = kAppPid,
-                       .rect = WindowRect{100, 200, 500, 500}});
+                       .rect = ScreenRect{100, 200, 500, 500}});
   h.windows.set_foreground_window(other);
   root = &h.uia.add_window(app, "root");
-  root->rect = uia::ScreenRect{100, 200, 500, 500};
+  root->rect = ScreenRect{100, 200, 500, 500};
   look.pid = kAppPid;
   look.window_id = app;
   look.frame_x = 100;
@@ -24,7 +24,7 @@ ActDesk::ActDesk() {
   look.has_image = true;
 }
 
-fakes::FakeElement& ActDesk::element(int n, uia::ScreenRect rect, std::string class_name) {
+fakes::FakeElement& ActDesk::element(int n, ScreenRect rect, std::string class_name) {
   fakes::FakeElement& e = h.uia.add_child(*root, "e" + std::to_string(n));
   e.rect = rect;
   e.class_name = class_name;
@@ -41,7 +41,7 @@ fakes::FakeElement& ActDesk::element(int n, uia::ScreenRect rect, std::string cl
 }
 
 void ActDesk::hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit) {
-  const uia::ScreenRect& r = *element.rect;
+  const ScreenRect& r = *element.rect;
   // Rounded as the hit test rounds the unrounded centre.
   int x = static_cast<int>(std::lround(static_cast<double>(r.left + r.right) / 2.0));
   int y = static_cast<int>(std::lround(static_cast<double>(r.top + r.bottom) / 2.0));

@@ -19,7 +19,7 @@ class ActDesk {
 
   // Adds an element of the application window at the screen rectangle and
   // records it in the look under "win:look_1:@e<n>"; returns the fake.
-  fakes::FakeElement& element(int n, uia::ScreenRect rect, std::string class_name = "Button");
+  fakes::FakeElement& element(int n, ScreenRect rect, std::string class_name = "Button");
   // Makes a hit test at the element's centre find `hit` (the element itself
   // by default).
   void hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit = nullptr);

@@ -52,17 +52,17 @@ class LookCommandTest : public ::testing::Test {
   // tree of its root element and one button.
   WindowHandle add_window(const std::string& title, std::string class_name = "AppWindow") {
     WindowHandle handle = h.windows.add(
-        {.title = title, .class_name = std::move(class_name), .rect = WindowRect{10, 20, 410, 320}});
+        {.title = title, .class_name = std::move(class_name), .rect = ScreenRect{10, 20, 410, 320}});
     FakeCaptureWindow capture;
     capture.rect = ScreenRect{10, 20, 410, 320};
     capture.printed = FakeScreen::solid(400, 300, 30, 120, 200);
     h.screen.windows[handle] = capture;
     FakeElement& root = h.uia.add_window(handle, title);
-    root.rect = uia::ScreenRect{10, 20, 410, 320};
+    root.rect = ScreenRect{10, 20, 410, 320};
     FakeElement& button = h.uia.add_child(root, title + " button");
     button.control_type = 50000;
     button.name = "OK";
-    button.rect = uia::ScreenRect{110, 70, 210, 100};
+    button.rect = ScreenRect{110, 70, 210, 100};
     button.invoke = true;
     return handle;
   }
@@ -218,6 +218,16 @@ TEST_F(LookCommandTest, CaptureFailuresPassThroughAndDrawNoLookId) {
   Json r = look(R"({"rootRef":"@w1"})");
   EXPECT_EQ(r["result"]["lookId"], "look_1");
   EXPECT_EQ(h.shared.state.lock().value()->looks.size(), 1u);
+}
+
+TEST_F(LookCommandTest, AWindowWithoutAPictureIsLookedAtWithoutItsElements) {
+  WindowHandle handle = add_window("Editor");
+  h.screen.windows[handle].rect = ScreenRect{10, 20, 10, 320};
+  Json r = look(R"({"rootRef":"@w1"})");
+  ASSERT_EQ(error_of(r), "ok");
+  EXPECT_FALSE(r["result"].contains("image"));
+  EXPECT_TRUE(r["result"]["outline"]["children"].empty());
+  EXPECT_EQ(h.uia.sessions_opened(), 0);
 }
 
 TEST_F(LookCommandTest, PoisonedStateLockFailsTheLook) {

@@ -21,13 +21,15 @@ class OutlineTest : public ::testing::Test {
     context.image_height = 600;
   }
 
-  json outline(const json& raw) {
-    return build_outline(raw, context, root_record, "@w3", elements);
+  json outline(const uia::ElementList& extracted) {
+    return build_outline(extracted, context, root_record, "@w3", elements);
   }
 
-  static json element(int id, int parent, const std::string& ref = "") {
-    json e{{"runtimeId", {id}}, {"parentRuntimeId", {parent}}};
-    if (!ref.empty()) e["ref"] = ref;
+  static uia::ExtractedElement element(int id, int parent, const std::string& ref = "") {
+    uia::ExtractedElement e;
+    e.runtime_id = {id};
+    e.parent_runtime_id = {parent};
+    e.ref = ref;
     return e;
   }
 
@@ -38,18 +40,19 @@ class OutlineTest : public ::testing::Test {
 };
 
 TEST_F(OutlineTest, ElementNodeAndRecord) {
-  json raw = json::array({{
-      {"ref", "@e12"},
-      {"role", "edit"},
-      {"automationId", "name"},
-      {"className", "Edit"},
-      {"runtimeId", {42, 4294967295LL, "x", 1.5}},
-      {"label", "Name"},
-      {"value", "Ada"},
-      {"bounds", {{"x", 110}, {"y", 60}, {"width", 0}, {"h", 10}}},
-      {"capabilities", {{"canInvoke", true}, {"canEditText", true}, {"isKeyboardFocusable", true}}},
-  }});
-  json root = outline(raw);
+  uia::ExtractedElement edit;
+  edit.ref = "@e12";
+  edit.role = "edit";
+  edit.automation_id = "name";
+  edit.class_name = "Edit";
+  edit.runtime_id = {42, -1};
+  edit.label = "Name";
+  edit.value = "Ada";
+  edit.bounds = ScreenRect{110, 60, 110, 70};
+  edit.can_press = true;
+  edit.can_set_value = true;
+  edit.keyboard_focusable = true;
+  json root = outline({edit});
   ASSERT_EQ(root["children"].size(), 1u);
   json rect{{"x", 5.0}, {"y", 20.0}, {"w", 0.5}, {"h", 20.0}};
   json expected{
@@ -79,8 +82,10 @@ TEST_F(OutlineTest, ElementNodeAndRecord) {
   EXPECT_FALSE(record.can_scroll);
 }
 
-TEST_F(OutlineTest, RootNodeAndFallbacks) {
-  json root = outline(json::array({json::object(), "not an object"}));
+TEST_F(OutlineTest, RootNodeAndBareElements) {
+  uia::ExtractedElement bare_element;
+  bare_element.role = "unknown";
+  json root = outline({bare_element, bare_element});
   EXPECT_EQ(root["ref"], "@w3");
   EXPECT_EQ(root["role"], "Window");
   EXPECT_EQ(root["subrole"], "Notepad");
@@ -96,18 +101,21 @@ TEST_F(OutlineTest, RootNodeAndFallbacks) {
   EXPECT_TRUE(elements.empty());
 
   json menu{{"kind", "menu"}};
-  json menu_root = build_outline(json::object(), context, menu, "@w9", elements);
+  json menu_root = build_outline({}, context, menu, "@w9", elements);
   EXPECT_EQ(menu_root["title"], "Menu");
   EXPECT_EQ(menu_root["focused"], false);
   EXPECT_EQ(menu_root["children"], json::array());
 }
 
 TEST_F(OutlineTest, PasswordShowsLabelNeverValue) {
-  json raw = json::array({
-      {{"ref", "@e1"}, {"isPassword", true}, {"value", "hunter2"}, {"label", "Password"}},
-      {{"ref", "@e2"}, {"value", ""}},
-      {{"ref", "@e3"}, {"label", "Only label"}},
-  });
+  uia::ElementList raw(3);
+  raw[0].ref = "@e1";
+  raw[0].is_password = true;
+  raw[0].value = "hunter2";
+  raw[0].label = "Password";
+  raw[1].ref = "@e2";
+  raw[2].ref = "@e3";
+  raw[2].label = "Only label";
   json root = outline(raw);
   const json& pw = root["children"][0];
   EXPECT_EQ(pw["value"], "");
@@ -119,31 +127,28 @@ TEST_F(OutlineTest, PasswordShowsLabelNeverValue) {
   EXPECT_EQ(root["children"][2]["text"][0]["string"], "Only label");
 }
 
-TEST_F(OutlineTest, CapabilityAndRoleRules) {
-  json raw = json::array({
-      {{"role", "document"}, {"capabilities", {{"canInvoke", true}}}},
-      {{"role", "Edit"}, {"capabilities", {{"canPress", false}, {"canInvoke", true}}}},
-      {{"capabilities", {{"canPress", "yes"}, {"canInvoke", true}, {"canSetValue", false},
-                         {"canEditText", true}}}},
-  });
+TEST_F(OutlineTest, TextInputRoles) {
+  uia::ElementList raw(3);
+  raw[0].role = "document";
+  raw[1].role = "Edit";
+  raw[2].role = "edit";
   json root = outline(raw);
   EXPECT_EQ(root["children"][0]["isTextInput"], true);
-  EXPECT_EQ(root["children"][0]["canPress"], true);
   EXPECT_EQ(root["children"][1]["isTextInput"], false);
-  EXPECT_EQ(root["children"][1]["canPress"], false);
-  EXPECT_EQ(root["children"][2]["canPress"], false);
-  EXPECT_EQ(root["children"][2]["canSetValue"], false);
+  EXPECT_EQ(root["children"][2]["isTextInput"], true);
 }
 
 TEST_F(OutlineTest, TreeAssemblyKeepsOrderAndHandlesSelfParentsAndDuplicates) {
-  json raw = json::array({
+  uia::ExtractedElement no_parent;
+  no_parent.ref = "@e6";
+  uia::ElementList raw = {
       element(1, 0, "@e1"),
       element(2, 1, "@e2"),
       element(3, 1, "@e3"),
-      element(4, 4, "@e4"),   // its own parent: top level
+      element(4, 4, "@e4"),  // its own parent: top level
       element(5, 2, "@e5"),
-      {{"ref", "@e6"}, {"parentRuntimeId", json::array()}},  // no parent
-  });
+      no_parent,
+  };
   json root = outline(raw);
   ASSERT_EQ(root["children"].size(), 3u);
   EXPECT_EQ(root["children"][0]["ref"], "win:look_5:@e1");
@@ -158,19 +163,19 @@ TEST_F(OutlineTest, TreeAssemblyKeepsOrderAndHandlesSelfParentsAndDuplicates) {
 
   // When two elements share a runtime id, children attach to the later one.
   elements.clear();
-  json dup = outline(json::array({element(1, 0), element(1, 0), element(2, 1)}));
+  json dup = outline({element(1, 0), element(1, 0), element(2, 1)});
   ASSERT_EQ(dup["children"].size(), 2u);
   EXPECT_EQ(dup["children"][0]["children"].size(), 0u);
   EXPECT_EQ(dup["children"][1]["children"].size(), 1u);
 }
 
 TEST_F(OutlineTest, CyclesVanishAndDepthIsCutAt64) {
-  json cycle = outline(json::array({element(1, 2, "@e1"), element(2, 1, "@e2"), element(3, 0, "@e3")}));
+  json cycle = outline({element(1, 2, "@e1"), element(2, 1, "@e2"), element(3, 0, "@e3")});
   ASSERT_EQ(cycle["children"].size(), 1u);
   EXPECT_EQ(cycle["children"][0]["ref"], "win:look_5:@e3");
   elements.clear();
 
-  json chain = json::array();
+  uia::ElementList chain;
   for (int i = 1; i <= 70; ++i) chain.push_back(element(i, i - 1, "@e" + std::to_string(i)));
   json root = outline(chain);
   const json* node = &root["children"][0];
@@ -187,7 +192,10 @@ TEST_F(OutlineTest, CyclesVanishAndDepthIsCutAt64) {
 }
 
 TEST_F(OutlineTest, ExtractionTruncationPassesThrough) {
-  json raw = json::array({{{"ref", "@e1"}, {"truncated", true}}, {{"ref", "@e2"}, {"truncated", 1}}});
+  uia::ElementList raw(2);
+  raw[0].ref = "@e1";
+  raw[0].truncated = true;
+  raw[1].ref = "@e2";
   json root = outline(raw);
   EXPECT_EQ(root["children"][0]["truncated"], true);
   EXPECT_EQ(root["children"][1]["truncated"], false);
@@ -196,20 +204,20 @@ TEST_F(OutlineTest, ExtractionTruncationPassesThrough) {
 TEST_F(OutlineTest, ExtractedWindowBecomesANestedOutline) {
   fakes::FakeUia uia;
   fakes::FakeElement& window = uia.add_window(777, "window");
-  window.rect = uia::ScreenRect{100, 50, 900, 350};
+  window.rect = ScreenRect{100, 50, 900, 350};
   fakes::FakeElement& list = uia.add_child(window, "list");
   list.control_type = 50008;
-  list.rect = uia::ScreenRect{110, 60, 300, 200};
+  list.rect = ScreenRect{110, 60, 300, 200};
   fakes::FakeElement& item = uia.add_child(list, "item");
   item.control_type = 50007;
   item.name = "First";
-  item.rect = uia::ScreenRect{110, 60, 300, 80};
+  item.rect = ScreenRect{110, 60, 300, 80};
   uia.add_child(window, "hidden").offscreen = true;
 
   uia::FreshElementNumbering numbering;
   auto extracted = uia::extract_window(uia, 777, numbering);
   ASSERT_TRUE(extracted);
-  json root = outline(json(extracted.value()));
+  json root = outline(extracted.value());
   ASSERT_EQ(root["children"].size(), 1u);
   const json& window_node = root["children"][0];
   EXPECT_EQ(window_node["ref"], "win:look_5:@e1");

@@ -55,7 +55,7 @@ TEST(WindowClasses, KindRoleAndModality) {
 TEST(WindowInventory, RecordHoldsEveryKeyInByteOrder) {
   FakeWindows desk;
   WindowHandle h = desk.add({.title = "Editor", .class_name = "EditorMain", .pid = 77,
-                             .rect = WindowRect{-5, 10, 795, 610}, .dpi = 144,
+                             .rect = ScreenRect{-5, 10, 795, 610}, .dpi = 144,
                              .ex_style = 0x100});
   desk.set_process_path(77, "C:\\apps\\editor.exe");
   desk.set_foreground_window(h);
@@ -124,7 +124,7 @@ TEST(WindowInventory, HiddenAndFilteredWindowsTakeNoPositionOrNumber) {
   WindowHandle hidden = desk.add({.title = "hidden", .pid = 1, .visible = false});
   WindowHandle other = desk.add({.title = "other", .pid = 2});
   desk.add({.title = "a", .pid = 1});
-  desk.add({.title = "b", .pid = 1, .rect = WindowRect{0, 0, 0, 0}});
+  desk.add({.title = "b", .pid = 1, .rect = ScreenRect{0, 0, 0, 0}});
   desk.set_foreground_window(other);
   WindowRegistry registry;
   auto listing = list_windows(desk, registry, std::uint64_t{1});

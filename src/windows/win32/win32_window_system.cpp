@@ -113,10 +113,10 @@ std::string Win32WindowSystem::process_image_path(std::uint32_t pid) {
   return from_wide(buffer, static_cast<int>(size));
 }
 
-std::optional<WindowRect> Win32WindowSystem::rect(WindowHandle window) {
+std::optional<ScreenRect> Win32WindowSystem::rect(WindowHandle window) {
   RECT r{};
   if (!GetWindowRect(to_hwnd(window), &r)) return std::nullopt;
-  return WindowRect{r.left, r.top, r.right, r.bottom};
+  return ScreenRect{r.left, r.top, r.right, r.bottom};
 }
 
 std::uint32_t Win32WindowSystem::dpi(WindowHandle window) {

@@ -14,7 +14,7 @@ class Win32WindowSystem final : public WindowSystem {
   std::string class_name(WindowHandle window) override;
   std::uint32_t process_id(WindowHandle window) override;
   std::string process_image_path(std::uint32_t pid) override;
-  std::optional<WindowRect> rect(WindowHandle window) override;
+  std::optional<ScreenRect> rect(WindowHandle window) override;
   std::uint32_t dpi(WindowHandle window) override;
   WindowHandle owner(WindowHandle window) override;
   WindowHandle root_ancestor(WindowHandle window) override;

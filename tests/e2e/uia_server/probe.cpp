@@ -46,6 +46,36 @@ int print(const json& answer) {
   return 0;
 }
 
+// An element record as the end-to-end checks read it.
+json record_json(const uia::ExtractedElement& e) {
+  json record = {
+      {"role", e.role},
+      {"label", e.label},
+      {"automationId", e.automation_id},
+      {"runtimeId", e.runtime_id},
+      {"parentRuntimeId", e.parent_runtime_id},
+      {"className", e.class_name},
+      {"bounds",
+       {{"x", e.bounds.left},
+        {"y", e.bounds.top},
+        {"width", e.bounds.right - e.bounds.left},
+        {"height", e.bounds.bottom - e.bounds.top}}},
+      {"isPassword", e.is_password},
+      {"value", e.value},
+      {"ref", e.ref},
+      {"capabilities",
+       {{"canInvoke", e.can_invoke},
+        {"canPress", e.can_press},
+        {"canScroll", e.can_scroll},
+        {"canSetValue", e.can_set_value},
+        {"isEnabled", e.enabled},
+        {"isKeyboardFocusable", e.keyboard_focusable},
+        {"isOffscreen", false}}},
+  };
+  if (e.truncated) record["truncated"] = true;
+  return record;
+}
+
 template <typename T>
 int print_failure(const winhelper::Result<T>& result) {
   return print({{"ok", false}, {"error", result.error().message}});
@@ -100,7 +130,11 @@ int run(const std::vector<std::string>& args) {
     uia::FreshElementNumbering numbering;
     auto records = uia::extract_window(client, handle, numbering);
     if (!records) return print_failure(records);
-    return print({{"ok", true}, {"elements", records.value()}, {"window", handle}});
+    json elements = json::array();
+    for (const uia::ExtractedElement& record : records.value()) {
+      elements.push_back(record_json(record));
+    }
+    return print({{"ok", true}, {"elements", elements}, {"window", handle}});
   }
   if (args.size() < 3) return 2;
   uia::ElementLocator locator{handle, {}, args[2]};
