@@ -153,6 +153,7 @@ TEST(CachedExtraction, ScopesBelowElementsOutsideTheControlViewClimbLive) {
     FreshElementNumbering numbering;
     auto list = extract_scope(uia, {kWindow, {}, "scope"}, numbering);
     EXPECT_TRUE(list);
+    if (!list) return std::string();
     std::string text;
     for (const auto& record : list.value()) text += record.dump() + "\n";
     return text;
