@@ -25,11 +25,14 @@ struct RawWindowEvent {
 class WindowEventSource {
  public:
   virtual ~WindowEventSource() = default;
-  // Runs on the watcher thread for as long as events can arrive: subscribes
-  // to the foreground event and the create..hide object events, then hands
-  // each event to `deliver` on this same thread. Returns at once when no
-  // subscription could be made.
+  // Runs on the watcher thread until stopped: subscribes to the foreground
+  // event and the create..hide object events, then hands each event to
+  // `deliver` on this same thread. Returns at once when no subscription
+  // could be made, or when stop() came first.
   virtual void run(const std::function<void(const RawWindowEvent&)>& deliver) = 0;
+  // Makes run() return soon, whether it has started yet or not; callable from
+  // any thread. A stopped source stays stopped.
+  virtual void stop() = 0;
 };
 
 }  // namespace winhelper

@@ -278,15 +278,26 @@ void FakeWindows::restore(WindowHandle window) {
 void FakeWindowEvents::queue(RawWindowEvent event) {
   std::lock_guard<std::mutex> hold(mutex_);
   queued_.push_back(event);
+  changed_.notify_all();
 }
 
 void FakeWindowEvents::run(const std::function<void(const RawWindowEvent&)>& deliver) {
-  std::vector<RawWindowEvent> events;
-  {
-    std::lock_guard<std::mutex> hold(mutex_);
+  std::unique_lock<std::mutex> hold(mutex_);
+  for (;;) {
+    changed_.wait(hold, [this] { return stopped_ || !queued_.empty(); });
+    if (stopped_) return;
+    std::vector<RawWindowEvent> events;
     events.swap(queued_);
+    hold.unlock();
+    for (const RawWindowEvent& event : events) deliver(event);
+    hold.lock();
   }
-  for (const RawWindowEvent& event : events) deliver(event);
+}
+
+void FakeWindowEvents::stop() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  stopped_ = true;
+  changed_.notify_all();
 }
 
 }  // namespace winhelper::fakes

@@ -4,6 +4,7 @@
 // levels, a foreground that can refuse, the input desktop, and queued raw
 // window events. Thread-safe.
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -122,16 +123,19 @@ class FakeWindows final : public WindowSystem {
   std::function<void(int)> enumerate_hook_;
 };
 
-// Delivers the queued events, in order, on the thread that runs it, then
-// returns, like a source whose message loop has ended.
+// Delivers queued events, in order, on the thread that runs it, as they are
+// queued, until stopped; events still queued then are dropped.
 class FakeWindowEvents final : public WindowEventSource {
  public:
   void queue(RawWindowEvent event);
   void run(const std::function<void(const RawWindowEvent&)>& deliver) override;
+  void stop() override;
 
  private:
   std::mutex mutex_;
+  std::condition_variable changed_;
   std::vector<RawWindowEvent> queued_;
+  bool stopped_ = false;
 };
 
 }  // namespace winhelper::fakes

@@ -1,8 +1,6 @@
 #pragma once
 // One fake desktop wired into the real command table, for the fuzzer, the
-// stress test and the MCP server's tests. Every fake port is plugged in here
-// and nowhere else, so a command that lands with its fake is reached by all
-// of them at once.
+// stress test and the MCP server's tests.
 //
 // The scene: two windows of process 4242 (a text editor, handle 65552 =
 // @w1 once listed, and its Save dialog) and a browser of another process,
@@ -11,40 +9,27 @@
 
 #include <cstdint>
 
-#include "fakes/fake_clock.h"
-#include "fakes/fake_input.h"
-#include "fakes/fake_screen.h"
-#include "fakes/fake_uia.h"
-#include "fakes/fake_windows.h"
+#include "fakes/fake_desktop.h"
 #include "service/dispatcher.h"
-#include "context/helper_state.h"
-#include "context/platform.h"
 
 namespace winhelper::fuzz {
 
 class FuzzPlatform {
  public:
-  static constexpr std::uint32_t kProcessId = 4242;
+  static constexpr std::uint32_t kProcessId = fakes::FakeDesktop::kProcessId;
 
   FuzzPlatform();
   FuzzPlatform(const FuzzPlatform&) = delete;
   FuzzPlatform& operator=(const FuzzPlatform&) = delete;
 
   Dispatcher& dispatcher() { return dispatcher_; }
-  SharedState& shared() { return shared_; }
-  fakes::FakeClock& clock() { return clock_; }
+  SharedState& shared() { return desk_.shared; }
+  fakes::FakeClock& clock() { return desk_.clock; }
 
  private:
   void build_scene();
 
-  fakes::FakeClock clock_;
-  fakes::FakeInput input_;
-  fakes::FakeWindows windows_;
-  fakes::FakeWindowEvents window_events_;
-  fakes::FakeScreen screen_;
-  fakes::FakeUia uia_;
-  Platform platform_;
-  SharedState shared_;
+  fakes::FakeDesktop desk_;
   Dispatcher dispatcher_;
 };
 

@@ -50,24 +50,6 @@ void ActDesk::hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit
 
 void ActDesk::store() { ASSERT_TRUE(store_look(h.shared, "look_1", look).ok()); }
 
-Json ActDesk::ask(const std::string& cmd, const Json& args) {
-  std::size_t before = h.output.lines().size();
-  std::string id = "a" + std::to_string(++counter_);
-  Json request{{"protocolVersion", 4}, {"id", id}, {"cmd", cmd}, {"args", args}};
-  h.send(request.dump());
-  EXPECT_TRUE(h.output.wait_for_lines(before + 1));
-  auto lines = h.output.lines();
-  if (lines.size() <= before) return Json();
-  return Json::parse(lines[before]);
-}
-
-std::string ActDesk::error_of(const Json& response) {
-  if (response.value("ok", false)) return "ok";
-  if (!response.contains("error")) return "no response";
-  return response["error"]["code"].get<std::string>() + ": " +
-         response["error"]["message"].get<std::string>();
-}
-
 void ActDesk::open_dialog_after_input() {
   h.windows.on_enumerate([this](int) {
     if (h.input_sink.calls().empty()) return;

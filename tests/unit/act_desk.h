@@ -25,10 +25,8 @@ class ActDesk {
   void hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit = nullptr);
   // Stores the look as look_1 (again).
   void store();
-  // One request; returns the whole response.
-  Json ask(const std::string& cmd, const Json& args);
-  // "ok" or "<code>: <message>".
-  static std::string error_of(const Json& response);
+  Json ask(const std::string& cmd, const Json& args) { return fakes::ask(h, cmd, args); }
+  static std::string error_of(const Json& response) { return fakes::error_of(response); }
   // Once input has been sent, the next enumeration shows a dialog of the
   // application and the watcher reports its creation.
   void open_dialog_after_input();
@@ -39,9 +37,6 @@ class ActDesk {
   WindowHandle other = 0;
   fakes::FakeElement* root = nullptr;
   Look look;
-
- private:
-  int counter_ = 0;
 };
 
 }  // namespace winhelper::act_test

@@ -8,21 +8,10 @@ namespace {
 
 using fakes::ServiceHarness;
 
-Json ask(ServiceHarness& h, const std::string& cmd, const Json& args) {
-  static int counter = 0;
-  std::size_t before = h.output.lines().size();
-  Json request = {{"protocolVersion", 4}, {"id", "b" + std::to_string(++counter)}, {"cmd", cmd},
-                  {"args", args}};
-  h.send(request.dump());
-  EXPECT_TRUE(h.output.wait_for_lines(before + 1));
-  auto lines = h.output.lines();
-  return lines.size() > before ? Json::parse(lines[before]) : Json();
-}
-
+// The result's text, or the error.
 std::string outcome(const Json& response) {
-  if (response.value("ok", false)) return response["result"].dump();
-  return response["error"]["code"].get<std::string>() + ": " +
-         response["error"]["message"].get<std::string>();
+  std::string error = fakes::error_of(response);
+  return error == "ok" ? response["result"].dump() : error;
 }
 
 constexpr char kNotFound[] =

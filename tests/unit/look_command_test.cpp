@@ -12,17 +12,12 @@
 namespace winhelper {
 namespace {
 
+using fakes::error_of;
 using fakes::FakeCaptureWindow;
 using fakes::FakeElement;
 using fakes::FakeScreen;
 using fakes::FakeWindow;
 using fakes::ServiceHarness;
-
-std::string error_of(const Json& response) {
-  if (response.value("ok", false)) return "ok";
-  return response["error"]["code"].get<std::string>() + ": " +
-         response["error"]["message"].get<std::string>();
-}
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> out;
@@ -33,19 +28,7 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 class LookCommandTest : public ::testing::Test {
  protected:
-  // Sends one request and returns the parsed response.
-  Json ask(const std::string& cmd, const std::string& args) {
-    std::size_t before = h.output.lines().size();
-    std::string id = "r" + std::to_string(++requests_);
-    h.send(R"({"protocolVersion":4,"id":")" + id + R"(","cmd":")" + cmd + R"(","args":)" + args +
-           "}");
-    EXPECT_TRUE(h.output.wait_for_lines(before + 1));
-    auto lines = h.output.lines();
-    if (lines.size() <= before) return Json();
-    Json response = Json::parse(lines[before]);
-    EXPECT_EQ(response["id"], id);
-    return response;
-  }
+  Json ask(const std::string& cmd, const std::string& args) { return fakes::ask(h, cmd, args); }
   Json look(const std::string& args) { return ask("look", args); }
 
   // A 400 x 300 window at (10, 20) that prints a solid colour, with a UI
@@ -75,7 +58,6 @@ class LookCommandTest : public ::testing::Test {
   }
 
   ServiceHarness h;
-  int requests_ = 0;
 };
 
 TEST_F(LookCommandTest, ArgumentsFallBackAndBadOnesAreRefused) {

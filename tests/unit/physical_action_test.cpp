@@ -23,6 +23,7 @@ struct Action {
     if (!args.contains("target")) args["target"] = Json{{"ref", "r"}};
     auto request = parse_act_request(args);
     EXPECT_TRUE(request.ok());
+    if (!request.ok()) return;
     result = perform_physical_action(*request, args, grounding, input);
   }
   std::string dump() const { return result.ok() ? result->dump() : result.error().message; }

@@ -77,22 +77,8 @@ TEST(TextSources, DocumentThenValueThenName) {
   EXPECT_EQ(client.objects_alive_at_close(), 0);
 }
 
-// Sends one request and returns the parsed response.
-Json ask(ServiceHarness& h, const std::string& cmd, const Json& args) {
-  static int counter = 0;
-  std::size_t before = h.output.lines().size();
-  Json request = {{"protocolVersion", 4}, {"id", "t" + std::to_string(++counter)}, {"cmd", cmd},
-                  {"args", args}};
-  h.send(request.dump());
-  EXPECT_TRUE(h.output.wait_for_lines(before + 1));
-  auto lines = h.output.lines();
-  return lines.size() > before ? Json::parse(lines[before]) : Json();
-}
-
 std::string outcome(const Json& response) {
-  if (response.value("ok", false)) return "ok";
-  return response["error"]["code"].get<std::string>() + ": " +
-         response["error"]["message"].get<std::string>();
+  return fakes::error_of(response);
 }
 
 class ReadTextCommand : public ::testing::Test {

@@ -47,6 +47,7 @@ class CachedAccess : public ::testing::Test {
     uia.reset_counts();
     auto bounds = element_bounds(uia, locator);
     EXPECT_TRUE(bounds);
+    if (!bounds) return c;
     auto hit =
         hit_test(uia, locator, bounds->x + bounds->width / 2, bounds->y + bounds->height / 2);
     EXPECT_TRUE(hit && hit.value());

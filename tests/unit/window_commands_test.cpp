@@ -8,25 +8,7 @@ namespace {
 using fakes::FakeWindow;
 using fakes::ServiceHarness;
 
-// Sends one request and returns the parsed response once it arrived.
-Json ask(ServiceHarness& h, const std::string& cmd, const std::string& args = "{}") {
-  static int counter = 0;
-  std::size_t before = h.output.lines().size();
-  std::string id = "r" + std::to_string(++counter);
-  h.send(R"({"protocolVersion":4,"id":")" + id + R"(","cmd":")" + cmd + R"(","args":)" + args + "}");
-  EXPECT_TRUE(h.output.wait_for_lines(before + 1));
-  auto lines = h.output.lines();
-  if (lines.size() <= before) return Json();
-  Json response = Json::parse(lines[before]);
-  EXPECT_EQ(response["id"], id);
-  return response;
-}
-
-std::string error_of(const Json& response) {
-  if (response.value("ok", true)) return "ok";
-  return response["error"]["code"].get<std::string>() + ": " +
-         response["error"]["message"].get<std::string>();
-}
+using fakes::error_of;
 
 std::vector<std::string> titles(const Json& response) {
   std::vector<std::string> out;

@@ -120,20 +120,21 @@ TEST(WindowEventLog, KeepsEveryLiveWindowKnown) {
   EXPECT_EQ(log.known_count(), 1000u);
 }
 
-TEST(WindowWatcher, FeedsTheLogFromItsOwnThread) {
-  // The watcher is never joined, so what it touches outlives the test.
-  static FakeWindows desk;
-  static fakes::FakeWindowEvents source;
-  static WindowEventLog log;
+TEST(WindowWatcher, FeedsTheLogFromItsOwnThreadUntilItsOwnerEnds) {
+  FakeWindows desk;
+  fakes::FakeWindowEvents source;
+  WindowEventLog log;
   WindowHandle w = desk.add({.title = "Main", .pid = 7});
   source.queue(raw(kEventObjectShow, w));
   source.queue(raw(kEventObjectShow, w, 0, 1));
   source.queue(raw(kEventSystemForeground, w));
-  start_window_watcher(source, desk, log);
+  WindowWatcher watcher = start_window_watcher(source, desk, log);
   for (int i = 0; i < 1000 && log.current_sequence() < 2; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   EXPECT_EQ(log.events_since(0, 7).size(), 2u);
+  // Leaving the scope stops the source, which is still waiting for events,
+  // and joins the thread before what it touches is destroyed.
 }
 
 }  // namespace

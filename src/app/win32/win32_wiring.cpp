@@ -41,15 +41,13 @@ int run_on_windows(FrontEnd front_end) {
   _setmode(_fileno(stderr), _O_BINARY);
 
   Platform platform{system_clock(), static_cast<std::uint32_t>(GetCurrentProcessId())};
-  // The watcher thread is detached and may still run while the process
-  // exits, so what it touches is never destroyed.
-  auto& windows = *new Win32WindowSystem;
-  auto& window_events = *new Win32WindowEventSource;
+  Win32WindowSystem windows;
+  Win32WindowEventSource window_events;
   platform.windows = &windows;
   platform.window_events = &window_events;
   Win32InputSink input_sink;
   platform.input = &input_sink;
-  SharedState& shared = *new SharedState;
+  SharedState shared;
   GdiScreenGrabber screen_grabber;
   platform.screen = &screen_grabber;
   uia::ComUiaClient uia_client;
@@ -60,7 +58,9 @@ int run_on_windows(FrontEnd front_end) {
   StdInput input;
   StdOutput output;
   try {
-    start_window_watcher(window_events, windows, shared.window_event_log);
+    // Declared after what it touches, the watcher is stopped and joined
+    // before any of it is destroyed.
+    WindowWatcher watcher = start_window_watcher(window_events, windows, shared.window_event_log);
     front_end(input, output, dispatcher);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

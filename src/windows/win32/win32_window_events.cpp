@@ -23,26 +23,42 @@ void CALLBACK on_win_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object_
 }  // namespace
 
 void Win32WindowEventSource::run(const std::function<void(const RawWindowEvent&)>& deliver) {
+  MSG message;
+  // A thread has a message queue, which stop() posts to, only once it has
+  // called into User; this call makes it.
+  PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (stopped_) return;
+    loop_thread_ = static_cast<std::uint32_t>(GetCurrentThreadId());
+  }
   t_deliver = &deliver;
-  // The hooks stay installed for the life of the thread, which is the life
-  // of the process.
   HWINEVENTHOOK foreground = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
                                              nullptr, on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
   HWINEVENTHOOK objects = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
                                           on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
-  if (foreground == nullptr && objects == nullptr) {
-    t_deliver = nullptr;
-    return;
+  if (foreground != nullptr || objects != nullptr) {
+    BOOL got;
+    // A failing GetMessageW (-1) would fail again at once; ending the loop
+    // keeps the thread from spinning.
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
-  MSG message;
-  BOOL got;
-  // A failing GetMessageW (-1) would fail again at once; ending the loop
-  // keeps the thread from spinning.
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  if (foreground != nullptr) UnhookWinEvent(foreground);
+  if (objects != nullptr) UnhookWinEvent(objects);
   t_deliver = nullptr;
+  std::lock_guard<std::mutex> hold(mutex_);
+  loop_thread_ = 0;
+}
+
+void Win32WindowEventSource::stop() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  stopped_ = true;
+  // Its queue exists (run made it before naming the thread), so the post
+  // can fail only when the thread is gone; then the loop has ended anyway.
+  if (loop_thread_ != 0) PostThreadMessageW(loop_thread_, WM_QUIT, 0, 0);
 }
 
 }  // namespace winhelper
