@@ -11,12 +11,19 @@ namespace winhelper {
 
 namespace {
 
-bool element_needs_input(const std::string& action, const ElementRecord& record) {
+bool element_needs_input(ActAction action, const ElementRecord& record) {
   bool browser = is_browser_like(record.class_descriptor);
-  if (action == "setText") return browser || !record.can_set_value;
-  if (action == "press" || action == "click") return browser || !record.can_press;
-  if (action == "scroll") return !record.can_scroll;
-  return true;
+  switch (action) {
+    case ActAction::SetText:
+      return browser || !record.can_set_value;
+    case ActAction::Press:
+    case ActAction::Click:
+      return browser || !record.can_press;
+    case ActAction::Scroll:
+      return !record.can_scroll;
+    default:
+      return true;
+  }
 }
 
 Json error_step(const HelperError& error) {
@@ -56,24 +63,21 @@ Result<std::vector<ActRequest>> validate_actions(const Json& args) {
 
 }  // namespace
 
-bool batch_needs_physical_lock(const std::vector<Json>& actions, const Look& look) {
-  for (const Json& entry : actions) {
-    auto request = parse_act_request(entry);
-    if (!request || request->policy != kPolicyForeground) continue;
-    if (request->is_point()) return true;
-    auto found = look.elements.find(request->ref_target()->ref);
+bool batch_needs_physical_lock(const std::vector<ActRequest>& actions, const Look& look) {
+  for (const ActRequest& request : actions) {
+    if (request.policy != ActPolicy::Foreground) continue;
+    if (request.is_point()) return true;
+    auto found = look.elements.find(request.ref_target()->ref);
     if (found == look.elements.end()) continue;
-    if (element_needs_input(request->action, found->second)) return true;
+    if (element_needs_input(request.action, found->second)) return true;
   }
   return false;
 }
 
-BatchSteps run_batch_steps(const std::vector<Json>& actions, CommandContext& ctx) {
+BatchSteps run_batch_steps(const std::vector<ActRequest>& actions, CommandContext& ctx) {
   BatchSteps steps;
   for (std::size_t i = 0; i < actions.size(); ++i) {
-    Json step_args = actions[i];
-    step_args["deferRootDelta"] = true;
-    auto result = run_act(step_args, ctx);
+    auto result = run_act(actions[i], true, ctx);
     if (!result) {
       steps.results.push_back(error_step(result.error()));
       steps.stopped_at = i;
@@ -101,11 +105,9 @@ std::string fold_batch_outcome(const std::vector<Json>& steps) {
 Result<Json> act_batch_command(const Json& args, CommandContext& ctx) {
   auto parsed = validate_actions(args);
   if (!parsed) return parsed.take_error();
-  const std::uint64_t pid = *parsed->front().pid;
-  const std::string& look_id = parsed->front().look_id;
-  // Every entry parsed, so `actions` is an array of them; copied so that a
-  // step cannot see edits of another (each step gets its own copy anyway).
-  std::vector<Json> actions(arg_array(args, "actions")->begin(), arg_array(args, "actions")->end());
+  const std::vector<ActRequest>& actions = *parsed;
+  const std::uint64_t pid = *actions.front().pid;
+  const std::string& look_id = actions.front().look_id;
 
   auto baseline = take_root_delta_baseline_snapshot_first(ctx, pid);
   if (!baseline) return baseline.take_error();

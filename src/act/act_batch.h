@@ -20,9 +20,8 @@ inline constexpr std::size_t kMaxBatchActions = 20;
 
 // True when some entry may send physical input under the "foreground"
 // policy: a point target, or an element of the look that its action cannot
-// reach through a pattern. Entries that fail to parse, and refs the look does
-// not hold, do not count.
-bool batch_needs_physical_lock(const std::vector<Json>& actions, const Look& look);
+// reach through a pattern. Refs the look does not hold do not count.
+bool batch_needs_physical_lock(const std::vector<ActRequest>& actions, const Look& look);
 
 struct BatchSteps {
   // One entry per step that ran: its result, or {outcome "didnt", error}.
@@ -33,7 +32,7 @@ struct BatchSteps {
 
 // Runs each entry with root deltas deferred, stopping at the first failure
 // or "didnt".
-BatchSteps run_batch_steps(const std::vector<Json>& actions, CommandContext& ctx);
+BatchSteps run_batch_steps(const std::vector<ActRequest>& actions, CommandContext& ctx);
 
 // "didnt" when any step did not work, else "unknown" when any step's effect
 // is unknown, else "worked".

@@ -20,36 +20,37 @@ bool defers_root_delta(const Json& args) {
 
 }  // namespace
 
-Result<Json> run_act(const Json& args, CommandContext& ctx) {
-  auto request = parse_act_request(args);
-  if (!request) return request.take_error();
-
-  auto found = find_look(ctx.shared, request->look_id);
+Result<Json> run_act(const ActRequest& request, bool defer_root_delta, CommandContext& ctx) {
+  auto found = find_look(ctx.shared, request.look_id);
   if (!found) return found.take_error();
   if (!found->has_value()) {
-    return HelperError{ErrorCode::StaleLook, look_unavailable_message(request->look_id)};
+    return HelperError{ErrorCode::StaleLook, look_unavailable_message(request.look_id)};
   }
   const Look& look = **found;
 
-  std::uint64_t pid = request->pid.value_or(look.pid);
-  if (pid == 0 && !request->pid) {
+  std::uint64_t pid = request.pid.value_or(look.pid);
+  if (pid == 0 && !request.pid) {
     return invalid_request("act requires pid or observed root pid for root deltas");
   }
 
   std::optional<RootDeltaBaseline> baseline;
-  if (!defers_root_delta(args)) {
+  if (!defer_root_delta) {
     auto taken = take_root_delta_baseline(ctx, pid);
     if (!taken) return taken.take_error();
     baseline = std::move(*taken);
   }
 
-  auto result = request->is_point() ? act_on_point(*request, args, look, ctx)
-                                    : act_on_ref(*request, args, look, ctx);
+  auto result =
+      request.is_point() ? act_on_point(request, look, ctx) : act_on_ref(request, look, ctx);
   if (!result) return result;
   if (baseline) attach_root_delta(ctx, *baseline, *result);
   return result;
 }
 
-Result<Json> act_command(const Json& args, CommandContext& ctx) { return run_act(args, ctx); }
+Result<Json> act_command(const Json& args, CommandContext& ctx) {
+  auto request = parse_act_request(args);
+  if (!request) return request.take_error();
+  return run_act(*request, defers_root_delta(args), ctx);
+}
 
 }  // namespace winhelper

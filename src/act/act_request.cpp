@@ -1,5 +1,8 @@
 #include "act/act_request.h"
 
+#include <array>
+#include <utility>
+
 #include "protocol/args.h"
 
 namespace winhelper {
@@ -33,6 +36,29 @@ std::optional<ActTarget> read_target(const Json& target) {
 
 }  // namespace
 
+ActAction parse_act_action(std::string_view name) {
+  static constexpr std::array<std::pair<std::string_view, ActAction>, 8> kActions{{
+      {"press", ActAction::Press},
+      {"click", ActAction::Click},
+      {"scroll", ActAction::Scroll},
+      {"setText", ActAction::SetText},
+      {"typeText", ActAction::TypeText},
+      {"keypress", ActAction::Keypress},
+      {"drag", ActAction::Drag},
+      {"moveMouse", ActAction::MoveMouse},
+  }};
+  for (const auto& [known, action] : kActions) {
+    if (name == known) return action;
+  }
+  return ActAction::Unsupported;
+}
+
+ActPolicy parse_act_policy(std::string_view name) {
+  if (name == "foreground") return ActPolicy::Foreground;
+  if (name == "ax_only") return ActPolicy::AxOnly;
+  return ActPolicy::Default;
+}
+
 Result<ActRequest> parse_act_request(const Json& args) {
   ActRequest request;
   auto look_id = non_empty_string(args, "lookId");
@@ -41,9 +67,10 @@ Result<ActRequest> parse_act_request(const Json& args) {
 
   auto action = non_empty_string(args, "action");
   if (!action) return invalid_request("act requires action");
-  request.action = std::move(*action);
+  request.action = parse_act_action(*action);
+  request.action_name = std::move(*action);
 
-  request.policy = arg_string(args, "policy").value_or(std::string(kPolicyDefault));
+  request.policy = parse_act_policy(arg_string(args, "policy").value_or(""));
 
   const Json* target = arg_member(args, "target");
   if (!target) return invalid_request("act requires target");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "common/result.h"
@@ -27,16 +28,33 @@ struct PointTarget {
 
 using ActTarget = std::variant<RefTarget, PointTarget>;
 
-inline constexpr std::string_view kPolicyDefault = "default";
-inline constexpr std::string_view kPolicyForeground = "foreground";
-inline constexpr std::string_view kPolicyAxOnly = "ax_only";
+// Names are matched case-sensitively; any other name is Unsupported, which
+// runs up to the point of performing and is refused there.
+enum class ActAction {
+  Press,
+  Click,
+  Scroll,
+  SetText,
+  TypeText,
+  Keypress,
+  Drag,
+  MoveMouse,
+  Unsupported
+};
+
+// "foreground" and "ax_only"; every other value, absent or not a string, is
+// Default.
+enum class ActPolicy { Default, Foreground, AxOnly };
+
+ActAction parse_act_action(std::string_view name);
+ActPolicy parse_act_policy(std::string_view name);
 
 struct ActRequest {
   std::string look_id;
-  // Compared case-sensitively.
-  std::string action;
-  // Any string the caller sent, unchanged; "default" when absent or not a string.
-  std::string policy;
+  ActAction action = ActAction::Unsupported;
+  // The action as sent, for the message refusing an unsupported one.
+  std::string action_name;
+  ActPolicy policy = ActPolicy::Default;
   ActTarget target;
   // Only a non-negative JSON integer counts; anything else is absent.
   std::optional<std::uint64_t> pid;
@@ -46,6 +64,8 @@ struct ActRequest {
   bool is_point() const { return std::holds_alternative<PointTarget>(target); }
   const RefTarget* ref_target() const { return std::get_if<RefTarget>(&target); }
   const PointTarget* point_target() const { return std::get_if<PointTarget>(&target); }
+  // Press and click are one action.
+  bool is_press() const { return action == ActAction::Press || action == ActAction::Click; }
 };
 
 // Checks, in this order, with invalid_request: lookId, action, target present,

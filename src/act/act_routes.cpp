@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string>
 
 #include "act/input_admission.h"
@@ -10,6 +9,7 @@
 #include "act/physical_gate.h"
 #include "act/physical_action.h"
 #include "act/policy.h"
+#include "common/lowercase.h"
 #include "context/refs.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
@@ -76,7 +76,7 @@ Occlusion check_occlusion(uia::UiaClient* client, Clock& clock, const uia::Eleme
 
 // Foreground, fresh bounds, occlusion check, then the physical gate at the
 // element's centre. Runs inside the caller's hold of the physical input lock.
-Result<Json> physical_from_element(const Json& args, const ElementRecord& record,
+Result<Json> physical_from_element(const ActRequest& request, const ElementRecord& record,
                                    CommandContext& ctx) {
   auto windows = window_port(ctx);
   if (!windows) return windows.take_error();
@@ -106,9 +106,8 @@ Result<Json> physical_from_element(const Json& args, const ElementRecord& record
     return HelperError{ErrorCode::OccludedTarget, "Target is occluded"};
   }
 
-  Json forwarded = args;
-  forwarded["resolvedPoint"] = Json{{"x", x}, {"y", y}};
-  auto result = physical_gate(forwarded, **sink);
+  PhysicalTarget target{ScreenPosition{x, y}, std::nullopt, Grounding::Coordinates};
+  auto result = physical_gate(request, target, **sink);
   if (!result) return result;
   if (occlusion == Occlusion::Unverified) {
     Json& out = *result;
@@ -121,17 +120,16 @@ Result<Json> physical_from_element(const Json& args, const ElementRecord& record
 
 // The policy check comes first, so a refusal leaves the foreground alone and
 // never waits for the lock.
-Result<Json> physical_route(const ActRequest& request, const Json& args,
-                            const ElementRecord& record, CommandContext& ctx) {
-  if (auto s = require_physical_policy(request); !s) return s.take_error();
+Result<Json> physical_route(const ActRequest& request, const ElementRecord& record,
+                            CommandContext& ctx) {
+  if (auto s = require_physical_policy(request.policy); !s) return s.take_error();
   auto hold = ctx.shared.input.acquire();
   if (!hold) return hold.take_error();
-  return physical_from_element(args, record, ctx);
+  return physical_from_element(request, record, ctx);
 }
 
-Result<Json> press_semantically(const ActRequest& request, const Json& args,
-                                const ElementRecord& record, CommandContext& ctx,
-                                uia::UiaClient& client) {
+Result<Json> press_semantically(const ActRequest& request, const ElementRecord& record,
+                                CommandContext& ctx, uia::UiaClient& client) {
   using Kind = uia::PressResult::Kind;
   auto pressed = uia::press_element(client, locator_of(record));
   if (!pressed) return map_element_failure(pressed.error().message);
@@ -147,47 +145,59 @@ Result<Json> press_semantically(const ActRequest& request, const Json& args,
     case Kind::NoSupportedPattern:
       break;
   }
-  return physical_route(request, args, record, ctx);
+  return physical_route(request, record, ctx);
 }
 
-Result<Json> scroll_semantically(const ActRequest& request, const Json& args,
-                                 const ElementRecord& record, CommandContext& ctx,
-                                 uia::UiaClient& client) {
+Result<Json> scroll_semantically(const ActRequest& request, const ElementRecord& record,
+                                 CommandContext& ctx, uia::UiaClient& client) {
   double scroll_x = arg_f64(request.params, "scrollX").value_or(0.0);
   double scroll_y = arg_f64(request.params, "scrollY").value_or(0.0);
   auto scrolled = uia::scroll_element(client, locator_of(record), scroll_x, scroll_y);
   if (!scrolled) return map_element_failure(scrolled.error().message);
   if (*scrolled == uia::ScrollResult::Scrolled) return semantic_result("unknown");
-  return physical_route(request, args, record, ctx);
+  return physical_route(request, record, ctx);
 }
 
-Result<Json> set_text_semantically(const ActRequest& request, const Json& args,
-                                   const ElementRecord& record, CommandContext& ctx,
-                                   uia::UiaClient& client) {
+Result<Json> set_text_semantically(const ActRequest& request, const ElementRecord& record,
+                                   CommandContext& ctx, uia::UiaClient& client) {
   std::string text = arg_string(request.params, "text").value_or(std::string());
   auto written = uia::set_element_value(client, locator_of(record), text);
   if (!written) return map_element_failure(written.error().message);
   if (written->has_value()) {
     const std::string& read_back = **written;
     if (read_back == text) return semantic_result("worked", "value", read_back);
-    if (request.policy == kPolicyForeground) return semantic_result("didnt", "value", read_back);
+    if (request.policy == ActPolicy::Foreground)
+      return semantic_result("didnt", "value", read_back);
     return HelperError{ErrorCode::ForegroundRequired,
                        "The background UIA value write was accepted but did not take effect"};
   }
-  if (auto s = require_physical_policy(request); !s) return s.take_error();
+  if (auto s = require_physical_policy(request.policy); !s) return s.take_error();
   // Typing needs the keyboard focus on the element; if focusing fails, the
   // click of the physical route still puts it there.
   (void)uia::focus_element(client, locator_of(record));
-  return physical_route(request, args, record, ctx);
+  return physical_route(request, record, ctx);
+}
+
+// Press, scroll and setText try a pattern first, except that presses and
+// text writes into browser-like elements go as real input unless the policy
+// is ax_only. Every other action is physical input.
+bool takes_pattern_first(const ActRequest& request, const ElementRecord& record) {
+  switch (request.action) {
+    case ActAction::Scroll:
+      return true;
+    case ActAction::Press:
+    case ActAction::Click:
+    case ActAction::SetText:
+      return request.policy == ActPolicy::AxOnly || !is_browser_like(record.class_descriptor);
+    default:
+      return false;
+  }
 }
 
 }  // namespace
 
 bool is_browser_like(std::string_view class_descriptor) {
-  std::string lowered(class_descriptor);
-  std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](unsigned char c) {
-    return static_cast<char>(c < 0x80 ? std::tolower(c) : c);
-  });
+  const std::string lowered = to_lower_ascii(class_descriptor);
   static constexpr std::array<std::string_view, 4> kWords{"chrome", "chromium", "webview",
                                                           "electron"};
   return std::any_of(kWords.begin(), kWords.end(), [&](std::string_view word) {
@@ -195,18 +205,17 @@ bool is_browser_like(std::string_view class_descriptor) {
   });
 }
 
-Result<Json> act_on_point(const ActRequest& request, const Json& args, const Look& look,
-                          CommandContext& ctx) {
+Result<Json> act_on_point(const ActRequest& request, const Look& look, CommandContext& ctx) {
   if (!look.has_image) {
     return HelperError{ErrorCode::CoordinateUnavailableForRoot,
                        "Coordinate targeting is unavailable for this outline-only root"};
   }
   const PointTarget& point = *request.point_target();
-  Json forwarded = args;
-  forwarded["resolvedPoint"] = resolve_look_point(look, point.x, point.y);
-  if (request.action == "drag") {
+  PhysicalTarget target{resolve_look_point(look, point.x, point.y), std::nullopt,
+                        Grounding::Coordinates};
+  if (request.action == ActAction::Drag) {
     if (const Json* path = arg_array(request.params, "path")) {
-      forwarded["resolvedPath"] = resolve_look_path(look, *path);
+      target.path = resolve_look_path(look, *path);
     }
   }
 
@@ -223,30 +232,22 @@ Result<Json> act_on_point(const ActRequest& request, const Json& args, const Loo
       !s) {
     return s.take_error();
   }
-  return physical_gate(forwarded, **sink);
+  return physical_gate(request, target, **sink);
 }
 
-Result<Json> act_on_ref(const ActRequest& request, const Json& args, const Look& look,
-                        CommandContext& ctx) {
+Result<Json> act_on_ref(const ActRequest& request, const Look& look, CommandContext& ctx) {
   auto found = look.elements.find(request.ref_target()->ref);
   if (found == look.elements.end()) return stale_ref_error();
   const ElementRecord& record = found->second;
-
-  const std::string& action = request.action;
-  bool press = action == "press" || action == "click";
-  bool semantic_first = request.policy == kPolicyAxOnly ||
-                        !is_browser_like(record.class_descriptor) ||
-                        !(press || action == "setText");
-  if (!semantic_first) return physical_route(request, args, record, ctx);
-  if (!press && action != "scroll" && action != "setText") {
-    return physical_route(request, args, record, ctx);
-  }
+  if (!takes_pattern_first(request, record)) return physical_route(request, record, ctx);
 
   auto client = uia_port(ctx);
   if (!client) return client.take_error();
-  if (press) return press_semantically(request, args, record, ctx, **client);
-  if (action == "scroll") return scroll_semantically(request, args, record, ctx, **client);
-  return set_text_semantically(request, args, record, ctx, **client);
+  if (request.is_press()) return press_semantically(request, record, ctx, **client);
+  if (request.action == ActAction::Scroll) {
+    return scroll_semantically(request, record, ctx, **client);
+  }
+  return set_text_semantically(request, record, ctx, **client);
 }
 
 }  // namespace winhelper

@@ -14,12 +14,10 @@
 
 namespace winhelper {
 
-// `args` is the action's arguments object; the routes forward a copy of it,
-// with the resolved screen point (and path), to the physical gate.
-Result<Json> act_on_point(const ActRequest& request, const Json& args, const Look& look,
-                          CommandContext& ctx);
-Result<Json> act_on_ref(const ActRequest& request, const Json& args, const Look& look,
-                        CommandContext& ctx);
+// Both hand the physical gate the screen point they resolved (the point
+// route also the drag path), grounded on coordinates.
+Result<Json> act_on_point(const ActRequest& request, const Look& look, CommandContext& ctx);
+Result<Json> act_on_ref(const ActRequest& request, const Look& look, CommandContext& ctx);
 
 // Elements of browser-like windows (Chrome, Chromium, WebView, Electron)
 // often accept pattern calls without effect, so presses and text writes go

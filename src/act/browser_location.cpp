@@ -15,19 +15,11 @@ namespace {
 constexpr std::uint16_t kVirtualKeyL = 0x4C;
 constexpr std::uint16_t kVirtualKeyReturn = 0x0D;
 
-const Json* listed_records(const Json& listing) {
-  if (const Json* roots = arg_array(listing, "roots")) return roots;
-  return arg_array(listing, "windows");
-}
-
 // The first record, top of the Z order first, whose application name
 // contains `app_name` (already lower-cased).
-const Json* find_window_by_app(const Json& listing, const std::string& app_name) {
-  const Json* records = listed_records(listing);
-  if (!records) return nullptr;
-  for (const Json& record : *records) {
-    std::string name = to_lower_utf8(arg_string(record, "appName").value_or(""));
-    if (name.find(app_name) != std::string::npos) return &record;
+const WindowRecord* find_window_by_app(const WindowListing& listing, const std::string& app_name) {
+  for (const WindowRecord& record : listing.windows) {
+    if (to_lower_utf8(record.app_name).find(app_name) != std::string::npos) return &record;
   }
   return nullptr;
 }
@@ -50,14 +42,14 @@ Status type_location(CommandContext& ctx, WindowHandle window, const std::string
 Result<Json> open_browser_location_command(const Json& args, CommandContext& ctx) {
   std::string app_name = to_lower_utf8(arg_string(args, "appName").value_or(""));
 
-  auto listing = list_windows_command(Json::object(), ctx);
+  auto listing = list_and_observe_windows(std::nullopt, ctx);
   if (!listing) return listing.take_error();
-  const Json* record = find_window_by_app(*listing, app_name);
+  const WindowRecord* record = find_window_by_app(*listing, app_name);
   if (!record) {
     return target_not_found(
         "Target browser window was not found; refusing to type into the currently focused window");
   }
-  auto window = static_cast<WindowHandle>(arg_i64(*record, "windowId").value_or(0));
+  const WindowHandle window = record->window_id;
 
   auto url = arg_string(args, "url");
   if (!url) return invalid_request("openBrowserLocation requires url");

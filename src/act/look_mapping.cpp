@@ -19,16 +19,16 @@ double clamp_ratio(double value, double extent) {
 
 }  // namespace
 
-Json resolve_look_point(const Look& look, double x, double y) {
+ScreenPosition resolve_look_point(const Look& look, double x, double y) {
   // Frame and image sizes are at least 1 by construction; guarded anyway so a
   // carelessly built look cannot collapse every point onto the origin.
   double sx = look.frame_x + clamp_ratio(x, look.image_width) * std::max(look.frame_width, 1.0);
   double sy = look.frame_y + clamp_ratio(y, look.image_height) * std::max(look.frame_height, 1.0);
-  return Json{{"x", sx}, {"y", sy}};
+  return ScreenPosition{sx, sy};
 }
 
-Json resolve_look_path(const Look& look, const Json& path) {
-  Json out = Json::array();
+std::vector<ScreenPosition> resolve_look_path(const Look& look, const Json& path) {
+  std::vector<ScreenPosition> out;
   if (!path.is_array()) return out;
   for (const Json& entry : path) {
     auto x = arg_f64(entry, "x");

@@ -30,16 +30,14 @@ double number_param(const ActRequest& request, std::string_view key) {
   return arg_f64(request.params, key).value_or(0.0);
 }
 
-Result<std::vector<ScreenPoint>> resolved_path(const Json& args) {
-  const Json* path = arg_array(args, "resolvedPath");
-  if (!path) return invalid_request("drag requires resolvedPath");
+ScreenPoint rounded(const ScreenPosition& position) {
+  return ScreenPoint{saturate_to_i32(position.x), saturate_to_i32(position.y)};
+}
+
+std::vector<ScreenPoint> rounded(const std::vector<ScreenPosition>& path) {
   std::vector<ScreenPoint> points;
-  points.reserve(path->size());
-  for (const Json& entry : *path) {
-    auto point = json_to_screen_point(entry);
-    if (!point) return invalid_request("point requires x and y");
-    points.push_back(*point);
-  }
+  points.reserve(path.size());
+  for (const ScreenPosition& position : path) points.push_back(rounded(position));
   return points;
 }
 
@@ -75,42 +73,44 @@ Result<Json> set_text(const ActRequest& request, std::optional<ScreenPoint> poin
 
 }  // namespace
 
-Result<Json> perform_physical_action(const ActRequest& request, const Json& args,
-                                     std::string_view grounding, InputSink& sink) {
+Result<Json> perform_physical_action(const ActRequest& request, const PhysicalTarget& target,
+                                     InputSink& sink) {
   std::optional<ScreenPoint> point;
-  if (const Json* resolved = arg_member(args, "resolvedPoint")) point = json_to_screen_point(*resolved);
-  const std::string& action = request.action;
+  if (target.point) point = rounded(*target.point);
+  const std::string_view grounding = grounding_name(target.grounding);
 
-  if (action == "drag") {
-    auto points = resolved_path(args);
-    if (!points) return points.error();
-    return finish(drag_along(sink, *points), kGroundingCoordinates);
+  switch (request.action) {
+    case ActAction::Drag:
+      if (!target.path) return invalid_request("drag requires resolvedPath");
+      return finish(drag_along(sink, rounded(*target.path)), kGroundingCoordinates);
+    case ActAction::Press:
+    case ActAction::Click: {
+      if (!point) return invalid_request("click requires resolvedPoint");
+      std::string button = arg_string(request.params, "button").value_or("left");
+      return finish(click_at(sink, *point, button), grounding);
+    }
+    case ActAction::Scroll:
+      if (!point) return invalid_request("scroll requires resolvedPoint");
+      return finish(scroll_at(sink, *point, number_param(request, "scrollX"),
+                              number_param(request, "scrollY")),
+                    grounding);
+    case ActAction::SetText:
+      return set_text(request, point, grounding, sink);
+    case ActAction::TypeText:
+      return finish(type_unicode_text(sink, text_param(request)), kGroundingCoordinates);
+    case ActAction::Keypress: {
+      auto codes = key_codes(request);
+      if (!codes) return codes.error();
+      return finish(press_keys(sink, *codes), kGroundingCoordinates);
+    }
+    case ActAction::MoveMouse:
+      if (!point) return invalid_request("moveMouse requires resolvedPoint");
+      return finish(move_cursor_to(sink, *point), kGroundingCoordinates);
+    case ActAction::Unsupported:
+      break;
   }
-  if (action == "press" || action == "click") {
-    if (!point) return invalid_request("click requires resolvedPoint");
-    std::string button = arg_string(request.params, "button").value_or("left");
-    return finish(click_at(sink, *point, button), grounding);
-  }
-  if (action == "scroll") {
-    if (!point) return invalid_request("scroll requires resolvedPoint");
-    return finish(scroll_at(sink, *point, number_param(request, "scrollX"),
-                            number_param(request, "scrollY")),
-                  grounding);
-  }
-  if (action == "setText") return set_text(request, point, grounding, sink);
-  if (action == "typeText") {
-    return finish(type_unicode_text(sink, text_param(request)), kGroundingCoordinates);
-  }
-  if (action == "keypress") {
-    auto codes = key_codes(request);
-    if (!codes) return codes.error();
-    return finish(press_keys(sink, *codes), kGroundingCoordinates);
-  }
-  if (action == "moveMouse") {
-    if (!point) return invalid_request("moveMouse requires resolvedPoint");
-    return finish(move_cursor_to(sink, *point), kGroundingCoordinates);
-  }
-  return HelperError{ErrorCode::UnsupportedCommand, "Unsupported Windows action '" + action + "'"};
+  return HelperError{ErrorCode::UnsupportedCommand,
+                     "Unsupported Windows action '" + request.action_name + "'"};
 }
 
 }  // namespace winhelper

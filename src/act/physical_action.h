@@ -6,22 +6,20 @@
 #include <string_view>
 
 #include "act/act_request.h"
+#include "act/physical_target.h"
 #include "common/result.h"
 #include "input/input_sink.h"
 #include "protocol/request.h"
 
 namespace winhelper {
 
-inline constexpr std::string_view kGroundingCoordinates = "coordinates";
-inline constexpr std::string_view kGroundingDescription = "description";
-
-// `args` is the forwarded copy of the action's arguments: `resolvedPoint`
-// and `resolvedPath` (screen pixels) are read from its top level; every
-// other input comes from the request's params. `grounding` is reported for
-// press/click, scroll and setText; the others always report "coordinates".
-// The result: `outcome` "unknown", `performed` {`delivery` "hid",
-// `grounding`}, and for setText `evidence` {`value`: the text typed}.
-Result<Json> perform_physical_action(const ActRequest& request, const Json& args,
-                                     std::string_view grounding, InputSink& sink);
+// Points are rounded to whole pixels (halves away from zero) and saturate to
+// the 32-bit range; every input other than the target comes from the
+// request's params. The target's grounding is reported for press/click,
+// scroll and setText; the others always report "coordinates". The result:
+// `outcome` "unknown", `performed` {`delivery` "hid", `grounding`}, and for
+// setText `evidence` {`value`: the text typed}.
+Result<Json> perform_physical_action(const ActRequest& request, const PhysicalTarget& target,
+                                     InputSink& sink);
 
 }  // namespace winhelper

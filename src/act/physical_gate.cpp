@@ -1,29 +1,25 @@
 #include "act/physical_gate.h"
 
-#include "act/act_request.h"
-#include "act/policy.h"
 #include "act/physical_action.h"
-#include "protocol/args.h"
+#include "act/policy.h"
 
 namespace winhelper {
 
 namespace {
 
-bool always_policy_checked(const std::string& action) {
-  return action == "drag" || action == "moveMouse" || action == "typeText" || action == "keypress";
+bool always_policy_checked(ActAction action) {
+  return action == ActAction::Drag || action == ActAction::MoveMouse ||
+         action == ActAction::TypeText || action == ActAction::Keypress;
 }
 
 }  // namespace
 
-Result<Json> physical_gate(const Json& args, InputSink& sink) {
-  auto request = parse_act_request(args);
-  if (!request) return request.error();
-  bool has_point = arg_member(args, "resolvedPoint") != nullptr;
-  std::string_view grounding = has_point ? kGroundingCoordinates : kGroundingDescription;
-  if (always_policy_checked(request->action) || has_point) {
-    if (auto s = require_physical_policy(*request); !s) return s.error();
+Result<Json> physical_gate(const ActRequest& request, const PhysicalTarget& target,
+                           InputSink& sink) {
+  if (always_policy_checked(request.action) || target.grounding == Grounding::Coordinates) {
+    if (auto s = require_physical_policy(request.policy); !s) return s.error();
   }
-  return perform_physical_action(*request, args, grounding, sink);
+  return perform_physical_action(request, target, sink);
 }
 
 }  // namespace winhelper

@@ -2,10 +2,10 @@
 
 namespace winhelper {
 
-Status require_physical_policy(const ActRequest& request) {
-  if (request.policy == kPolicyForeground) return ok_status();
-  ErrorCode code = request.policy == kPolicyAxOnly ? ErrorCode::CoordinateBlocked
-                                                   : ErrorCode::ForegroundRequired;
+Status require_physical_policy(ActPolicy policy) {
+  if (policy == ActPolicy::Foreground) return ok_status();
+  ErrorCode code =
+      policy == ActPolicy::AxOnly ? ErrorCode::CoordinateBlocked : ErrorCode::ForegroundRequired;
   return HelperError{code, "Background policy blocks global Windows coordinate/raw input grounding"};
 }
 

@@ -11,6 +11,6 @@ namespace winhelper {
 // The check before the physical route: passes under "foreground"; fails with
 // coordinate_blocked under "ax_only" and foreground_required under every
 // other policy, including "default" and the empty string.
-Status require_physical_policy(const ActRequest& request);
+Status require_physical_policy(ActPolicy policy);
 
 }  // namespace winhelper

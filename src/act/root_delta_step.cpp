@@ -1,6 +1,7 @@
 #include "act/root_delta_step.h"
 
 #include "windows/root_delta.h"
+#include "windows/window_json.h"
 
 namespace winhelper {
 
@@ -50,13 +51,16 @@ void attach_root_delta(CommandContext& ctx, const RootDeltaBaseline& baseline, J
     result["rootDeltaError"] = awaited.error().message;
     return;
   }
-  std::vector<Json> delta =
+  std::vector<WindowChange> delta =
       compute_root_delta(baseline.before, awaited->after, baseline.pid, awaited->events);
   if (!result.contains("performed") || !result["performed"].is_object()) {
     result["performed"] = Json::object();
   }
   result["performed"]["deltaSource"] = awaited->delta_source;
-  if (!delta.empty()) result["rootDelta"] = Json(std::move(delta));
+  if (delta.empty()) return;
+  Json changes = Json::array();
+  for (const WindowChange& change : delta) changes.push_back(window_change_json(change));
+  result["rootDelta"] = std::move(changes);
 }
 
 }  // namespace winhelper

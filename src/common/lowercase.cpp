@@ -84,4 +84,12 @@ std::string to_lower_utf8(std::string_view text) {
   return out;
 }
 
+std::string to_lower_ascii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 }  // namespace winhelper

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "context/look_store.h"
-#include "protocol/request.h"
 #include "context/physical_input_lock.h"
 #include "common/poisonable.h"
 #include "windows/window_event_log.h"
+#include "windows/window_record.h"
 #include "windows/window_registry.h"
 
 namespace winhelper {
@@ -20,7 +20,7 @@ struct HelperState {
   // Numbers behind the "@w" refs handed to the host.
   WindowRegistry windows;
   // Root key to the window record last listed for that window.
-  std::map<std::string, Json> observed_roots;
+  std::map<std::string, WindowRecord> observed_roots;
 };
 
 // Everything the commands share across workers.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/lowercase.h"
+
 namespace winhelper {
 
 namespace {
@@ -42,10 +44,7 @@ std::optional<std::uint16_t> function_key(std::string_view name) {
 }  // namespace
 
 std::optional<std::uint16_t> key_name_to_virtual_key(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string lower = to_lower_ascii(name);
   if (lower.size() == 1) {
     char c = lower[0];
     if (c >= 'a' && c <= 'z') return static_cast<std::uint16_t>(c - 'a' + 'A');

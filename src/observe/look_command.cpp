@@ -14,6 +14,7 @@
 #include "observe/shared_element_numbering.h"
 #include "observe/window_commands.h"
 #include "protocol/args.h"
+#include "windows/window_json.h"
 #include "windows/window_ref.h"
 
 namespace winhelper {
@@ -24,16 +25,13 @@ namespace {
 // held for its ref when the record was found (none when the ref does not
 // parse or is no longer numbered).
 struct FoundRoot {
-  Json record;
+  WindowRecord record;
   std::optional<std::int64_t> handle;
 };
 
-bool root_matches(const Json& record, const LookArguments& args) {
-  if (args.root_ref) {
-    if (arg_string(record, "rootRef") == args.root_ref) return true;
-    if (arg_string(record, "windowRef") == args.root_ref) return true;
-  }
-  return args.window_id && arg_i64(record, "windowId") == args.window_id;
+bool root_matches(const WindowRecord& record, const LookArguments& args) {
+  if (args.root_ref && record.ref == *args.root_ref) return true;
+  return args.window_id && record.window_id == *args.window_id;
 }
 
 // The observed roots are only refreshed by a listing; a process that has
@@ -46,7 +44,7 @@ Result<FoundRoot> find_root(const LookArguments& args, CommandContext& ctx) {
     listed = !(*state)->observed_roots.empty();
   }
   if (!listed) {
-    Result<Json> listing = list_windows_command(Json::object(), ctx);
+    Result<WindowListing> listing = list_and_observe_windows(std::nullopt, ctx);
     if (!listing) return listing.take_error();
   }
   auto state = ctx.shared.state.lock();
@@ -54,9 +52,8 @@ Result<FoundRoot> find_root(const LookArguments& args, CommandContext& ctx) {
   for (const auto& [key, record] : (*state)->observed_roots) {
     if (!root_matches(record, args)) continue;
     FoundRoot found{record, std::nullopt};
-    if (auto ref = arg_string(record, "rootRef")) {
-      if (auto number = parse_window_ref(*ref)) found.handle = (*state)->windows.handle_for(*number);
-    }
+    if (auto number = parse_window_ref(record.ref))
+      found.handle = (*state)->windows.handle_for(*number);
     return found;
   }
   return target_not_found("Root not found");
@@ -147,8 +144,9 @@ Result<Described> describe(const Observed& observed, CommandContext& ctx) {
                                  look.image_height};
   std::map<std::string, ElementRecord> elements;
   Described out{*look_id, Json(), 0};
-  out.outline = build_outline(observed.observation.elements, outline_context, observed.root.record,
-                              observed.root.root_ref, elements);
+  out.outline =
+      build_outline(observed.observation.elements, outline_context,
+                    window_record_json(observed.root.record), observed.root.root_ref, elements);
   if (observed.scope)
     out.outline = scoped_outline(std::move(out.outline), observed.scope->scope_ref);
   out.describe_ms = elapsed_ms(clock, describe_started);

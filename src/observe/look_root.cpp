@@ -2,40 +2,21 @@
 
 #include <algorithm>
 
-#include "protocol/args.h"
+#include "windows/window_classes.h"
+#include "windows/window_json.h"
 
 namespace winhelper {
 
-namespace {
-
-// `long_key` when it is a number, else `short_key`, else 1; at least 1.
-double frame_size(const Json& frame, const char* long_key, const char* short_key) {
-  std::optional<double> size = arg_f64(frame, short_key);
-  if (!size) size = arg_f64(frame, long_key);
-  return std::max(size.value_or(1.0), 1.0);
-}
-
-// Whole numbers are written without a fraction, as the listing wrote them.
-Json number_value(double value) {
-  if (value >= -9.0e15 && value <= 9.0e15 && value == static_cast<double>(static_cast<std::int64_t>(value)))
-    return static_cast<std::int64_t>(value);
-  return value;
-}
-
-}  // namespace
-
-LookRoot read_look_root(Json record) {
+LookRoot read_look_root(WindowRecord record) {
   LookRoot root;
-  root.root_ref = arg_string(record, "rootRef").value_or("");
-  root.kind = arg_string(record, "kind").value_or("window");
-  if (const Json* frame = arg_object(record, "framePoints")) {
-    root.frame_x = arg_f64(*frame, "x").value_or(0.0);
-    root.frame_y = arg_f64(*frame, "y").value_or(0.0);
-    root.frame_width = frame_size(*frame, "width", "w");
-    root.frame_height = frame_size(*frame, "height", "h");
-  }
-  root.window_id = arg_i64(record, "windowId").value_or(0);
-  root.pid = arg_u64(record, "pid").value_or(0);
+  root.root_ref = record.ref;
+  root.kind = record.kind;
+  root.frame_x = static_cast<double>(record.bounds.x);
+  root.frame_y = static_cast<double>(record.bounds.y);
+  root.frame_width = std::max(static_cast<double>(record.bounds.width), 1.0);
+  root.frame_height = std::max(static_cast<double>(record.bounds.height), 1.0);
+  root.window_id = record.window_id;
+  root.pid = record.pid;
   root.record = std::move(record);
   return root;
 }
@@ -45,23 +26,23 @@ bool look_takes_image(const LookRoot& root, bool include_image) {
 }
 
 Json describe_look_window(const LookRoot& root) {
-  const Json& record = root.record;
+  const WindowRecord& record = root.record;
+  // Whole pixels, as the listing wrote them; the sizes at least 1.
   Json frame = Json::object();
-  frame["h"] = number_value(root.frame_height);
-  frame["w"] = number_value(root.frame_width);
-  frame["x"] = number_value(root.frame_x);
-  frame["y"] = number_value(root.frame_y);
+  frame["h"] = std::max<std::int64_t>(record.bounds.height, 1);
+  frame["w"] = std::max<std::int64_t>(record.bounds.width, 1);
+  frame["x"] = record.bounds.x;
+  frame["y"] = record.bounds.y;
 
   Json window = Json::object();
   window["framePoints"] = std::move(frame);
-  window["isModal"] = arg_bool(record, "isModal").value_or(false);
+  window["isModal"] = record.is_modal;
   window["kind"] = root.kind;
-  if (const Json* metadata = arg_member(record, "metadata")) window["metadata"] = *metadata;
-  window["role"] = arg_string(record, "role").value_or("Window");
+  window["metadata"] = window_metadata_json(metadata_of(record));
+  window["role"] = window_role(root.kind);
   window["rootRef"] = root.root_ref;
-  const Json* scale = arg_member(record, "scaleFactor");
-  window["scaleFactor"] = scale != nullptr && scale->is_number() ? *scale : Json(1);
-  window["subrole"] = arg_string(record, "subrole").value_or("");
+  window["scaleFactor"] = record.scale_factor;
+  window["subrole"] = record.class_name;
   window["windowId"] = root.window_id > 0 ? root.window_id : 0;
   return window;
 }

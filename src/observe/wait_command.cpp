@@ -22,8 +22,6 @@ std::uint64_t read_timeout(const Json& args) {
 }
 
 // A record's windowId: any non-zero integer as it is, anything else 0.
-std::int64_t record_window_id(const Json& record) { return arg_i64(record, "windowId").value_or(0); }
-
 Result<uia::RuntimeId> scope_runtime_id(SharedState& shared, const std::string& look_id,
                                         const std::string& scope_ref) {
   auto state = shared.state.lock();
@@ -38,9 +36,7 @@ Result<std::optional<std::int64_t>> observed_root_window(SharedState& shared,
   auto state = shared.state.lock();
   if (!state) return state.take_error();
   for (const auto& [key, record] : (*state)->observed_roots) {
-    if (arg_string(record, "rootRef") == ref || arg_string(record, "windowRef") == ref) {
-      return std::optional<std::int64_t>(record_window_id(record));
-    }
+    if (record.ref == ref) return std::optional<std::int64_t>(record.window_id);
   }
   return std::optional<std::int64_t>();
 }
@@ -62,7 +58,7 @@ Result<std::int64_t> find_root_window(const Json& args, CommandContext& ctx) {
     auto snapshot = take_root_snapshot(*ctx.platform.windows, *pid);
     if (!snapshot) return snapshot.take_error();
     for (const auto& [key, record] : snapshot->roots) {
-      if (arg_u64(record, "pid") == *pid) return record_window_id(record);
+      if (record.pid == *pid) return record.window_id;
     }
   }
   return target_not_found("waitFor target root was not found");

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "protocol/args.h"
-#include "windows/inventory.h"
+#include "windows/window_json.h"
 #include "windows/window_ref.h"
 
 namespace winhelper {
@@ -15,42 +15,40 @@ Result<WindowSystem*> window_system(CommandContext& ctx) {
   return ctx.platform.windows;
 }
 
-void record_listing(HelperState& state, const Json& records, std::optional<std::uint64_t> pid) {
+void record_listing(HelperState& state, const std::vector<WindowRecord>& records,
+                    std::optional<std::uint64_t> pid) {
   if (!pid) {
     std::set<std::uint64_t> listed;
-    for (const Json& record : records) {
-      const Json* ref = arg_member(record, "rootRef");
-      if (ref == nullptr || !ref->is_string()) continue;
-      if (auto number = parse_window_ref(ref->get<std::string>())) listed.insert(*number);
+    for (const WindowRecord& record : records) {
+      if (auto number = parse_window_ref(record.ref)) listed.insert(*number);
     }
     state.windows.retain_only(listed);
     state.observed_roots.clear();
   } else {
-    for (auto it = state.observed_roots.begin(); it != state.observed_roots.end();) {
-      auto record_pid = arg_u64(it->second, "pid");
-      if (record_pid && *record_pid == *pid) {
-        it = state.observed_roots.erase(it);
-      } else {
-        ++it;
-      }
-    }
+    std::erase_if(state.observed_roots,
+                  [&](const auto& entry) { return entry.second.pid == *pid; });
   }
-  for (const Json& record : records) state.observed_roots[root_key(record)] = record;
+  for (const WindowRecord& record : records) state.observed_roots[root_key(record)] = record;
 }
 
 }  // namespace
 
-Result<Json> list_windows_command(const Json& args, CommandContext& ctx) {
+Result<WindowListing> list_and_observe_windows(std::optional<std::uint64_t> pid,
+                                               CommandContext& ctx) {
   auto windows = window_system(ctx);
   if (!windows) return windows.take_error();
-  std::optional<std::uint64_t> pid = arg_u64(args, "pid");
-
   auto state = ctx.shared.state.lock();
   if (!state) return state.take_error();
-  Result<Json> listing = list_windows(**windows, (*state)->windows, pid);
+  Result<WindowListing> listing = list_windows(**windows, (*state)->windows, pid);
   if (!listing) return listing;
-  record_listing(**state, listed_records(*listing), pid);
+  record_listing(**state, listing->windows, pid);
   return listing;
+}
+
+Result<Json> list_windows_command(const Json& args, CommandContext& ctx) {
+  Result<WindowListing> listing = list_and_observe_windows(arg_u64(args, "pid"), ctx);
+  if (!listing) return listing.take_error();
+  return window_listing_json(*listing);
 }
 
 Result<Json> focus_window_command(const Json& args, CommandContext& ctx) {

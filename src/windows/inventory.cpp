@@ -8,93 +8,58 @@ namespace winhelper {
 
 namespace {
 
-Json bounds_of(const std::optional<ScreenRect>& rect) {
+WindowBounds bounds_of(const std::optional<ScreenRect>& rect) {
   ScreenRect r = rect.value_or(ScreenRect{});
-  Json bounds = Json::object();
-  bounds["height"] = r.bottom - r.top;
-  bounds["width"] = r.right - r.left;
-  bounds["x"] = r.left;
-  bounds["y"] = r.top;
-  return bounds;
+  return WindowBounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-Json describe(WindowSystem& windows, WindowRegistry& registry, WindowHandle window,
-              std::string title, std::uint32_t pid, WindowHandle foreground,
-              std::size_t z_order) {
-  std::string process_name;
+WindowRecord describe(WindowSystem& windows, WindowRegistry& registry, WindowHandle window,
+                      std::string title, std::uint32_t pid, WindowHandle foreground,
+                      std::size_t z_order) {
+  WindowRecord record;
   if (pid != 0) {
     std::string path = windows.process_image_path(pid);
-    if (!path.empty()) process_name = process_name_from_path(path);
+    if (!path.empty()) record.process_name = process_name_from_path(path);
   }
-  Json bounds = bounds_of(windows.rect(window));
-  std::string class_name = windows.class_name(window);
-  std::optional<std::string> family = browser_family_of(process_name);
-  std::string ref = format_window_ref(registry.number_for(window));
+  record.bounds = bounds_of(windows.rect(window));
+  record.class_name = windows.class_name(window);
+  record.browser_family = browser_family_of(record.process_name);
+  record.ref = format_window_ref(registry.number_for(window));
   std::uint32_t dpi = windows.dpi(window);
-  bool owned = windows.owner(window) != 0;
-  bool minimized = windows.is_iconic(window);
-  std::string kind = window_kind(class_name, owned);
-  std::uint32_t ex_style = windows.ex_style(window);
+  record.kind = window_kind(record.class_name, windows.owner(window) != 0);
+  record.is_minimized = windows.is_iconic(window);
+  record.ex_style = windows.ex_style(window);
 
-  Json family_value = family ? Json(*family) : Json(nullptr);
-  bool focused = window == foreground;
-
-  Json metadata = Json::object();
-  metadata["browserFamily"] = family_value;
-  metadata["className"] = class_name;
-  metadata["exStyle"] = ex_style;
-  metadata["isBrowser"] = family.has_value();
-
-  Json record = Json::object();
-  record["appName"] = app_name_of(process_name);
-  record["bounds"] = bounds;
-  record["browserFamily"] = family_value;
-  record["framePoints"] = bounds;
-  record["isBrowser"] = family.has_value();
-  record["isFocused"] = focused;
-  record["isMain"] = focused;
-  record["isMinimized"] = minimized;
-  record["isModal"] = window_is_modal(class_name, ex_style);
-  record["isOnscreen"] = !minimized;
-  record["kind"] = kind;
-  record["metadata"] = std::move(metadata);
-  record["pid"] = pid;
-  record["processName"] = process_name;
-  record["ref"] = ref;
-  record["role"] = window_role(kind);
-  record["rootRef"] = ref;
-  record["scaleFactor"] = dpi == 0 ? 1.0 : static_cast<double>(dpi) / 96.0;
-  record["subrole"] = class_name;
-  record["title"] = std::move(title);
-  record["windowId"] = window;
-  record["windowRef"] = ref;
-  record["zOrder"] = z_order;
+  record.app_name = app_name_of(record.process_name);
+  record.is_focused = window == foreground;
+  record.is_modal = window_is_modal(record.class_name, record.ex_style);
+  record.pid = pid;
+  record.scale_factor = dpi == 0 ? 1.0 : static_cast<double>(dpi) / 96.0;
+  record.title = std::move(title);
+  record.window_id = window;
+  record.z_order = z_order;
   return record;
 }
 
 }  // namespace
 
-Result<Json> list_windows(WindowSystem& windows, WindowRegistry& registry,
-                          std::optional<std::uint64_t> only_pid) {
+Result<WindowListing> list_windows(WindowSystem& windows, WindowRegistry& registry,
+                                   std::optional<std::uint64_t> only_pid) {
   WindowEnumeration listed = windows.enumerate_top_level();
   if (listed.failure) return internal_error("EnumWindows failed: " + *listed.failure);
 
   WindowHandle foreground = windows.foreground();
-  Json records = Json::array();
+  WindowListing listing;
   for (WindowHandle window : listed.handles) {
     if (!windows.is_visible(window)) continue;
     std::string title = windows.title(window);
     std::uint32_t pid = windows.process_id(window);
     if (only_pid && *only_pid != pid) continue;
-    records.push_back(
-        describe(windows, registry, window, std::move(title), pid, foreground, records.size()));
+    listing.windows.push_back(describe(windows, registry, window, std::move(title), pid, foreground,
+                                       listing.windows.size()));
   }
-
-  Json result = Json::object();
-  result["roots"] = records;
-  result["stateId"] = next_state_id("w");
-  result["windows"] = std::move(records);
-  return result;
+  listing.state_id = next_state_id("w");
+  return listing;
 }
 
 std::optional<std::uint32_t> foreground_process_id(WindowSystem& windows) {
@@ -103,16 +68,6 @@ std::optional<std::uint32_t> foreground_process_id(WindowSystem& windows) {
   std::uint32_t pid = windows.process_id(foreground);
   if (pid == 0) return std::nullopt;
   return pid;
-}
-
-const Json& listed_records(const Json& listing) {
-  static const Json kEmpty = Json::array();
-  if (!listing.is_object()) return kEmpty;
-  auto roots = listing.find("roots");
-  if (roots != listing.end()) return roots->is_array() ? *roots : kEmpty;
-  auto windows = listing.find("windows");
-  if (windows != listing.end() && windows->is_array()) return *windows;
-  return kEmpty;
 }
 
 }  // namespace winhelper

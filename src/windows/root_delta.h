@@ -8,7 +8,7 @@
 
 #include "common/clock.h"
 #include "common/result.h"
-#include "protocol/request.h"
+#include "windows/window_record.h"
 #include "windows/root_snapshot.h"
 #include "windows/window_event_log.h"
 #include "windows/window_system.h"
@@ -22,8 +22,8 @@ inline constexpr int kDeltaSettleSteps = 3;
 
 struct AwaitedRootChange {
   RootSnapshot after;
-  // Change objects of the acting process's events counted after `since`.
-  std::vector<Json> events;
+  // Changes of the acting process's events counted after `since`.
+  std::vector<WindowChange> events;
   // "snapshot", "win-poll" or "win-event+snapshot".
   std::string delta_source;
 };
@@ -35,14 +35,11 @@ Result<AwaitedRootChange> await_root_change(WindowSystem& windows, Clock& clock,
                                             WindowEventLog& log, const RootSnapshot& before,
                                             std::uint64_t pid, std::uint64_t since);
 
-// The change objects in groups: appeared roots, closed roots, newly focused
-// roots, the foreground application switch, then the events that do not
-// repeat a change already listed (same change, kind, title and pid).
-std::vector<Json> compute_root_delta(const RootSnapshot& before, const RootSnapshot& after,
-                                     std::uint64_t acting_pid, const std::vector<Json>& events);
-
-// The change object of a root record: change, kind, ref, title, pid, and
-// isModal and metadata when the record has them.
-Json root_change(const Json& record, const char* change);
+// The changes in groups: appeared roots, closed roots, newly focused roots,
+// the foreground application switch, then the events that do not repeat a
+// change already listed (same change, kind, title and pid).
+std::vector<WindowChange> compute_root_delta(const RootSnapshot& before, const RootSnapshot& after,
+                                             std::uint64_t acting_pid,
+                                             const std::vector<WindowChange>& events);
 
 }  // namespace winhelper

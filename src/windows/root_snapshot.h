@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/result.h"
-#include "protocol/request.h"
+#include "windows/window_record.h"
 #include "windows/window_system.h"
 
 namespace winhelper {
@@ -17,7 +17,7 @@ struct RootSnapshot {
   // Absent when there is no foreground window or its pid reads as 0.
   std::optional<std::uint32_t> foreground_pid;
   // Root key to window record; iteration is in byte order of the keys.
-  std::map<std::string, Json> roots;
+  std::map<std::string, WindowRecord> roots;
 };
 
 // Lists the windows of `pid` through a fresh registry (so the records' refs

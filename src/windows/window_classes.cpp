@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "common/lowercase.h"
+
 namespace winhelper {
 
 std::string window_kind(std::string_view class_name, bool owned) {
@@ -34,10 +36,7 @@ std::string app_name_of(std::string_view process_name) {
 }
 
 std::optional<std::string> browser_family_of(std::string_view process_name) {
-  std::string name(process_name);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::string name = to_lower_ascii(process_name);
   constexpr std::string_view kExe = ".exe";
   if (name.size() > 3 && name.ends_with(kExe)) name.resize(name.size() - kExe.size());
 

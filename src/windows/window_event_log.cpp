@@ -29,30 +29,27 @@ bool concerns_top_level_window(const RawWindowEvent& event, WindowSystem& window
   return windows.root_ancestor(event.window) == event.window;
 }
 
-Json unknown_closed_window(WindowHandle window, std::uint32_t pid) {
-  Json change = Json::object();
-  change["kind"] = "window";
-  change["pid"] = pid;
-  change["title"] = "";
-  change["windowId"] = window;
+WindowChange unknown_closed_window(WindowHandle window, std::uint32_t pid) {
+  WindowChange change;
+  change.kind = "window";
+  change.pid = pid;
+  change.window_id = window;
   return change;
 }
 
 }  // namespace
 
-Json describe_window_for_event(WindowSystem& windows, WindowHandle window, std::uint32_t pid) {
+WindowChange describe_window_for_event(WindowSystem& windows, WindowHandle window,
+                                       std::uint32_t pid) {
   std::string class_name = windows.class_name(window);
   std::uint32_t ex_style = windows.ex_style(window);
-  Json metadata = Json::object();
-  metadata["className"] = class_name;
-  metadata["exStyle"] = ex_style;
-  Json change = Json::object();
-  change["isModal"] = window_is_modal(class_name, ex_style);
-  change["kind"] = window_kind(class_name, windows.owner(window) != 0);
-  change["metadata"] = std::move(metadata);
-  change["pid"] = pid;
-  change["title"] = windows.title(window);
-  change["windowId"] = window;
+  WindowChange change;
+  change.is_modal = window_is_modal(class_name, ex_style);
+  change.kind = window_kind(class_name, windows.owner(window) != 0);
+  change.metadata = WindowMetadata{std::move(class_name), ex_style, std::nullopt};
+  change.pid = pid;
+  change.title = windows.title(window);
+  change.window_id = window;
   return change;
 }
 
@@ -64,7 +61,7 @@ void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& win
   // A destroyed window usually no longer reports its process by the time an
   // out-of-context event arrives; only such windows whose owner is already
   // known from an earlier appearance can still be reported.
-  Json live;
+  WindowChange live;
   if (!vanishing) {
     if (pid == 0) return;
     live = describe_window_for_event(windows, event.window, pid);
@@ -73,23 +70,22 @@ void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& win
   auto tables = tables_.lock();
   if (!tables) return;
 
-  Json change;
+  WindowChange change;
   if (vanishing) {
     auto known = (*tables)->known.find(event.window);
     if (known != (*tables)->known.end()) {
       change = std::move(known->second);
       (*tables)->known.erase(known);
-      if (pid == 0 && change["pid"].is_number_unsigned()) {
-        pid = change["pid"].get<std::uint32_t>();
-      }
+      if (pid == 0) pid = change.pid;
     } else {
       change = unknown_closed_window(event.window, pid);
     }
     if (pid == 0) return;
-    change["change"] = "closed";
+    change.change = WindowChangeType::Closed;
   } else {
     change = std::move(live);
-    change["change"] = event.event == kEventSystemForeground ? "focused" : "appeared";
+    change.change = event.event == kEventSystemForeground ? WindowChangeType::Focused
+                                                          : WindowChangeType::Appeared;
     (*tables)->known[event.window] = change;
     prune_known(**tables, windows);
   }
@@ -118,8 +114,8 @@ std::size_t WindowEventLog::known_count() {
   return tables ? (*tables)->known.size() : 0;
 }
 
-std::vector<Json> WindowEventLog::events_since(std::uint64_t since, std::uint64_t pid) {
-  std::vector<Json> changes;
+std::vector<WindowChange> WindowEventLog::events_since(std::uint64_t since, std::uint64_t pid) {
+  std::vector<WindowChange> changes;
   auto tables = tables_.lock();
   if (!tables) return changes;
   for (const WindowEvent& event : (*tables)->queue) {

@@ -1,6 +1,6 @@
 #pragma once
 // The process-wide log of window changes fed by the watcher thread and read
-// by the acting commands: a bounded FIFO of change objects, the table of
+// by the acting commands: a bounded FIFO of window changes, the table of
 // windows seen appearing, and the event sequence. It has its own lock,
 // separate from the state lock.
 
@@ -11,15 +11,15 @@
 #include <map>
 #include <vector>
 
-#include "protocol/request.h"
 #include "common/poisonable.h"
 #include "windows/window_event_source.h"
+#include "windows/window_record.h"
 #include "windows/window_system.h"
 
 namespace winhelper {
 
 struct WindowEvent {
-  Json change;
+  WindowChange change;
   // The event sequence after this event was counted; the first event is 1.
   std::uint64_t sequence = 0;
   std::uint32_t pid = 0;
@@ -36,9 +36,9 @@ class WindowEventLog {
   // Read without the queue lock; taken by an acting command before it acts.
   std::uint64_t current_sequence() const { return sequence_.load(); }
 
-  // Change objects of the queued events of `pid` counted after `since`,
-  // oldest first. Empty when the queue lock is poisoned.
-  std::vector<Json> events_since(std::uint64_t since, std::uint64_t pid);
+  // Changes of the queued events of `pid` counted after `since`, oldest
+  // first. Empty when the queue lock is poisoned.
+  std::vector<WindowChange> events_since(std::uint64_t since, std::uint64_t pid);
 
   // The watcher's callback: filters the event, describes the window and
   // queues the change. Reads the live window through `windows`.
@@ -52,7 +52,7 @@ class WindowEventLog {
     std::deque<WindowEvent> queue;
     // The last "appeared" or "focused" change of each window, so that its
     // destruction or hiding can say what the window was.
-    std::map<WindowHandle, Json> known;
+    std::map<WindowHandle, WindowChange> known;
     std::size_t prune_known_at = kKnownPruneAt;
   };
   static void prune_known(Tables& tables, WindowSystem& windows);
@@ -60,8 +60,9 @@ class WindowEventLog {
   std::atomic<std::uint64_t> sequence_{0};
 };
 
-// The change object of a live window (without `change`): kind, title, pid,
-// windowId, isModal and metadata {className, exStyle}.
-Json describe_window_for_event(WindowSystem& windows, WindowHandle window, std::uint32_t pid);
+// The change of a live window (its change type left at the default): kind,
+// title, pid, windowId, isModal and metadata without browser facts.
+WindowChange describe_window_for_event(WindowSystem& windows, WindowHandle window,
+                                       std::uint32_t pid);
 
 }  // namespace winhelper

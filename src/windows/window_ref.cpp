@@ -25,33 +25,4 @@ std::optional<std::uint64_t> parse_window_ref(std::string_view text) {
   return value;
 }
 
-namespace {
-
-std::string string_member(const Json& record, const char* key, const char* fallback) {
-  if (!record.is_object()) return fallback;
-  auto it = record.find(key);
-  if (it == record.end() || !it->is_string()) return fallback;
-  return it->get<std::string>();
-}
-
-}  // namespace
-
-std::string root_key(const Json& record) {
-  if (record.is_object()) {
-    auto id = record.find("windowId");
-    if (id != record.end()) {
-      if (id->is_number_integer() && !id->is_number_unsigned()) {
-        return "window:" + std::to_string(id->get<std::int64_t>());
-      }
-      if (id->is_number_unsigned() &&
-          id->get<std::uint64_t>() <=
-              static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-        return "window:" + std::to_string(id->get<std::uint64_t>());
-      }
-    }
-  }
-  return "meta:" + string_member(record, "kind", "window") + ":" +
-         string_member(record, "title", "") + ":" + string_member(record, "rootRef", "");
-}
-
 }  // namespace winhelper

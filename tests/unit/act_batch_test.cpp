@@ -13,6 +13,10 @@ Json step(const std::string& action, const Json& target, const std::string& poli
               {"policy", policy},   {"params", params}, {"pid", kAppPid}};
 }
 
+ActRequest request(const Json& entry) {
+  return parse_act_request(entry).value();
+}
+
 Json ref(int n) { return Json{{"ref", "win:look_1:@e" + std::to_string(n)}}; }
 
 Json batch(std::vector<Json> steps) { return Json{{"actions", Json(std::move(steps))}}; }
@@ -125,7 +129,7 @@ TEST(ActBatch, PhysicalLockIsNeededOnlyForInputUnderForeground) {
   look.elements["none"] = ElementRecord{};
   auto needs = [&](const std::string& action, const Json& target,
                    const std::string& policy = "foreground") {
-    return batch_needs_physical_lock({step(action, target, policy)}, look);
+    return batch_needs_physical_lock({request(step(action, target, policy))}, look);
   };
   Json p{{"ref", "p"}}, b{{"ref", "b"}}, none{{"ref", "none"}}, gone{{"ref", "gone"}};
 
@@ -142,8 +146,8 @@ TEST(ActBatch, PhysicalLockIsNeededOnlyForInputUnderForeground) {
   EXPECT_FALSE(needs("click", gone));
   EXPECT_FALSE(needs("click", Json{{"x", 1}, {"y", 2}}, "default"));
   EXPECT_FALSE(needs("click", b, "ax_only"));
-  EXPECT_FALSE(batch_needs_physical_lock({Json{{"action", "click"}}}, look));
-  EXPECT_TRUE(batch_needs_physical_lock({step("click", p), step("keypress", p)}, look));
+  EXPECT_TRUE(
+      batch_needs_physical_lock({request(step("click", p)), request(step("keypress", p))}, look));
 }
 
 TEST(ActBatch, HoldsTheInputLockAcrossEveryStepWhenInputMayBeSent) {

@@ -106,6 +106,24 @@ TEST(Act, DragMapsItsPathAndDeferredDeltaLeavesNoDeltaMembers) {
   EXPECT_FALSE(response["result"].contains("rootDelta"));
 }
 
+// Screen points come only from the look: members the host adds beside the
+// target are no screen coordinates.
+TEST(Act, HostSuppliedScreenPointsAreIgnored) {
+  ActDesk d;
+  fakes::FakeElement& pane = d.element(1, {110, 210, 150, 230});
+  d.hit_at_centre(pane);
+  d.store();
+  Json path = Json::array({Json{{"x", 5}, {"y", 5}}, Json{{"x", 9000}, {"y", 9000}}});
+  for (const Json& target : {Json{{"x", 0}, {"y", 0}}, ref(1)}) {
+    Json args = act_args("drag", target, "foreground");
+    args["resolvedPath"] = path;
+    args["resolvedPoint"] = Json{{"x", 9000}, {"y", 9000}};
+    EXPECT_EQ(ActDesk::error_of(d.ask("act", args)), "invalid_request: drag requires resolvedPath")
+        << target;
+  }
+  EXPECT_EQ(d.input(), "");
+}
+
 TEST(Act, SemanticPressReportsThePatternThatWasUsed) {
   ActDesk d;
   d.element(1, {110, 210, 150, 230}).invoke = true;

@@ -50,8 +50,9 @@ TEST(ActRequestParsing, ReadsTheTargetForms) {
 TEST(ActRequestParsing, OptionalMembersAreTolerant) {
   auto plain = parse(R"({"lookId":"l","action":"Click","target":{"ref":"r"}})");
   ASSERT_TRUE(plain.ok());
-  EXPECT_EQ(plain->action, "Click");
-  EXPECT_EQ(plain->policy, "default");
+  EXPECT_EQ(plain->action, ActAction::Unsupported);
+  EXPECT_EQ(plain->action_name, "Click");
+  EXPECT_EQ(plain->policy, ActPolicy::Default);
   EXPECT_EQ(plain->pid, std::nullopt);
   EXPECT_EQ(plain->params, Json::object());
 
@@ -66,19 +67,19 @@ TEST(ActRequestParsing, OptionalMembersAreTolerant) {
   auto full = parse(R"({"lookId":"l","action":"a","target":{"ref":"r"},"pid":42,"policy":"","params":[1]})");
   ASSERT_TRUE(full.ok());
   EXPECT_EQ(full->pid, 42u);
-  EXPECT_EQ(full->policy, "");
+  EXPECT_EQ(full->policy, ActPolicy::Default);
   EXPECT_EQ(full->params, Json::parse("[1]"));
 
-  EXPECT_EQ(parse(R"({"lookId":"l","action":"a","target":{"ref":"r"},"policy":3})")->policy, "default");
+  EXPECT_EQ(parse(R"({"lookId":"l","action":"a","target":{"ref":"r"},"policy":3})")->policy,
+            ActPolicy::Default);
+  EXPECT_EQ(
+      parse(R"({"lookId":"l","action":"drag","target":{"ref":"r"},"policy":"ax_only"})")->action,
+      ActAction::Drag);
 }
 
 TEST(PhysicalPolicy, OnlyForegroundAllowsPhysicalInput) {
   const std::string message = "Background policy blocks global Windows coordinate/raw input grounding";
-  auto check = [](const char* policy) {
-    ActRequest r;
-    r.policy = policy;
-    return require_physical_policy(r);
-  };
+  auto check = [](const char* policy) { return require_physical_policy(parse_act_policy(policy)); };
   EXPECT_TRUE(check("foreground").ok());
   EXPECT_EQ(check("ax_only").error(), (HelperError{ErrorCode::CoordinateBlocked, message}));
   for (const char* policy : {"default", "", "Foreground", "AX_ONLY", "anything"}) {

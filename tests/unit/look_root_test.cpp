@@ -6,38 +6,40 @@
 namespace winhelper {
 namespace {
 
-// Records from anywhere but our own listing may lack members or carry other
-// types; every member falls back on its own.
-TEST(LookRoot, SparseRecordFallsBackMemberByMember) {
-  LookRoot root = read_look_root(Json::parse(
-      R"({"rootRef":"@w4","framePoints":{"x":-8,"y":"top","w":0,"width":900,"height":300.5},
-          "windowId":-5,"pid":-1,"kind":7,"scaleFactor":"big","isModal":"yes"})"));
+WindowRecord of_kind(const char* kind) {
+  WindowRecord record;
+  record.kind = kind;
+  return record;
+}
+
+// The frame is the listed bounds with each size raised to 1; a window id that
+// is not positive is described as 0.
+TEST(LookRoot, FrameAndDescriptionFollowTheRecord) {
+  WindowRecord record;
+  record.ref = "@w4";
+  record.bounds = WindowBounds{-8, 0, 0, 300};
+  record.window_id = -5;
+  record.pid = 12;
+  LookRoot root = read_look_root(record);
   EXPECT_EQ(root.root_ref, "@w4");
   EXPECT_EQ(root.kind, "window");
   EXPECT_EQ(root.frame_x, -8);
   EXPECT_EQ(root.frame_y, 0);
-  // `w` wins over `width` when it is a number, and is raised to 1.
   EXPECT_EQ(root.frame_width, 1);
-  EXPECT_EQ(root.frame_height, 300.5);
+  EXPECT_EQ(root.frame_height, 300);
   EXPECT_EQ(root.window_id, -5);
-  EXPECT_EQ(root.pid, 0u);
+  EXPECT_EQ(root.pid, 12u);
 
-  Json window = describe_look_window(root);
-  EXPECT_EQ(window, Json::parse(R"({"framePoints":{"h":300.5,"w":1,"x":-8,"y":0},
-      "isModal":false,"kind":"window","role":"Window","rootRef":"@w4","scaleFactor":1,
-      "subrole":"","windowId":0})"));
-
-  LookRoot empty = read_look_root(Json::parse(R"({"framePoints":null,"metadata":{"a":1}})"));
-  EXPECT_EQ(empty.frame_width, 1);
-  EXPECT_EQ(empty.frame_height, 1);
-  EXPECT_EQ(describe_look_window(empty)["metadata"], Json::parse(R"({"a":1})"));
-  EXPECT_EQ(describe_look_window(empty)["rootRef"], "");
+  EXPECT_EQ(describe_look_window(root).dump(),
+            R"({"framePoints":{"h":300,"w":1,"x":-8,"y":0},"isModal":false,"kind":"window",)"
+            R"("metadata":{"browserFamily":null,"className":"","exStyle":0,"isBrowser":false},)"
+            R"("role":"Window","rootRef":"@w4","scaleFactor":1.0,"subrole":"","windowId":0})");
 }
 
 TEST(LookRoot, OnlyMenusRefuseAnImage) {
-  EXPECT_FALSE(look_takes_image(read_look_root(Json::parse(R"({"kind":"menu"})")), true));
-  EXPECT_TRUE(look_takes_image(read_look_root(Json::parse(R"({"kind":"dialog"})")), true));
-  EXPECT_FALSE(look_takes_image(read_look_root(Json::parse(R"({"kind":"dialog"})")), false));
+  EXPECT_FALSE(look_takes_image(read_look_root(of_kind("menu")), true));
+  EXPECT_TRUE(look_takes_image(read_look_root(of_kind("dialog")), true));
+  EXPECT_FALSE(look_takes_image(read_look_root(of_kind("dialog")), false));
 }
 
 TEST(LookArguments, WindowIdMustFitSignedSixtyFourBits) {

@@ -17,5 +17,13 @@ TEST(Lowercase, FoldsTheCommonScriptsAndKeepsEverythingElse) {
   EXPECT_EQ(to_lower_utf8(std::string("A\xFF" "B\xC3", 4)), std::string("a\xFF" "b\xC3", 4));
 }
 
+TEST(Lowercase, AsciiFoldingLeavesEveryOtherByteAlone) {
+  EXPECT_EQ(to_lower_ascii("Chrome_WidgetWin_1 AZaz@[`{"), "chrome_widgetwin_1 azaz@[`{");
+  // Capital I with dot above, Ä and a full-width A stay as they are.
+  EXPECT_EQ(to_lower_ascii("CHROM\xC4\xB0UM \xC3\x84 \xEF\xBC\xA1"),
+            "chrom\xC4\xB0um \xC3\x84 \xEF\xBC\xA1");
+  EXPECT_EQ(to_lower_ascii(std::string("A\xFF", 2)), std::string("a\xFF", 2));
+}
+
 }  // namespace
 }  // namespace winhelper

@@ -3,6 +3,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_windows.h"
 #include "windows/root_delta.h"
+#include "windows/window_json.h"
 
 namespace winhelper {
 namespace {
@@ -10,23 +11,41 @@ namespace {
 using fakes::FakeClock;
 using fakes::FakeWindows;
 
-Json record(std::int64_t id, const std::string& title, bool focused, std::uint64_t pid = 7) {
-  return Json{{"windowId", id}, {"title", title}, {"kind", "window"},
-              {"rootRef", "@w" + std::to_string(id)}, {"isFocused", focused}, {"pid", pid},
-              {"isModal", false}};
+WindowRecord record(std::int64_t id, const std::string& title, bool focused,
+                    std::uint32_t pid = 7) {
+  WindowRecord r;
+  r.window_id = id;
+  r.title = title;
+  r.ref = "@w" + std::to_string(id);
+  r.is_focused = focused;
+  r.pid = pid;
+  return r;
 }
 
-RootSnapshot snapshot(std::initializer_list<Json> records, std::optional<std::uint32_t> fg) {
+RootSnapshot snapshot(std::initializer_list<WindowRecord> records,
+                      std::optional<std::uint32_t> fg) {
   RootSnapshot s;
   s.foreground_pid = fg;
-  for (const Json& r : records) s.roots["window:" + std::to_string(r["windowId"].get<int>())] = r;
+  for (const WindowRecord& r : records) s.roots[root_key(r)] = r;
   return s;
 }
 
-std::vector<std::string> changes(const std::vector<Json>& delta) {
+WindowChange event(WindowChangeType type, const std::string& kind, const std::string& title,
+                   std::optional<WindowHandle> window_id = std::nullopt) {
+  WindowChange change;
+  change.change = type;
+  change.kind = kind;
+  change.title = title;
+  change.pid = 7;
+  change.window_id = window_id;
+  return change;
+}
+
+std::vector<std::string> changes(const std::vector<WindowChange>& delta) {
   std::vector<std::string> out;
-  for (const Json& c : delta) {
-    out.push_back(c["change"].get<std::string>() + " " + c["title"].get<std::string>());
+  for (const WindowChange& c : delta) {
+    Json wire = window_change_json(c);
+    out.push_back(wire["change"].get<std::string>() + " " + wire["title"].get<std::string>());
   }
   return out;
 }
@@ -38,9 +57,12 @@ TEST(RootDelta, GroupsAppearedClosedFocusedThenForegroundApp) {
   EXPECT_EQ(changes(delta), (std::vector<std::string>{"appeared Dialog", "closed Old",
                                                       "focused Dialog",
                                                       "focused Foreground app"}));
-  EXPECT_EQ(delta[0].dump(),
-            R"({"change":"appeared","isModal":false,"kind":"window","pid":7,"ref":"@w3","title":"Dialog"})");
-  EXPECT_EQ(delta[3].dump(), R"({"change":"focused","kind":"app","pid":9,"title":"Foreground app"})");
+  EXPECT_EQ(
+      window_change_json(delta[0]).dump(),
+      R"({"change":"appeared","isModal":false,"kind":"window","metadata":{"browserFamily":null,)"
+      R"("className":"","exStyle":0,"isBrowser":false},"pid":7,"ref":"@w3","title":"Dialog"})");
+  EXPECT_EQ(window_change_json(delta[3]).dump(),
+            R"({"change":"focused","kind":"app","pid":9,"title":"Foreground app"})");
 }
 
 TEST(RootDelta, ForegroundAppChangeIgnoresTheActingProcess) {
@@ -52,33 +74,23 @@ TEST(RootDelta, ForegroundAppChangeIgnoresTheActingProcess) {
   EXPECT_TRUE(compute_root_delta(same, same, 7, {}).empty());
   auto lost = compute_root_delta(snapshot({}, 5), snapshot({}, std::nullopt), 7, {});
   ASSERT_EQ(lost.size(), 1u);
-  EXPECT_EQ(lost[0]["pid"], 0);
+  EXPECT_EQ(lost[0].pid, 0u);
   auto gained = compute_root_delta(snapshot({}, std::nullopt), snapshot({}, 5), 7, {});
   ASSERT_EQ(gained.size(), 1u);
-  EXPECT_EQ(gained[0]["pid"], 5);
+  EXPECT_EQ(gained[0].pid, 5u);
 }
 
 TEST(RootDelta, EventsThatRepeatAListedChangeAreDropped) {
   RootSnapshot before = snapshot({}, 7);
   RootSnapshot after = snapshot({record(3, "Dialog", false)}, 7);
-  Json repeat{{"change", "appeared"}, {"kind", "window"}, {"title", "Dialog"}, {"pid", 7u},
-              {"windowId", 3}};
-  Json menu{{"change", "appeared"}, {"kind", "menu"}, {"title", ""}, {"pid", 7}};
-  Json closed{{"change", "closed"}, {"kind", "window"}, {"title", ""}, {"pid", 7}, {"windowId", 4}};
+  WindowChange repeat = event(WindowChangeType::Appeared, "window", "Dialog", 3);
+  WindowChange menu = event(WindowChangeType::Appeared, "menu", "");
+  WindowChange closed = event(WindowChangeType::Closed, "window", "", 4);
   auto delta = compute_root_delta(before, after, 7, {repeat, menu, closed, menu});
   ASSERT_EQ(delta.size(), 3u);
-  EXPECT_TRUE(delta[0].contains("ref"));
+  EXPECT_TRUE(delta[0].ref.has_value());
   EXPECT_EQ(delta[1], menu);
   EXPECT_EQ(delta[2], closed);
-}
-
-TEST(RootChange, FallsBackForIncompleteRecords) {
-  Json change = root_change(Json{{"title", "T"}, {"pid", -4}, {"kind", 5}, {"isModal", "yes"},
-                                 {"metadata", {{"className", "X"}}}},
-                            "closed");
-  EXPECT_EQ(change.dump(),
-            R"({"change":"closed","kind":"window","metadata":{"className":"X"},"pid":0,"ref":null,"title":"T"})");
-  EXPECT_EQ(root_change(Json{{"pid", 12}}, "appeared")["pid"], 12);
 }
 
 struct AwaitFixture : ::testing::Test {
@@ -117,7 +129,7 @@ TEST_F(AwaitFixture, ANewRootIsPolledThenSettled) {
   EXPECT_EQ(clock.now_ms() - t0, 30 + 180);
   auto delta = compute_root_delta(start, result->after, 7, result->events);
   ASSERT_EQ(delta.size(), 1u);
-  EXPECT_EQ(delta[0]["kind"], "dialog");
+  EXPECT_EQ(delta[0].kind, "dialog");
 }
 
 TEST_F(AwaitFixture, QueuedEventsOfTheProcessEndThePollAndAreReported) {
@@ -131,7 +143,7 @@ TEST_F(AwaitFixture, QueuedEventsOfTheProcessEndThePollAndAreReported) {
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result->delta_source, "win-event+snapshot");
   ASSERT_EQ(result->events.size(), 1u);
-  EXPECT_EQ(result->events[0]["title"], "Main");
+  EXPECT_EQ(result->events[0].title, "Main");
 }
 
 TEST_F(AwaitFixture, AFailingSnapshotEndsTheWait) {

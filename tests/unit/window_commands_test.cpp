@@ -79,7 +79,7 @@ TEST(WindowCommands, PidFilterReplacesOnlyThatProcessesObservedRoots) {
   auto state = h.shared.state.lock();
   ASSERT_TRUE(state.ok());
   ASSERT_EQ((*state)->observed_roots.size(), 1u);
-  EXPECT_EQ((*state)->observed_roots.begin()->second["title"], "A");
+  EXPECT_EQ((*state)->observed_roots.begin()->second.title, "A");
 }
 
 TEST(WindowCommands, FocusWindowReportsGrantedRefusedAndAlreadyFocused) {

@@ -5,6 +5,7 @@
 
 #include "fakes/fake_windows.h"
 #include "windows/window_event_log.h"
+#include "windows/window_json.h"
 #include "windows/window_watcher.h"
 
 namespace winhelper {
@@ -12,6 +13,15 @@ namespace {
 
 using fakes::FakeWindow;
 using fakes::FakeWindows;
+
+// The wire form of the queued changes.
+std::vector<Json> changes_since(WindowEventLog& log, std::uint64_t since, std::uint64_t pid) {
+  std::vector<Json> out;
+  for (const WindowChange& change : log.events_since(since, pid)) {
+    out.push_back(window_change_json(change));
+  }
+  return out;
+}
 
 RawWindowEvent raw(std::uint32_t event, WindowHandle window, std::int32_t object_id = 0,
                    std::int32_t child_id = 0) {
@@ -28,7 +38,7 @@ TEST(WindowEventLog, RecordsTopLevelChangesOfLiveWindows) {
   log.on_raw_event(raw(kEventSystemForeground, main), desk);
   EXPECT_EQ(log.current_sequence(), 2u);
 
-  auto events = log.events_since(0, 7);
+  auto events = changes_since(log, 0, 7);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].dump(),
             R"({"change":"appeared","isModal":true,"kind":"dialog","metadata":{"className":"#32770","exStyle":16},"pid":7,"title":"Save As","windowId":)" +
@@ -69,7 +79,7 @@ TEST(WindowEventLog, ClosingReportsWhatTheWindowWas) {
   // process, so it is dropped.
   log.on_raw_event(raw(kEventObjectDestroy, dialog), desk);
 
-  auto events = log.events_since(1, 7);
+  auto events = changes_since(log, 1, 7);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0]["change"], "closed");
   EXPECT_EQ(events[0]["kind"], "dialog");
@@ -105,7 +115,7 @@ TEST(WindowEventLog, ForgetsWindowsThatEndedWithoutAnEvent) {
 
   desk.remove(dialog);
   log.on_raw_event(raw(kEventObjectDestroy, dialog), desk);
-  auto closed = log.events_since(log.current_sequence() - 1, 7);
+  auto closed = changes_since(log, log.current_sequence() - 1, 7);
   ASSERT_EQ(closed.size(), 1u);
   EXPECT_EQ(closed[0]["title"], "Keep me");
   EXPECT_EQ(closed[0]["kind"], "dialog");

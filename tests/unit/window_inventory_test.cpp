@@ -3,6 +3,7 @@
 #include "fakes/fake_windows.h"
 #include "windows/inventory.h"
 #include "windows/window_classes.h"
+#include "windows/window_json.h"
 
 namespace winhelper {
 namespace {
@@ -60,9 +61,10 @@ TEST(WindowInventory, RecordHoldsEveryKeyInByteOrder) {
   desk.set_process_path(77, "C:\\apps\\editor.exe");
   desk.set_foreground_window(h);
   WindowRegistry registry;
-  auto listing = list_windows(desk, registry, std::nullopt);
-  ASSERT_TRUE(listing.ok());
-  const Json& record = listing->at("windows").at(0);
+  auto listed = list_windows(desk, registry, std::nullopt);
+  ASSERT_TRUE(listed.ok());
+  const Json listing = window_listing_json(*listed);
+  const Json& record = listing.at("windows").at(0);
   std::string expected =
       R"({"appName":"editor","bounds":{"height":600,"width":800,"x":-5,"y":10},)"
       R"("browserFamily":null,"framePoints":{"height":600,"width":800,"x":-5,"y":10},)"
@@ -73,8 +75,8 @@ TEST(WindowInventory, RecordHoldsEveryKeyInByteOrder) {
       R"("scaleFactor":1.5,"subrole":"EditorMain","title":"Editor","windowId":)" +
       std::to_string(h) + R"(,"windowRef":"@w1","zOrder":0})";
   EXPECT_EQ(record.dump(), expected);
-  EXPECT_EQ(listing->at("roots"), listing->at("windows"));
-  EXPECT_EQ(listing->at("stateId").get<std::string>().rfind("w-", 0), 0u);
+  EXPECT_EQ(listing.at("roots"), listing.at("windows"));
+  EXPECT_EQ(listing.at("stateId").get<std::string>().rfind("w-", 0), 0u);
 }
 
 TEST(WindowInventory, DegradedReadsStillListTheWindow) {
@@ -82,9 +84,10 @@ TEST(WindowInventory, DegradedReadsStillListTheWindow) {
   desk.add({.title = "", .class_name = "", .pid = 5, .iconic = true, .rect = std::nullopt,
             .dpi = 0});
   WindowRegistry registry;
-  auto listing = list_windows(desk, registry, std::nullopt);
-  ASSERT_TRUE(listing.ok());
-  const Json& r = listing->at("windows").at(0);
+  auto listed = list_windows(desk, registry, std::nullopt);
+  ASSERT_TRUE(listed.ok());
+  const Json listing = window_listing_json(*listed);
+  const Json& r = listing.at("windows").at(0);
   EXPECT_EQ(r["bounds"].dump(), R"({"height":0,"width":0,"x":0,"y":0})");
   EXPECT_EQ(r["processName"], "");
   EXPECT_EQ(r["appName"], "");
@@ -104,9 +107,10 @@ TEST(WindowInventory, ClassifiesOwnedDialogsMenusAndBrowsers) {
   desk.add({.title = "Page", .pid = 2});
   desk.set_process_path(2, "C:\\b\\chrome.exe");
   WindowRegistry registry;
-  auto listing = list_windows(desk, registry, std::nullopt);
-  ASSERT_TRUE(listing.ok());
-  const Json& w = listing->at("windows");
+  auto listed = list_windows(desk, registry, std::nullopt);
+  ASSERT_TRUE(listed.ok());
+  const Json listing = window_listing_json(*listed);
+  const Json& w = listing.at("windows");
   ASSERT_EQ(w.size(), 5u);
   EXPECT_EQ(w[1]["kind"], "dialog");
   EXPECT_EQ(w[1]["isModal"], true);
@@ -127,9 +131,10 @@ TEST(WindowInventory, HiddenAndFilteredWindowsTakeNoPositionOrNumber) {
   desk.add({.title = "b", .pid = 1, .rect = ScreenRect{0, 0, 0, 0}});
   desk.set_foreground_window(other);
   WindowRegistry registry;
-  auto listing = list_windows(desk, registry, std::uint64_t{1});
-  ASSERT_TRUE(listing.ok());
-  const Json& w = listing->at("windows");
+  auto listed = list_windows(desk, registry, std::uint64_t{1});
+  ASSERT_TRUE(listed.ok());
+  const Json listing = window_listing_json(*listed);
+  const Json& w = listing.at("windows");
   ASSERT_EQ(w.size(), 2u);
   EXPECT_EQ(w[0]["title"], "a");
   EXPECT_EQ(w[0]["zOrder"], 0);
@@ -140,10 +145,11 @@ TEST(WindowInventory, HiddenAndFilteredWindowsTakeNoPositionOrNumber) {
   EXPECT_EQ(registry.size(), 2u);
   (void)hidden;
 
-  auto none = list_windows(desk, registry, std::uint64_t{1} << 32 | 1);
-  ASSERT_TRUE(none.ok());
-  EXPECT_TRUE(none->at("windows").empty());
-  EXPECT_NE(none->at("stateId"), listing->at("stateId"));
+  auto listed_none = list_windows(desk, registry, std::uint64_t{1} << 32 | 1);
+  ASSERT_TRUE(listed_none.ok());
+  const Json none = window_listing_json(*listed_none);
+  EXPECT_TRUE(none.at("windows").empty());
+  EXPECT_NE(none.at("stateId"), listing.at("stateId"));
 }
 
 TEST(WindowInventory, RefsAreStableAcrossListingsAndNeverReused) {
@@ -153,10 +159,11 @@ TEST(WindowInventory, RefsAreStableAcrossListingsAndNeverReused) {
   WindowRegistry registry;
   ASSERT_TRUE(list_windows(desk, registry, std::nullopt).ok());
   desk.raise(b);
-  auto again = list_windows(desk, registry, std::nullopt);
-  ASSERT_TRUE(again.ok());
-  EXPECT_EQ(again->at("windows")[0]["ref"], "@w2");
-  EXPECT_EQ(again->at("windows")[1]["ref"], "@w1");
+  auto listed_again = list_windows(desk, registry, std::nullopt);
+  ASSERT_TRUE(listed_again.ok());
+  const Json again = window_listing_json(*listed_again);
+  EXPECT_EQ(again.at("windows")[0]["ref"], "@w2");
+  EXPECT_EQ(again.at("windows")[1]["ref"], "@w1");
 
   registry.retain_only({2});
   EXPECT_EQ(registry.handle_for(1), std::nullopt);

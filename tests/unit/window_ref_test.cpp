@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "windows/window_record.h"
 #include "windows/window_ref.h"
 
 namespace winhelper {
@@ -20,14 +21,13 @@ TEST(WindowRef, RejectsEverythingElse) {
   }
 }
 
-TEST(RootKey, UsesTheHandleWhenItIsAnIntegerElseTheMetaForm) {
-  EXPECT_EQ(root_key(Json{{"windowId", 4242}, {"title", "x"}}), "window:4242");
-  EXPECT_EQ(root_key(Json{{"windowId", -3}}), "window:-3");
-  EXPECT_EQ(root_key(Json{{"windowId", "12"}, {"kind", "dialog"}, {"title", "T"},
-                          {"rootRef", "@w2"}}),
-            "meta:dialog:T:@w2");
-  EXPECT_EQ(root_key(Json{{"windowId", 18446744073709551615ull}}), "meta:window::");
-  EXPECT_EQ(root_key(Json{{"windowId", 1.5}, {"kind", 3}}), "meta:window::");
+TEST(RootKey, IsTheWindowHandle) {
+  WindowRecord record;
+  record.window_id = 4242;
+  record.title = "x";
+  EXPECT_EQ(root_key(record), "window:4242");
+  record.window_id = -3;
+  EXPECT_EQ(root_key(record), "window:-3");
 }
 
 }  // namespace
