@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/win32/unique_handle.h"
 #include "windows/win32/window_handle_win32.h"
 
 namespace winhelper {
@@ -24,13 +25,15 @@ void CALLBACK on_win_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object_
 
 void Win32WindowEventSource::run(const std::function<void(const RawWindowEvent&)>& deliver) {
   t_deliver = &deliver;
-  // The hooks stay installed for the life of the thread, which is the life
-  // of the process.
-  HWINEVENTHOOK foreground = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
-                                             nullptr, on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
-  HWINEVENTHOOK objects = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
-                                          on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
-  if (foreground == nullptr && objects == nullptr) {
+  // The hooks stay installed while the loop runs, which is the life of the
+  // process; they are removed when it ends.
+  win32::UniqueWinEventHook foreground(SetWinEventHook(EVENT_SYSTEM_FOREGROUND,
+                                                       EVENT_SYSTEM_FOREGROUND, nullptr,
+                                                       on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT));
+  win32::UniqueWinEventHook objects(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE,
+                                                    nullptr, on_win_event, 0, 0,
+                                                    WINEVENT_OUTOFCONTEXT));
+  if (!foreground && !objects) {
     t_deliver = nullptr;
     return;
   }
