@@ -18,7 +18,9 @@ struct CountedTraits {
 };
 using Counted = UniqueAny<CountedTraits>;
 
-void close_pointer(int* value) { g_closed.push_back(*value); }
+void close_pointer(int* value) {
+  g_closed.push_back(*value);
+}
 
 class UniqueAnyTest : public ::testing::Test {
  protected:

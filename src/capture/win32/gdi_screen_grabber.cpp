@@ -22,8 +22,12 @@ class GdiSurface final : public GrabSurface {
  public:
   GdiSurface(HWND window, std::int32_t width, std::int32_t height, UniqueWindowDc window_dc,
              UniqueDc memory_dc, UniqueBitmap bitmap)
-      : window_(window), width_(width), height_(height), window_dc_(std::move(window_dc)),
-        memory_dc_(std::move(memory_dc)), bitmap_(std::move(bitmap)),
+      : window_(window),
+        width_(width),
+        height_(height),
+        window_dc_(std::move(window_dc)),
+        memory_dc_(std::move(memory_dc)),
+        bitmap_(std::move(bitmap)),
         selection_(win32::select_object(memory_dc_.get(), bitmap_.get())) {}
 
   bool print_window() override { return PrintWindow(window_, memory_dc_.get(), 0) != 0; }

@@ -21,8 +21,8 @@ std::string system_message(std::uint32_t hresult) {
     code = hresult & ~0x10000000u;
   }
   win32::UniqueLocal<wchar_t*> buffer;
-  DWORD length = FormatMessageW(flags, source, code, 0, reinterpret_cast<LPWSTR>(buffer.put()),
-                                0, nullptr);
+  DWORD length =
+      FormatMessageW(flags, source, code, 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
   if (length == 0 || !buffer) return {};
   return utf16_to_utf8(
       std::u16string_view(reinterpret_cast<const char16_t*>(buffer.get()), length));
@@ -75,8 +75,8 @@ std::string error_object_message() {
     win32::UniqueBstr restricted_description;
     win32::UniqueBstr capability_sid;
     HRESULT code = S_OK;
-    if (SUCCEEDED(restricted->GetErrorDetails(description.put(), &code,
-                                              restricted_description.put(), capability_sid.put()))) {
+    if (SUCCEEDED(restricted->GetErrorDetails(
+            description.put(), &code, restricted_description.put(), capability_sid.put()))) {
       message = bstr_text(restricted_description);
       if (is_blank(message)) message = bstr_text(description);
     }

@@ -50,11 +50,11 @@ auto failed_call(HRESULT hr, const Place& call) {
 
 // Returns the failure of `call` (an expression giving an HRESULT) from the
 // enclosing function when it fails, naming `where` as the call's place.
-#define RETURN_IF_FAILED_AT(call, where)                                      \
-  do {                                                                        \
-    if (const HRESULT failed_hr = (call); FAILED(failed_hr)) {                \
-      return failed_call(failed_hr, where);                                   \
-    }                                                                         \
+#define RETURN_IF_FAILED_AT(call, where)                       \
+  do {                                                         \
+    if (const HRESULT failed_hr = (call); FAILED(failed_hr)) { \
+      return failed_call(failed_hr, where);                    \
+    }                                                          \
   } while (false)
 
 #define RETURN_IF_FAILED(call) RETURN_IF_FAILED_AT(call, Place::current())
@@ -288,7 +288,8 @@ class ComElement final : public Element {
   }
   Result<bool> property_bool(int property_id) override {
     Variant value;
-    RETURN_IF_FAILED(e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put()));
+    RETURN_IF_FAILED(
+        e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put()));
     return variant_bool(value);
   }
 
@@ -584,8 +585,7 @@ class ComSession final : public Session {
   }
 
  private:
-  static Result<ConditionPtr> condition_result(HRESULT hr,
-                                               std::unique_ptr<ComCondition> condition,
+  static Result<ConditionPtr> condition_result(HRESULT hr, std::unique_ptr<ComCondition> condition,
                                                Place call = Place::current()) {
     RETURN_IF_FAILED_AT(hr, call);
     if (!condition->condition) return null_failure();
@@ -607,8 +607,9 @@ class ComSession final : public Session {
 OpenResult ComUiaClient::open() {
   const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(entered)) {
-    return OpenResult{nullptr, OpenFailure{OpenFailure::Stage::ComInitialize,
-                                           static_cast<std::uint32_t>(entered), {}}};
+    return OpenResult{
+        nullptr,
+        OpenFailure{OpenFailure::Stage::ComInitialize, static_cast<std::uint32_t>(entered), {}}};
   }
   win32::UniqueCoUninitialize apartment(true);
   ComPtr<IUIAutomation> automation;

@@ -30,9 +30,8 @@ void Win32WindowEventSource::run(const std::function<void(const RawWindowEvent&)
   win32::UniqueWinEventHook foreground(SetWinEventHook(EVENT_SYSTEM_FOREGROUND,
                                                        EVENT_SYSTEM_FOREGROUND, nullptr,
                                                        on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT));
-  win32::UniqueWinEventHook objects(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE,
-                                                    nullptr, on_win_event, 0, 0,
-                                                    WINEVENT_OUTOFCONTEXT));
+  win32::UniqueWinEventHook objects(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
+                                                    on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT));
   if (!foreground && !objects) {
     t_deliver = nullptr;
     return;
