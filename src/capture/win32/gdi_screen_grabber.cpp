@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "capture/win32/gdi_objects.h"
+#include "common/win32/unique_handle.h"
 
 namespace winhelper {
 
@@ -12,15 +12,23 @@ HWND to_hwnd(std::int64_t window) {
   return reinterpret_cast<HWND>(static_cast<INT_PTR>(window));
 }
 
+using win32::UniqueBitmap;
+using win32::UniqueDc;
+using win32::UniqueWindowDc;
+
 // Members are destroyed in reverse order: the selection is undone first, then
 // the bitmap, the memory context and the window's context go.
 class GdiSurface final : public GrabSurface {
  public:
-  GdiSurface(HWND window, std::int32_t width, std::int32_t height, gdi::WindowDc window_dc,
-             gdi::MemoryDc memory_dc, gdi::Bitmap bitmap)
-      : window_(window), width_(width), height_(height), window_dc_(std::move(window_dc)),
-        memory_dc_(std::move(memory_dc)), bitmap_(std::move(bitmap)),
-        selection_(memory_dc_.get(), bitmap_.get()) {}
+  GdiSurface(HWND window, std::int32_t width, std::int32_t height, UniqueWindowDc window_dc,
+             UniqueDc memory_dc, UniqueBitmap bitmap)
+      : window_(window),
+        width_(width),
+        height_(height),
+        window_dc_(std::move(window_dc)),
+        memory_dc_(std::move(memory_dc)),
+        bitmap_(std::move(bitmap)),
+        selection_(win32::select_object(memory_dc_.get(), bitmap_.get())) {}
 
   bool print_window() override { return PrintWindow(window_, memory_dc_.get(), 0) != 0; }
 
@@ -39,10 +47,10 @@ class GdiSurface final : public GrabSurface {
   }
 
   ScreenCopy copy_from_screen(std::int32_t left, std::int32_t top) override {
-    gdi::WindowDc screen(nullptr);
+    UniqueWindowDc screen = win32::get_window_dc(nullptr);
     if (!screen) return ScreenCopy::NoScreenDc;
     const BOOL copied =
-        BitBlt(memory_dc_.get(), 0, 0, width_, height_, screen.get(), left, top, SRCCOPY);
+        BitBlt(memory_dc_.get(), 0, 0, width_, height_, screen.get().dc, left, top, SRCCOPY);
     return copied ? ScreenCopy::Copied : ScreenCopy::BlitFailed;
   }
 
@@ -50,10 +58,10 @@ class GdiSurface final : public GrabSurface {
   HWND window_;
   std::int32_t width_;
   std::int32_t height_;
-  gdi::WindowDc window_dc_;
-  gdi::MemoryDc memory_dc_;
-  gdi::Bitmap bitmap_;
-  gdi::Selection selection_;
+  UniqueWindowDc window_dc_;
+  UniqueDc memory_dc_;
+  UniqueBitmap bitmap_;
+  win32::UniqueSelection selection_;
 };
 
 }  // namespace
@@ -69,11 +77,11 @@ std::optional<ScreenRect> GdiScreenGrabber::window_rect(std::int64_t window) {
 std::variant<std::unique_ptr<GrabSurface>, SurfaceStep> GdiScreenGrabber::open_surface(
     std::int64_t window, std::int32_t width, std::int32_t height) {
   const HWND hwnd = to_hwnd(window);
-  gdi::WindowDc window_dc(hwnd);
+  UniqueWindowDc window_dc = win32::get_window_dc(hwnd);
   if (!window_dc) return SurfaceStep::WindowDc;
-  gdi::MemoryDc memory_dc(window_dc.get());
+  UniqueDc memory_dc(CreateCompatibleDC(window_dc.get().dc));
   if (!memory_dc) return SurfaceStep::MemoryDc;
-  gdi::Bitmap bitmap(window_dc.get(), width, height);
+  UniqueBitmap bitmap(CreateCompatibleBitmap(window_dc.get().dc, width, height));
   if (!bitmap) return SurfaceStep::Bitmap;
   return std::make_unique<GdiSurface>(hwnd, width, height, std::move(window_dc),
                                       std::move(memory_dc), std::move(bitmap));

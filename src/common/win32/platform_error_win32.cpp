@@ -5,6 +5,8 @@
 
 #include "common/platform_error.h"
 #include "common/text.h"
+#include "common/win32/com_owners.h"
+#include "common/win32/unique_handle.h"
 
 namespace winhelper {
 
@@ -18,15 +20,12 @@ std::string system_message(std::uint32_t hresult) {
     if (source) flags |= FORMAT_MESSAGE_FROM_HMODULE;
     code = hresult & ~0x10000000u;
   }
-  wchar_t* buffer = nullptr;
-  DWORD length = FormatMessageW(flags, source, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0,
-                                nullptr);
-  std::string message;
-  if (length != 0 && buffer != nullptr) {
-    message = utf16_to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
-  }
-  if (buffer != nullptr) LocalFree(buffer);
-  return message;
+  win32::UniqueLocal<wchar_t*> buffer;
+  DWORD length =
+      FormatMessageW(flags, source, code, 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  if (length == 0 || !buffer) return {};
+  return utf16_to_utf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(buffer.get()), length));
 }
 
 std::string hresult_text(HRESULT hr) {
@@ -54,15 +53,10 @@ struct IRestrictedErrorInfo : public IUnknown {
 constexpr IID kIidRestrictedErrorInfo = {
     0x82ba7092, 0x4c88, 0x427d, {0xa7, 0xbc, 0x16, 0xdd, 0x93, 0xfe, 0xb6, 0x7e}};
 
-std::string take_bstr(BSTR& text) {
-  std::string out;
-  if (text != nullptr) {
-    out = utf16_to_utf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
-    SysFreeString(text);
-    text = nullptr;
-  }
-  return out;
+std::string bstr_text(const win32::UniqueBstr& text) {
+  if (!text) return {};
+  return utf16_to_utf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.get()), SysStringLen(text.get())));
 }
 
 bool is_blank(const std::string& text) {
@@ -71,33 +65,26 @@ bool is_blank(const std::string& text) {
 
 // The description carried by the thread's error object, or empty.
 std::string error_object_message() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || info == nullptr) return {};
+  win32::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.put()) != S_OK || !info) return {};
   std::string message;
-  IRestrictedErrorInfo* restricted = nullptr;
-  if (SUCCEEDED(info->QueryInterface(kIidRestrictedErrorInfo, reinterpret_cast<void**>(&restricted))) &&
-      restricted != nullptr) {
-    BSTR description = nullptr;
-    BSTR restricted_description = nullptr;
-    BSTR capability_sid = nullptr;
+  win32::ComPtr<IRestrictedErrorInfo> restricted;
+  if (SUCCEEDED(info->QueryInterface(kIidRestrictedErrorInfo, restricted.put_void())) &&
+      restricted) {
+    win32::UniqueBstr description;
+    win32::UniqueBstr restricted_description;
+    win32::UniqueBstr capability_sid;
     HRESULT code = S_OK;
-    if (SUCCEEDED(restricted->GetErrorDetails(&description, &code, &restricted_description,
-                                              &capability_sid))) {
-      message = take_bstr(restricted_description);
-      std::string fallback = take_bstr(description);
-      if (is_blank(message)) message = fallback;
+    if (SUCCEEDED(restricted->GetErrorDetails(
+            description.put(), &code, restricted_description.put(), capability_sid.put()))) {
+      message = bstr_text(restricted_description);
+      if (is_blank(message)) message = bstr_text(description);
     }
-    take_bstr(description);
-    take_bstr(restricted_description);
-    take_bstr(capability_sid);
-    restricted->Release();
   }
   if (is_blank(message)) {
-    BSTR description = nullptr;
-    if (SUCCEEDED(info->GetDescription(&description))) message = take_bstr(description);
-    take_bstr(description);
+    win32::UniqueBstr description;
+    if (SUCCEEDED(info->GetDescription(description.put()))) message = bstr_text(description);
   }
-  info->Release();
   return message;
 }
 

@@ -1,18 +1,22 @@
 #include "uia/win32/com_uia_client.h"
 
+#include <cstdio>
+#include <source_location>
 #include <string_view>
 
 #include "common/text.h"
+#include "common/win32/com_owners.h"
 #include "common/win32/platform_error_win32.h"
+#include "common/win32/unique_handle.h"
 #include "uia/provider_timeouts.h"
-#include "uia/win32/com_resources.h"
 #include "uia/win32/uia_sdk.h"
 
 namespace winhelper::uia {
 namespace {
 
-using com::Bstr;
-using com::ComPtr;
+using win32::ComPtr;
+using win32::UniqueBstr;
+using win32::Variant;
 
 HelperError com_failure(HRESULT hr) {
   return uia_failure(com_error_text(hr));
@@ -23,38 +27,68 @@ HelperError null_failure() {
   return uia_failure(com_error_text(S_OK));
 }
 
-std::string to_utf8(const Bstr& text) {
-  if (text.get() == nullptr) return {};
+// Where a COM call was made: its function and line in this file. Helpers
+// that are handed a call's result take their caller's place by default.
+using Place = std::source_location;
+
+// The failure of the COM call made at `call`. The place is never part of the
+// message; debug builds write it to the debug output, so that a debugger or a
+// trace viewer shows which call failed.
+auto failed_call(HRESULT hr, const Place& call) {
+  auto failure = com_failure(hr);
+#ifndef NDEBUG
+  char line[512];
+  std::snprintf(line, sizeof line, "%s:%u %s: 0x%08lX\n", call.file_name(),
+                static_cast<unsigned>(call.line()), call.function_name(),
+                static_cast<unsigned long>(hr));
+  OutputDebugStringA(line);
+#else
+  static_cast<void>(call);
+#endif
+  return failure;
+}
+
+// Returns the failure of `call` (an expression giving an HRESULT) from the
+// enclosing function when it fails, naming `where` as the call's place.
+#define RETURN_IF_FAILED_AT(call, where)                       \
+  do {                                                         \
+    if (const HRESULT failed_hr = (call); FAILED(failed_hr)) { \
+      return failed_call(failed_hr, where);                    \
+    }                                                          \
+  } while (false)
+
+#define RETURN_IF_FAILED(call) RETURN_IF_FAILED_AT(call, Place::current())
+
+std::string to_utf8(BSTR text) {
+  if (text == nullptr) return {};
   return utf16_to_utf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.get()), text.length()));
+      std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
 }
 
 // The empty text becomes the null BSTR, COM's empty string.
-Bstr to_bstr(const std::string& text) {
-  if (text.empty()) return Bstr();
+UniqueBstr to_bstr(const std::string& text) {
+  if (text.empty()) return UniqueBstr();
   std::u16string wide = utf8_to_utf16(text);
-  return Bstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
-                                static_cast<UINT>(wide.size())));
+  return UniqueBstr(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                                      static_cast<UINT>(wide.size())));
 }
 
 template <typename Get>
-Result<std::string> read_string(Get get) {
-  Bstr text;
-  HRESULT hr = get(text.put());
-  if (FAILED(hr)) return com_failure(hr);
-  return to_utf8(text);
+Result<std::string> read_string(Get get, Place call = Place::current()) {
+  UniqueBstr text;
+  RETURN_IF_FAILED_AT(get(text.put()), call);
+  return to_utf8(text.get());
 }
 
 template <typename Get>
-Result<bool> read_bool(Get get) {
+Result<bool> read_bool(Get get, Place call = Place::current()) {
   BOOL value = FALSE;
-  HRESULT hr = get(&value);
-  if (FAILED(hr)) return com_failure(hr);
+  RETURN_IF_FAILED_AT(get(&value), call);
   return value != FALSE;
 }
 
-Status status_of(HRESULT hr) {
-  if (FAILED(hr)) return com_failure(hr);
+Status status_of(HRESULT hr, Place call = Place::current()) {
+  RETURN_IF_FAILED_AT(hr, call);
   return ok_status();
 }
 
@@ -78,11 +112,10 @@ IUIAutomationCacheRequest* com_request(CacheRequest& request) {
 
 // A VT_BOOL as it is, other types through oleaut32's coercion: propsys's
 // VariantToBoolean is missing from Wine, where calling it aborts the process.
-Result<bool> variant_bool(com::Variant& value) {
+Result<bool> variant_bool(Variant& value) {
   if (value.get().vt == VT_BOOL) return value.get().boolVal != VARIANT_FALSE;
-  com::Variant converted;
-  HRESULT hr = VariantChangeType(converted.put(), &value.get(), 0, VT_BOOL);
-  if (FAILED(hr)) return com_failure(hr);
+  Variant converted;
+  RETURN_IF_FAILED(VariantChangeType(converted.put(), &value.get(), 0, VT_BOOL));
   return converted.get().boolVal != VARIANT_FALSE;
 }
 
@@ -91,13 +124,12 @@ Result<RuntimeId> int_array(SAFEARRAY* array) {
   if (array == nullptr) return null_failure();
   LONG lower = 0;
   LONG upper = -1;
-  HRESULT hr;
-  if (FAILED(hr = SafeArrayGetLBound(array, 1, &lower))) return com_failure(hr);
-  if (FAILED(hr = SafeArrayGetUBound(array, 1, &upper))) return com_failure(hr);
+  RETURN_IF_FAILED(SafeArrayGetLBound(array, 1, &lower));
+  RETURN_IF_FAILED(SafeArrayGetUBound(array, 1, &upper));
   RuntimeId id;
   for (LONG i = lower; i <= upper; ++i) {
     LONG part = 0;
-    if (FAILED(hr = SafeArrayGetElement(array, &i, &part))) return com_failure(hr);
+    RETURN_IF_FAILED(SafeArrayGetElement(array, &i, &part));
     id.push_back(static_cast<std::int32_t>(part));
   }
   return id;
@@ -124,8 +156,7 @@ class ComToggle final : public TogglePattern {
   Status toggle() override { return status_of(p_->Toggle()); }
   Result<int> toggle_state() override {
     sdk::ToggleState state = sdk::ToggleState_Off;
-    HRESULT hr = p_->get_CurrentToggleState(&state);
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(p_->get_CurrentToggleState(&state));
     return static_cast<int>(state);
   }
 
@@ -176,7 +207,7 @@ class ComValue final : public ValuePattern {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsReadOnly(v); });
   }
   Status set_value(const std::string& text) override {
-    Bstr value = to_bstr(text);
+    UniqueBstr value = to_bstr(text);
     if (!text.empty() && value.get() == nullptr) return com_failure(E_OUTOFMEMORY);
     return status_of(p_->SetValue(value.get()));
   }
@@ -202,14 +233,12 @@ class ComText final : public TextPattern {
   explicit ComText(ComPtr<sdk::IUIAutomationTextPattern> p) : p_(std::move(p)) {}
   Result<std::string> document_text() override {
     ComPtr<sdk::IUIAutomationTextRange> range;
-    HRESULT hr = p_->get_DocumentRange(range.put());
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(p_->get_DocumentRange(range.put()));
     if (!range) return null_failure();
-    Bstr text;
-    hr = range->GetText(-1, text.put());
-    if (FAILED(hr)) return com_failure(hr);
-    if (text.get() == nullptr) return null_failure();
-    return to_utf8(text);
+    UniqueBstr text;
+    RETURN_IF_FAILED(range->GetText(-1, text.put()));
+    if (!text) return null_failure();
+    return to_utf8(text.get());
   }
 
  private:
@@ -222,15 +251,13 @@ class ComElement final : public Element {
   IUIAutomationElement* raw() const { return e_.get(); }
 
   Result<RuntimeId> runtime_id() override {
-    com::SafeArray array;
-    HRESULT hr = e_->GetRuntimeId(array.put());
-    if (FAILED(hr)) return com_failure(hr);
+    win32::UniqueSafeArray array;
+    RETURN_IF_FAILED(e_->GetRuntimeId(array.put()));
     return int_array(array.get());
   }
   Result<int> control_type() override {
     CONTROLTYPEID type = 0;
-    HRESULT hr = e_->get_CurrentControlType(&type);
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(e_->get_CurrentControlType(&type));
     return static_cast<int>(type);
   }
   Result<std::string> name() override {
@@ -244,8 +271,7 @@ class ComElement final : public Element {
   }
   Result<ScreenRect> bounding_rectangle() override {
     RECT rect{};
-    HRESULT hr = e_->get_CurrentBoundingRectangle(&rect);
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(e_->get_CurrentBoundingRectangle(&rect));
     return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
   }
   Result<bool> is_offscreen() override {
@@ -261,9 +287,9 @@ class ComElement final : public Element {
     return read_bool([&](BOOL* v) { return e_->get_CurrentIsPassword(v); });
   }
   Result<bool> property_bool(int property_id) override {
-    com::Variant value;
-    HRESULT hr = e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
-    if (FAILED(hr)) return com_failure(hr);
+    Variant value;
+    RETURN_IF_FAILED(
+        e_->GetCurrentPropertyValue(static_cast<PROPERTYID>(property_id), value.put()));
     return variant_bool(value);
   }
 
@@ -274,42 +300,34 @@ class ComElement final : public Element {
                                                     CacheRequest& request) override;
 
   Result<bool> cached_bool(int property_id) override {
-    com::Variant value;
-    HRESULT hr = cached(property_id, value);
-    if (FAILED(hr)) return com_failure(hr);
+    Variant value;
+    RETURN_IF_FAILED(cached(property_id, value));
     // An empty value is no answer, not false.
     if (value.get().vt == VT_EMPTY) return type_failure();
     return variant_bool(value);
   }
   Result<int> cached_int(int property_id) override {
-    com::Variant value;
-    HRESULT hr = cached(property_id, value);
-    if (FAILED(hr)) return com_failure(hr);
+    Variant value;
+    RETURN_IF_FAILED(cached(property_id, value));
     if (value.get().vt != VT_I4) return type_failure();
     return static_cast<int>(value.get().lVal);
   }
   Result<std::string> cached_string(int property_id) override {
-    com::Variant value;
-    HRESULT hr = cached(property_id, value);
-    if (FAILED(hr)) return com_failure(hr);
+    Variant value;
+    RETURN_IF_FAILED(cached(property_id, value));
     if (value.get().vt == VT_EMPTY) return std::string();
     if (value.get().vt != VT_BSTR) return type_failure();
-    BSTR text = value.get().bstrVal;
-    if (text == nullptr) return std::string();
-    return utf16_to_utf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text), SysStringLen(text)));
+    return to_utf8(value.get().bstrVal);
   }
   Result<RuntimeId> cached_runtime_id() override {
-    com::Variant value;
-    HRESULT hr = cached(UIA_RuntimeIdPropertyId, value);
-    if (FAILED(hr)) return com_failure(hr);
+    Variant value;
+    RETURN_IF_FAILED(cached(UIA_RuntimeIdPropertyId, value));
     if (value.get().vt != (VT_ARRAY | VT_I4)) return type_failure();
     return int_array(value.get().parray);
   }
   Result<ScreenRect> cached_bounding_rectangle() override {
     RECT rect{};
-    HRESULT hr = e_->get_CachedBoundingRectangle(&rect);
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(e_->get_CachedBoundingRectangle(&rect));
     return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
   }
   Result<std::unique_ptr<ElementArray>> cached_children() override;
@@ -362,7 +380,7 @@ class ComElement final : public Element {
     return std::make_unique<Wrapper>(std::move(p));
   }
 
-  HRESULT cached(int property_id, com::Variant& value) {
+  HRESULT cached(int property_id, Variant& value) {
     return e_->GetCachedPropertyValue(static_cast<PROPERTYID>(property_id), value.put());
   }
 
@@ -374,8 +392,9 @@ ElementPtr wrap(ComPtr<IUIAutomationElement> element) {
 }
 
 // An element handed back by a call, or the failure of that call.
-Result<ElementPtr> element_result(HRESULT hr, ComPtr<IUIAutomationElement> element) {
-  if (FAILED(hr)) return com_failure(hr);
+Result<ElementPtr> element_result(HRESULT hr, ComPtr<IUIAutomationElement> element,
+                                  Place call = Place::current()) {
+  RETURN_IF_FAILED_AT(hr, call);
   if (!element) return null_failure();
   return wrap(std::move(element));
 }
@@ -385,8 +404,7 @@ class ComElementArray final : public ElementArray {
   explicit ComElementArray(ComPtr<IUIAutomationElementArray> a) : a_(std::move(a)) {}
   Result<int> length() override {
     int length = 0;
-    HRESULT hr = a_->get_Length(&length);
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(a_->get_Length(&length));
     return length;
   }
   Result<ElementPtr> element(int index) override {
@@ -400,8 +418,9 @@ class ComElementArray final : public ElementArray {
 };
 
 Result<std::unique_ptr<ElementArray>> array_result(HRESULT hr,
-                                                   ComPtr<IUIAutomationElementArray> all) {
-  if (FAILED(hr)) return com_failure(hr);
+                                                   ComPtr<IUIAutomationElementArray> all,
+                                                   Place call = Place::current()) {
+  RETURN_IF_FAILED_AT(hr, call);
   if (!all) return null_failure();
   return std::unique_ptr<ElementArray>(std::make_unique<ComElementArray>(std::move(all)));
 }
@@ -469,7 +488,7 @@ class ComTreeWalker final : public TreeWalker {
 // the apartment is left.
 class ComSession final : public Session {
  public:
-  explicit ComSession(std::unique_ptr<com::Apartment> apartment, ComPtr<IUIAutomation> automation)
+  ComSession(win32::UniqueCoUninitialize apartment, ComPtr<IUIAutomation> automation)
       : apartment_(std::move(apartment)), automation_(std::move(automation)) {}
 
   Result<ElementPtr> element_from_handle(std::int64_t window_handle) override {
@@ -485,8 +504,7 @@ class ComSession final : public Session {
   }
   Result<std::unique_ptr<TreeWalker>> control_view_walker() override {
     ComPtr<IUIAutomationTreeWalker> walker;
-    HRESULT hr = automation_->get_ControlViewWalker(walker.put());
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(automation_->get_ControlViewWalker(walker.put()));
     if (!walker) return null_failure();
     return std::unique_ptr<TreeWalker>(std::make_unique<ComTreeWalker>(std::move(walker)));
   }
@@ -496,28 +514,27 @@ class ComSession final : public Session {
     return condition_result(hr, std::move(condition));
   }
   Result<ConditionPtr> create_automation_id_condition(const std::string& automation_id) override {
-    com::Variant value;
-    Bstr text = to_bstr(automation_id);
+    Variant value;
+    UniqueBstr text = to_bstr(automation_id);
     value.get().vt = VT_BSTR;
     // The variant takes the string over and frees it.
     value.get().bstrVal = text.release();
     return property_condition(sdk::kAutomationIdPropertyId, value);
   }
   Result<ConditionPtr> create_runtime_id_condition(const RuntimeId& runtime_id) override {
-    com::Variant value;
+    Variant value;
     SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(runtime_id.size()));
     if (array == nullptr) return com_failure(E_OUTOFMEMORY);
     value.get().vt = VT_ARRAY | VT_I4;
     value.get().parray = array;  // the variant frees it
     for (LONG i = 0; i < static_cast<LONG>(runtime_id.size()); ++i) {
       LONG part = runtime_id[static_cast<std::size_t>(i)];
-      HRESULT hr = SafeArrayPutElement(array, &i, &part);
-      if (FAILED(hr)) return com_failure(hr);
+      RETURN_IF_FAILED(SafeArrayPutElement(array, &i, &part));
     }
     return property_condition(UIA_RuntimeIdPropertyId, value);
   }
   Result<ConditionPtr> create_bool_condition(int property_id, bool flag) override {
-    com::Variant value;
+    Variant value;
     value.get().vt = VT_BOOL;
     value.get().boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
     return property_condition(static_cast<PROPERTYID>(property_id), value);
@@ -538,21 +555,17 @@ class ComSession final : public Session {
   }
   Result<CacheRequestPtr> create_cache_request(const CacheRequestSpec& spec) override {
     auto request = std::make_unique<ComCacheRequest>();
-    HRESULT hr = automation_->CreateCacheRequest(request->request.put());
-    if (FAILED(hr)) return com_failure(hr);
+    RETURN_IF_FAILED(automation_->CreateCacheRequest(request->request.put()));
     if (!request->request) return null_failure();
     IUIAutomationCacheRequest* r = request->request.get();
-    for (int id : spec.properties) {
-      if (FAILED(hr = r->AddProperty(static_cast<PROPERTYID>(id)))) return com_failure(hr);
-    }
-    if (FAILED(hr = r->put_TreeScope(static_cast<::TreeScope>(spec.scope)))) return com_failure(hr);
-    if (spec.tree_filter != nullptr &&
-        FAILED(hr = r->put_TreeFilter(com_condition(*spec.tree_filter)))) {
-      return com_failure(hr);
+    for (int id : spec.properties) RETURN_IF_FAILED(r->AddProperty(static_cast<PROPERTYID>(id)));
+    RETURN_IF_FAILED(r->put_TreeScope(static_cast<::TreeScope>(spec.scope)));
+    if (spec.tree_filter != nullptr) {
+      RETURN_IF_FAILED(r->put_TreeFilter(com_condition(*spec.tree_filter)));
     }
     auto mode =
         spec.mode == ElementMode::None ? AutomationElementMode_None : AutomationElementMode_Full;
-    if (FAILED(hr = r->put_AutomationElementMode(mode))) return com_failure(hr);
+    RETURN_IF_FAILED(r->put_AutomationElementMode(mode));
     return CacheRequestPtr(std::move(request));
   }
   Result<ElementPtr> element_from_handle_build_cache(std::int64_t window_handle,
@@ -572,31 +585,33 @@ class ComSession final : public Session {
   }
 
  private:
-  static Result<ConditionPtr> condition_result(HRESULT hr,
-                                               std::unique_ptr<ComCondition> condition) {
-    if (FAILED(hr)) return com_failure(hr);
+  static Result<ConditionPtr> condition_result(HRESULT hr, std::unique_ptr<ComCondition> condition,
+                                               Place call = Place::current()) {
+    RETURN_IF_FAILED_AT(hr, call);
     if (!condition->condition) return null_failure();
     return ConditionPtr(std::move(condition));
   }
-  Result<ConditionPtr> property_condition(PROPERTYID property, com::Variant& value) {
+  Result<ConditionPtr> property_condition(PROPERTYID property, Variant& value) {
     auto condition = std::make_unique<ComCondition>();
     HRESULT hr =
         automation_->CreatePropertyCondition(property, value.get(), condition->condition.put());
     return condition_result(hr, std::move(condition));
   }
 
-  std::unique_ptr<com::Apartment> apartment_;
+  win32::UniqueCoUninitialize apartment_;
   ComPtr<IUIAutomation> automation_;
 };
 
 }  // namespace
 
 OpenResult ComUiaClient::open() {
-  auto apartment = std::make_unique<com::Apartment>();
-  if (FAILED(apartment->result())) {
-    return OpenResult{nullptr, OpenFailure{OpenFailure::Stage::ComInitialize,
-                                           static_cast<std::uint32_t>(apartment->result()), {}}};
+  const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(entered)) {
+    return OpenResult{
+        nullptr,
+        OpenFailure{OpenFailure::Stage::ComInitialize, static_cast<std::uint32_t>(entered), {}}};
   }
+  win32::UniqueCoUninitialize apartment(true);
   ComPtr<IUIAutomation> automation;
   HRESULT hr = CoCreateInstance(sdk::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
                                 sdk::kIidIUIAutomation, automation.put_void());

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/win32/unique_handle.h"
 #include "windows/win32/window_handle_win32.h"
 
 namespace winhelper {
@@ -33,21 +34,24 @@ void Win32WindowEventSource::run(const std::function<void(const RawWindowEvent&)
     loop_thread_ = static_cast<std::uint32_t>(GetCurrentThreadId());
   }
   t_deliver = &deliver;
-  HWINEVENTHOOK foreground = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
-                                             nullptr, on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
-  HWINEVENTHOOK objects = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr,
-                                          on_win_event, 0, 0, WINEVENT_OUTOFCONTEXT);
-  if (foreground != nullptr || objects != nullptr) {
-    BOOL got;
-    // A failing GetMessageW (-1) would fail again at once; ending the loop
-    // keeps the thread from spinning.
-    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
+  {
+    // The hooks stay installed while the loop runs; they are removed when it ends.
+    win32::UniqueWinEventHook foreground(SetWinEventHook(
+        EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, on_win_event, 0, 0,
+        WINEVENT_OUTOFCONTEXT));
+    win32::UniqueWinEventHook objects(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE,
+                                                      nullptr, on_win_event, 0, 0,
+                                                      WINEVENT_OUTOFCONTEXT));
+    if (foreground || objects) {
+      BOOL got;
+      // A failing GetMessageW (-1) would fail again at once; ending the loop
+      // keeps the thread from spinning.
+      while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0 && got != -1) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
     }
   }
-  if (foreground != nullptr) UnhookWinEvent(foreground);
-  if (objects != nullptr) UnhookWinEvent(objects);
   t_deliver = nullptr;
   std::lock_guard<std::mutex> hold(mutex_);
   loop_thread_ = 0;

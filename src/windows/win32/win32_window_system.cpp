@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "common/win32/platform_error_win32.h"
+#include "common/win32/unique_handle.h"
 #include "windows/win32/window_handle_win32.h"
 
 namespace winhelper {
@@ -24,26 +25,13 @@ BOOL CALLBACK collect_window(HWND window, LPARAM into) {
   return TRUE;
 }
 
-// A process or token handle, closed on destruction.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  ~KernelHandle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
+using win32::UniqueHandle;
 
- private:
-  HANDLE handle_;
-};
-
-// The token of a process opened for queries; null when it cannot be had.
-HANDLE open_query_token(HANDLE process) {
+// The token of a process opened for queries; empty when it cannot be had.
+UniqueHandle open_query_token(HANDLE process) {
   HANDLE token = nullptr;
-  if (process == nullptr || !OpenProcessToken(process, TOKEN_QUERY, &token)) return nullptr;
-  return token;
+  if (process == nullptr || !OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
+  return UniqueHandle(token);
 }
 
 std::optional<std::uint32_t> token_integrity(HANDLE token) {
@@ -105,8 +93,8 @@ std::uint32_t Win32WindowSystem::process_id(WindowHandle window) {
 }
 
 std::string Win32WindowSystem::process_image_path(std::uint32_t pid) {
-  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  if (process.get() == nullptr) return {};
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) return {};
   wchar_t buffer[260];
   DWORD size = 260;
   if (!QueryFullProcessImageNameW(process.get(), 0, buffer, &size)) return {};
@@ -143,18 +131,18 @@ bool Win32WindowSystem::set_foreground(WindowHandle window) {
 
 std::optional<std::uint32_t> Win32WindowSystem::process_integrity(std::uint32_t pid) {
   // Limited query access is granted on processes of any integrity level.
-  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  KernelHandle token(open_query_token(process.get()));
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  UniqueHandle token = open_query_token(process.get());
   return token_integrity(token.get());
 }
 
 HelperPrivilege Win32WindowSystem::own_privilege() {
   HelperPrivilege privilege;
-  KernelHandle token(open_query_token(GetCurrentProcess()));
+  UniqueHandle token = open_query_token(GetCurrentProcess());
   privilege.integrity = token_integrity(token.get());
   DWORD ui_access = 0;
   DWORD size = 0;
-  if (token.get() != nullptr &&
+  if (token &&
       GetTokenInformation(token.get(), TokenUIAccess, &ui_access, sizeof ui_access, &size)) {
     privilege.ui_access = ui_access != 0;
   }
@@ -171,12 +159,11 @@ bool Win32WindowSystem::answers_within(WindowHandle window, std::uint32_t timeou
 
 InputDesktop Win32WindowSystem::input_desktop() {
   InputDesktop desktop;
-  HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
-  if (input == nullptr) {
+  win32::UniqueDesktop input(OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
+  if (!input) {
     desktop.access_denied = GetLastError() == ERROR_ACCESS_DENIED;
   } else {
-    desktop.name = desktop_name(input);
-    CloseDesktop(input);
+    desktop.name = desktop_name(input.get());
   }
   // The thread's own desktop handle is not closed: it belongs to the thread.
   desktop.own = desktop_name(GetThreadDesktop(GetCurrentThreadId())).value_or(std::string());

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "com_object.h"
+#include "common/win32/unique_handle.h"
 
 namespace uia_server {
 namespace {
@@ -111,12 +112,12 @@ void write_call_log() {
   }
   // Written beside the target and moved over it, so a reader never sees half a file.
   std::wstring temporary = std::wstring(path) + L".tmp" + std::to_wstring(GetCurrentThreadId());
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  winhelper::win32::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   DWORD written = 0;
-  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  BOOL ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  file.reset();  // closed before it is moved over the target
   if (!ok || written != text.size() ||
       !MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(temporary.c_str());

@@ -8,16 +8,13 @@ std::atomic<long>& live_objects() {
 }
 
 HRESULT fail(HRESULT hr, const std::wstring& text) {
-  ICreateErrorInfo* create = nullptr;
-  if (SUCCEEDED(CreateErrorInfo(&create)) && create != nullptr) {
+  winhelper::win32::ComPtr<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(create.put())) && create) {
     create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info))) &&
-        info != nullptr) {
-      SetErrorInfo(0, info);
-      info->Release();
+    winhelper::win32::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.put_void())) && info) {
+      SetErrorInfo(0, info.get());
     }
-    create->Release();
   }
   return hr;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "common/win32/com_owners.h"
+
 namespace uia_server {
 
 // Objects alive in the process; DllCanUnloadNow answers S_OK only at zero.
@@ -54,30 +56,22 @@ class ComObject : public Base {
   std::atomic<ULONG> refs_{1};
 };
 
-// Owns one reference to an interface.
+// Owns one reference to an interface; a copy takes another.
 template <typename T>
-class Ref {
+class Ref : public winhelper::win32::ComPtr<T> {
+  using Owner = winhelper::win32::ComPtr<T>;
+
  public:
   Ref() = default;
-  explicit Ref(T* adopted) : p_(adopted) {}
-  Ref(const Ref& other) : p_(other.p_) {
-    if (p_) p_->AddRef();
+  explicit Ref(T* adopted) : Owner(adopted) {}
+  Ref(const Ref& other) : Owner(other.get()) {
+    if (*this) this->get()->AddRef();
   }
-  Ref(Ref&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  Ref& operator=(Ref other) {
-    std::swap(p_, other.p_);
+  Ref(Ref&& other) noexcept = default;
+  Ref& operator=(Ref other) noexcept {
+    Owner::operator=(std::move(other));
     return *this;
   }
-  ~Ref() {
-    if (p_) p_->Release();
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  T* detach() { return std::exchange(p_, nullptr); }
-
- private:
-  T* p_ = nullptr;
 };
 
 // A BSTR copy of `text` (the null BSTR for an empty text, COM's empty string).

@@ -283,7 +283,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     *out = nullptr;
     std::vector<Ref<IUIAutomationElement>> found;
     HRESULT hr = search(scope, condition, spec, true, found);
-    if (SUCCEEDED(hr) && !found.empty()) *out = found.front().detach();
+    if (SUCCEEDED(hr) && !found.empty()) *out = found.front().release();
     return hr;
   }
   HRESULT text(BSTR* out, const std::wstring& value) {

@@ -37,10 +37,8 @@ class Factory final : public IClassFactory {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    IUIAutomation* automation = make_automation();
-    HRESULT hr = automation->QueryInterface(riid, out);
-    automation->Release();
-    return hr;
+    Ref<IUIAutomation> automation(make_automation());
+    return automation->QueryInterface(riid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     if (lock) {
