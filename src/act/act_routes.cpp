@@ -11,6 +11,7 @@
 #include "act/physical_action.h"
 #include "act/policy.h"
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
 #include "uia/element_actions.h"
@@ -134,7 +135,7 @@ Result<Json> press_semantically(const ActRequest& request, const Json& args,
                                 uia::UiaClient& client) {
   using Kind = uia::PressResult::Kind;
   auto pressed = uia::press_element(client, locator_of(record));
-  if (!pressed) return map_element_failure(pressed.error().message);
+  if (!pressed) return uia_protocol_error(pressed.error());
   switch (pressed->kind) {
     case Kind::Invoked:
     case Kind::Expanded:
@@ -156,7 +157,7 @@ Result<Json> scroll_semantically(const ActRequest& request, const Json& args,
   double scroll_x = arg_f64(request.params, "scrollX").value_or(0.0);
   double scroll_y = arg_f64(request.params, "scrollY").value_or(0.0);
   auto scrolled = uia::scroll_element(client, locator_of(record), scroll_x, scroll_y);
-  if (!scrolled) return map_element_failure(scrolled.error().message);
+  if (!scrolled) return uia_protocol_error(scrolled.error());
   if (*scrolled == uia::ScrollResult::Scrolled) return semantic_result("unknown");
   return physical_route(request, args, record, ctx);
 }
@@ -166,7 +167,7 @@ Result<Json> set_text_semantically(const ActRequest& request, const Json& args,
                                    uia::UiaClient& client) {
   std::string text = arg_string(request.params, "text").value_or(std::string());
   auto written = uia::set_element_value(client, locator_of(record), text);
-  if (!written) return map_element_failure(written.error().message);
+  if (!written) return uia_protocol_error(written.error());
   if (written->has_value()) {
     const std::string& read_back = **written;
     if (read_back == text) return semantic_result("worked", "value", read_back);

@@ -13,6 +13,7 @@
 #include "observe/look_scope.h"
 #include "observe/outline.h"
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "observe/shared_element_numbering.h"
 #include "protocol/args.h"
 #include "uia/extraction.h"
@@ -139,7 +140,7 @@ Result<Json> extract_scope_elements(const LookScope& scope, const LookRoot& root
   uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
                               scope.element.automation_id};
   auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);
-  if (!list) return map_element_failure(list.error().message);
+  if (!list) return uia_protocol_error(list.error());
   return Json(std::move(list).value());
 }
 

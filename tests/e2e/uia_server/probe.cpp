@@ -47,7 +47,7 @@ int print(const json& answer) {
 }
 
 template <typename T>
-int print_failure(const winhelper::Result<T>& result) {
+int print_failure(const uia::Result<T>& result) {
   return print({{"ok", false}, {"error", result.error().message}});
 }
 
