@@ -40,17 +40,17 @@ uia::ElementLocator locator_of(const ElementRecord& record) {
 }
 
 Result<InputSink*> input_port(CommandContext& ctx) {
-  if (!ctx.platform.input) return internal_error("Physical input is unavailable");
+  if (!ctx.platform.input) return port_unavailable(PlatformPort::Input);
   return ctx.platform.input;
 }
 
 Result<WindowSystem*> window_port(CommandContext& ctx) {
-  if (!ctx.platform.windows) return internal_error("Window access is unavailable");
+  if (!ctx.platform.windows) return port_unavailable(PlatformPort::Windows);
   return ctx.platform.windows;
 }
 
 Result<uia::UiaClient*> uia_port(CommandContext& ctx) {
-  if (!ctx.platform.uia) return internal_error("UI Automation is unavailable");
+  if (!ctx.platform.uia) return port_unavailable(PlatformPort::Uia);
   return ctx.platform.uia;
 }
 

@@ -79,7 +79,7 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
                                        CommandContext& ctx, uia::ElementNumbering& numbering) {
   std::optional<std::uint64_t> number = parse_window_ref(root.root_ref);
   if (!number) return invalid_request("Invalid root ref '" + root.root_ref + "'");
-  if (ctx.platform.screen == nullptr) return internal_error("screen capture unavailable");
+  if (ctx.platform.screen == nullptr) return port_unavailable(PlatformPort::Screen);
 
   CaptureRequest request;
   request.window_number = *number;
@@ -136,7 +136,7 @@ Observation observe_without_image(const LookArguments& args, const LookRoot& roo
 
 Result<Json> extract_scope_elements(const LookScope& scope, const LookRoot& root,
                                     CommandContext& ctx, uia::ElementNumbering& numbering) {
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation unavailable");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
   uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
                               scope.element.automation_id};
   auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);

@@ -35,7 +35,7 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
     return HelperError{ErrorCode::SecureTextUnreadable,
                        "Refers to a secure text field; refusing to read its value"};
   }
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
   std::string text;
   {

@@ -109,7 +109,7 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
 
   auto window = find_root_window(args, ctx);
   if (!window) return window.take_error();
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
   Clock& clock = ctx.platform.clock;
   const std::int64_t deadline = clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
