@@ -11,6 +11,7 @@
 #include "act/policy.h"
 #include "common/lowercase.h"
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
 #include "uia/element_actions.h"
@@ -39,17 +40,17 @@ uia::ElementLocator locator_of(const ElementRecord& record) {
 }
 
 Result<InputSink*> input_port(CommandContext& ctx) {
-  if (!ctx.platform.input) return internal_error("Physical input is unavailable");
+  if (!ctx.platform.input) return port_unavailable(PlatformPort::Input);
   return ctx.platform.input;
 }
 
 Result<WindowSystem*> window_port(CommandContext& ctx) {
-  if (!ctx.platform.windows) return internal_error("Window access is unavailable");
+  if (!ctx.platform.windows) return port_unavailable(PlatformPort::Windows);
   return ctx.platform.windows;
 }
 
 Result<uia::UiaClient*> uia_port(CommandContext& ctx) {
-  if (!ctx.platform.uia) return internal_error("UI Automation is unavailable");
+  if (!ctx.platform.uia) return port_unavailable(PlatformPort::Uia);
   return ctx.platform.uia;
 }
 
@@ -132,7 +133,7 @@ Result<Json> press_semantically(const ActRequest& request, const ElementRecord& 
                                 CommandContext& ctx, uia::UiaClient& client) {
   using Kind = uia::PressResult::Kind;
   auto pressed = uia::press_element(client, locator_of(record));
-  if (!pressed) return map_element_failure(pressed.error().message);
+  if (!pressed) return uia_protocol_error(pressed.error());
   switch (pressed->kind) {
     case Kind::Invoked:
     case Kind::Expanded:
@@ -153,7 +154,7 @@ Result<Json> scroll_semantically(const ActRequest& request, const ElementRecord&
   double scroll_x = arg_f64(request.params, "scrollX").value_or(0.0);
   double scroll_y = arg_f64(request.params, "scrollY").value_or(0.0);
   auto scrolled = uia::scroll_element(client, locator_of(record), scroll_x, scroll_y);
-  if (!scrolled) return map_element_failure(scrolled.error().message);
+  if (!scrolled) return uia_protocol_error(scrolled.error());
   if (*scrolled == uia::ScrollResult::Scrolled) return semantic_result("unknown");
   return physical_route(request, record, ctx);
 }
@@ -162,7 +163,7 @@ Result<Json> set_text_semantically(const ActRequest& request, const ElementRecor
                                    CommandContext& ctx, uia::UiaClient& client) {
   std::string text = arg_string(request.params, "text").value_or(std::string());
   auto written = uia::set_element_value(client, locator_of(record), text);
-  if (!written) return map_element_failure(written.error().message);
+  if (!written) return uia_protocol_error(written.error());
   if (written->has_value()) {
     const std::string& read_back = **written;
     if (read_back == text) return semantic_result("worked", "value", read_back);

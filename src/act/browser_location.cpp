@@ -53,9 +53,8 @@ Result<Json> open_browser_location_command(const Json& args, CommandContext& ctx
 
   auto url = arg_string(args, "url");
   if (!url) return invalid_request("openBrowserLocation requires url");
-  if (ctx.platform.input == nullptr || ctx.platform.windows == nullptr) {
-    return internal_error("Physical input is not available");
-  }
+  if (ctx.platform.input == nullptr) return port_unavailable(PlatformPort::Input);
+  if (ctx.platform.windows == nullptr) return port_unavailable(PlatformPort::Windows);
 
   if (Status typed = type_location(ctx, window, *url); !typed) return typed.take_error();
   Json result = Json::object();

@@ -8,7 +8,7 @@ namespace winhelper {
 namespace {
 
 Result<WindowSystem*> window_port(CommandContext& ctx) {
-  if (!ctx.platform.windows) return internal_error("Window access is unavailable");
+  if (!ctx.platform.windows) return port_unavailable(PlatformPort::Windows);
   return ctx.platform.windows;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Result<T>: a value or a HelperError. Handlers and core operations return it
-// instead of throwing.
+// Result<T, E>: a value or an error, HelperError unless a module names its
+// own error type. Handlers and core operations return it instead of throwing.
 
 #include <utility>
 #include <variant>
@@ -9,11 +9,11 @@
 
 namespace winhelper {
 
-template <typename T>
+template <typename T, typename E = HelperError>
 class [[nodiscard]] Result {
  public:
   Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
-  Result(HelperError error) : v_(std::in_place_index<1>, std::move(error)) {}
+  Result(E error) : v_(std::in_place_index<1>, std::move(error)) {}
 
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -29,11 +29,11 @@ class [[nodiscard]] Result {
   // The value, or `fallback` when there is none.
   T value_or(T fallback) && { return ok() ? std::move(value()) : std::move(fallback); }
 
-  const HelperError& error() const { return std::get<1>(v_); }
-  HelperError&& take_error() { return std::get<1>(std::move(v_)); }
+  const E& error() const { return std::get<1>(v_); }
+  E&& take_error() { return std::get<1>(std::move(v_)); }
 
  private:
-  std::variant<T, HelperError> v_;
+  std::variant<T, E> v_;
 };
 
 // For operations that yield nothing but may fail.
@@ -41,6 +41,7 @@ struct Unit {
   bool operator==(const Unit&) const = default;
 };
 using Status = Result<Unit>;
-inline Status ok_status() { return Unit{}; }
+// Success for a Status of any error type.
+inline Unit ok_status() { return Unit{}; }
 
 }  // namespace winhelper

@@ -6,6 +6,7 @@
 
 #include "capture/screen_grabber.h"
 #include "common/clock.h"
+#include "common/error.h"
 #include "input/input_sink.h"
 #include "windows/window_event_source.h"
 #include "windows/window_system.h"
@@ -30,5 +31,11 @@ struct Platform {
   // UI Automation; each operation opens its own session on its thread.
   uia::UiaClient* uia = nullptr;
 };
+
+enum class PlatformPort { Input, Windows, Screen, Uia };
+
+// `internal_error` "<port> is not available": the one wording for a command
+// that needs a port this process did not wire.
+HelperError port_unavailable(PlatformPort port);
 
 }  // namespace winhelper

@@ -20,12 +20,4 @@ std::string look_unavailable_message(std::string_view look_id) {
   return "Look id '" + std::string(look_id) + "' is no longer available";
 }
 
-HelperError map_element_failure(std::string text) {
-  if (text.find("stale") != std::string::npos ||
-      text.find("Element reference") != std::string::npos) {
-    return stale_ref_error();
-  }
-  return internal_error(std::move(text));
-}
-
 }  // namespace winhelper

@@ -24,9 +24,4 @@ std::string look_unavailable_message(std::string_view look_id);
 // The wording of batches and the element text commands.
 inline constexpr char kOwningLookUnavailable[] = "Owning look is no longer available";
 
-// A failure text from re-finding a stored element through UI Automation:
-// `stale_ref` when it speaks of a stale element or an element reference,
-// otherwise `internal_error` with the text unchanged.
-HelperError map_element_failure(std::string text);
-
 }  // namespace winhelper

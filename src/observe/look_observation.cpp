@@ -4,6 +4,7 @@
 
 #include "capture/window_capture.h"
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "observe/look_reach.h"
 #include "uia/extraction.h"
 #include "windows/window_ref.h"
@@ -29,7 +30,7 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
                                        CommandContext& ctx, uia::ElementNumbering& numbering) {
   std::optional<std::uint64_t> number = parse_window_ref(root.root_ref);
   if (!number) return invalid_request("Invalid root ref '" + root.root_ref + "'");
-  if (ctx.platform.screen == nullptr) return internal_error("screen capture unavailable");
+  if (ctx.platform.screen == nullptr) return port_unavailable(PlatformPort::Screen);
 
   CaptureRequest request;
   request.window_number = *number;
@@ -71,11 +72,11 @@ Result<Observation> observe_window(const LookArguments& args, const LookRoot& ro
 Result<uia::ElementList> extract_scope_elements(const LookScope& scope, const LookRoot& root,
                                                 CommandContext& ctx,
                                                 uia::ElementNumbering& numbering) {
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation unavailable");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
   uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
                               scope.element.automation_id};
   auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);
-  if (!list) return map_element_failure(list.error().message);
+  if (!list) return uia_protocol_error(list.error());
   return std::move(list).value();
 }
 

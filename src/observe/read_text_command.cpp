@@ -1,6 +1,7 @@
 #include "observe/read_text_command.h"
 
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
 #include "uia/text_reading.h"
@@ -34,13 +35,13 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
     return HelperError{ErrorCode::SecureTextUnreadable,
                        "Refers to a secure text field; refusing to read its value"};
   }
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
   std::string text;
   {
     uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id};
     auto resolved = uia::resolve_element(*ctx.platform.uia, locator);
-    if (!resolved) return map_element_failure(resolved.error().message);
+    if (!resolved) return uia_protocol_error(resolved.error());
     text = uia::read_element_text(*resolved->element);
   }  // The element goes before its session, which ends this thread's COM use.
 

@@ -7,6 +7,7 @@
 #include "common/lowercase.h"
 #include "common/text.h"
 #include "context/refs.h"
+#include "context/uia_errors.h"
 #include "protocol/args.h"
 #include "uia/wait_matching.h"
 #include "windows/root_snapshot.h"
@@ -104,7 +105,7 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
 
   auto window = find_root_window(args, ctx);
   if (!window) return window.take_error();
-  if (ctx.platform.uia == nullptr) return internal_error("UI Automation is not available");
+  if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
   Clock& clock = ctx.platform.clock;
   const std::int64_t deadline = clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
@@ -119,7 +120,7 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
       // A window that closed while we waited for its element to go leaves
       // nothing to read: that is the awaited outcome, not a failure.
       if (gone && window_closed(ctx, *window)) return wait_result(true, true, 0);
-      return records.take_error();
+      return uia_protocol_error(records.error());
     }
     node_count = records->size();
 

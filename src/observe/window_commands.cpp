@@ -11,7 +11,7 @@ namespace winhelper {
 namespace {
 
 Result<WindowSystem*> window_system(CommandContext& ctx) {
-  if (ctx.platform.windows == nullptr) return internal_error("window system unavailable");
+  if (ctx.platform.windows == nullptr) return port_unavailable(PlatformPort::Windows);
   return ctx.platform.windows;
 }
 

@@ -74,7 +74,7 @@ Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLo
     }
   }
   if (candidate) return candidate;
-  return uia_failure(kStaleElementText);
+  return stale_element();
 }
 
 std::int32_t to_screen_coordinate(double value) {

@@ -15,7 +15,4 @@ struct ElementLocator {
   std::string automation_id;
 };
 
-// Text returned when the element can no longer be found.
-inline constexpr const char* kStaleElementText = "Element reference is stale";
-
 }  // namespace winhelper::uia

@@ -10,9 +10,10 @@ Result<SessionPtr> open_session(UiaClient& client) {
   if (opened.failure.stage == OpenFailure::Stage::ComInitialize) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08x", static_cast<unsigned>(opened.failure.code));
-    return uia_failure(std::string("CoInitializeEx failed: ") + code);
+    return UiaError{UiaErrorKind::Unavailable, std::string("CoInitializeEx failed: ") + code};
   }
-  return step_failure("CoCreateInstance IUIAutomation", opened.failure.platform_text);
+  return UiaError{UiaErrorKind::Unavailable,
+                  "CoCreateInstance IUIAutomation: " + opened.failure.platform_text};
 }
 
 std::string runtime_id_text(const RuntimeId& id) {

@@ -7,7 +7,7 @@
 
 namespace winhelper::uia {
 
-// Opens a session, turning an open failure into its text:
+// Opens a session; an open failure means UI Automation is unavailable:
 // "CoInitializeEx failed: 0x<8 lower-case hex digits>" or
 // "CoCreateInstance IUIAutomation: <platform error text>".
 Result<SessionPtr> open_session(UiaClient& client);

@@ -1,26 +1,63 @@
 #pragma once
-// UI Automation failures travel as text ("<step>: <platform error text>") up
-// to the command, which decides the protocol error code (the stale-ref
-// mapping reads the text). Until then they are internal errors carrying that
-// text. The port's own calls fail with the platform error text alone and the
-// core adds the step.
+// UI Automation failures cross the seam as a kind and a text. The kind says
+// what the caller may conclude; the command maps it to a protocol error code.
+// The text ("<step>: <platform error text>") is what gets reported. The
+// port's own calls fail with the platform error text alone and the core adds
+// the step, keeping the kind.
 
+#include <cstdint>
 #include <string>
 
 #include "common/result.h"
 
 namespace winhelper::uia {
 
-inline HelperError uia_failure(std::string text) {
-  return internal_error(std::move(text));
+enum class UiaErrorKind {
+  // The element can no longer be found from its locator.
+  Stale,
+  // UI Automation itself, or the element, is not available.
+  Unavailable,
+  // Any other failure of the provider or the platform.
+  ProviderFailure,
+};
+
+struct UiaError {
+  UiaErrorKind kind = UiaErrorKind::ProviderFailure;
+  std::string message;
+
+  bool operator==(const UiaError&) const = default;
+};
+
+// Inside this module Result<T> and Status fail with a UiaError.
+template <typename T>
+using Result = winhelper::Result<T, UiaError>;
+using Status = Result<Unit>;
+
+inline UiaError uia_failure(std::string text) {
+  return {UiaErrorKind::ProviderFailure, std::move(text)};
 }
 
-// "<step>: <platform error text>".
-inline HelperError step_failure(const std::string& step, const std::string& platform_text) {
-  return uia_failure(step + ": " + platform_text);
+// UIA_E_ELEMENTNOTAVAILABLE: the element (or what it stood for) is gone.
+inline constexpr std::uint32_t kElementNotAvailable = 0x80040201u;
+
+// The kind of a failed platform call, from its HRESULT.
+constexpr UiaErrorKind platform_error_kind(std::uint32_t code) {
+  return code == kElementNotAvailable ? UiaErrorKind::Unavailable : UiaErrorKind::ProviderFailure;
 }
-inline HelperError step_failure(const std::string& step, const HelperError& platform) {
-  return step_failure(step, platform.message);
+
+// A failed platform call with its platform error text.
+inline UiaError platform_failure(std::uint32_t code, std::string text) {
+  return {platform_error_kind(code), std::move(text)};
+}
+
+// Nothing under the window matched the locator.
+inline UiaError stale_element() {
+  return {UiaErrorKind::Stale, "Element reference is stale"};
+}
+
+// "<step>: <platform error text>", of the platform call's kind.
+inline UiaError step_failure(const std::string& step, const UiaError& platform) {
+  return {platform.kind, step + ": " + platform.message};
 }
 
 }  // namespace winhelper::uia

@@ -10,6 +10,8 @@ namespace winhelper::fakes {
 namespace {
 
 using namespace uia;
+using uia::Result;
+using uia::Status;
 
 // The objects of one session alive right now.
 using Live = std::shared_ptr<std::atomic<int>>;
@@ -319,7 +321,7 @@ class FakeElementObject final : public Element, Tracked {
 
  private:
   // Counts the round trip; refuses when the element answers cached reads only.
-  std::optional<HelperError> live_call() {
+  std::optional<UiaError> live_call() {
     uia_.count_round_trip();
     if (cache_ && !cache_->full_mode) return uia_failure(kCachedOnly);
     return std::nullopt;
@@ -329,7 +331,7 @@ class FakeElementObject final : public Element, Tracked {
     if (auto refused = live_call()) return *refused;
     return readable(value);
   }
-  HelperError counted_failure(const std::string& text) {
+  UiaError counted_failure(const std::string& text) {
     uia_.count_round_trip();
     return uia_failure(text);
   }
@@ -463,7 +465,7 @@ class FakeSession final : public Session {
     uia_.count_local_call();
     return ConditionPtr(std::make_unique<FakeCondition>(uia_, live_, std::move(match)));
   }
-  HelperError counted_failure(const std::string& text) {
+  UiaError counted_failure(const std::string& text) {
     uia_.count_round_trip();
     return uia_failure(text);
   }

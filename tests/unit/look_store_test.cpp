@@ -105,14 +105,6 @@ TEST(LookStore, StoringAnIdAgainReplacesItsLookWithoutEarlyEviction) {
   EXPECT_EQ(store.find("look_1")->elements.count("a"), 0u);
 }
 
-TEST(ElementFailures, StaleWordingBecomesStaleRef) {
-  EXPECT_EQ(map_element_failure("ElementFromHandle: element is stale"), stale_ref_error());
-  EXPECT_EQ(map_element_failure("Element reference not found"), stale_ref_error());
-  EXPECT_EQ(map_element_failure("Stale element"), internal_error("Stale element"));
-  EXPECT_EQ(map_element_failure("CoCreateInstance failed: 0x80040154"),
-            internal_error("CoCreateInstance failed: 0x80040154"));
-}
-
 TEST(LookAccess, PoisonedStateLockRefusesEveryOperation) {
   SharedState shared;
   ASSERT_TRUE(draw_look_id(shared).ok());

@@ -149,6 +149,12 @@ TEST_F(ReadTextCommand, LiveResolutionFailuresMapToStaleOrInternal) {
                                         "Class not registered (0x80040154)"};
   EXPECT_EQ(outcome(read({{"elementRef", "win:look_1:@e1"}})),
             "internal_error: CoCreateInstance IUIAutomation: Class not registered (0x80040154)");
+
+  // A provider's wording never decides the code.
+  h.uia.open_failure.reset();
+  h.uia.element_from_handle_failure = "The element is stale (0x80004005)";
+  EXPECT_EQ(outcome(read({{"elementRef", "win:look_1:@e1"}})),
+            "internal_error: ElementFromHandle: The element is stale (0x80004005)");
 }
 
 }  // namespace

@@ -29,11 +29,13 @@ TEST_F(ElementAccessTest, SessionOpenFailuresBecomeTheirTexts) {
   auto resolved = resolve_element(uia, ElementLocator{100, {}, {}});
   ASSERT_FALSE(resolved);
   EXPECT_EQ(resolved.error().message, "CoCreateInstance IUIAutomation: 0x80040154");
+  EXPECT_EQ(resolved.error().kind, UiaErrorKind::Unavailable);
 
   uia.open_failure = OpenFailure{OpenFailure::Stage::ComInitialize, 0x80010106u, {}};
   auto again = resolve_element(uia, ElementLocator{100, {}, {}});
   ASSERT_FALSE(again);
   EXPECT_EQ(again.error().message, "CoInitializeEx failed: 0x80010106");
+  EXPECT_EQ(again.error().kind, UiaErrorKind::Unavailable);
 }
 
 TEST_F(ElementAccessTest, ClosedWindowReportsElementFromHandle) {
@@ -110,6 +112,7 @@ TEST_F(ElementAccessTest, EmptyLocatorMatchesFirstElementWithEmptyReadableRuntim
   auto stale = resolve_element(uia, {100, {}, {}});
   ASSERT_FALSE(stale);
   EXPECT_EQ(stale.error().message, "Element reference is stale");
+  EXPECT_EQ(stale.error().kind, UiaErrorKind::Stale);
 }
 
 TEST_F(ElementAccessTest, ScanFailuresCarryTheirSteps) {

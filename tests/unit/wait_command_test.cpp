@@ -182,6 +182,12 @@ TEST_F(WaitCommand, UnreadableElementListIsAnInternalError) {
             std::string::npos);
 }
 
+TEST_F(WaitCommand, WithoutUiAutomationWired) {
+  platform.uia = nullptr;
+  EXPECT_EQ(outcome({{"windowId", main_window}, {"text", "save"}}),
+            "internal_error: UI Automation is not available");
+}
+
 TEST(WaitService, BothNamesAnswerThroughTheService) {
   fakes::ServiceHarness h;
   h.uia.add_child(h.uia.add_window(0x700), "ok").name = "OK";

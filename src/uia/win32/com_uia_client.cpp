@@ -18,12 +18,12 @@ using win32::ComPtr;
 using win32::UniqueBstr;
 using win32::Variant;
 
-HelperError com_failure(HRESULT hr) {
-  return uia_failure(com_error_text(hr));
+UiaError com_failure(HRESULT hr) {
+  return platform_failure(static_cast<std::uint32_t>(hr), com_error_text(hr));
 }
 
 // A call that succeeded without handing back an object.
-HelperError null_failure() {
+UiaError null_failure() {
   return uia_failure(com_error_text(S_OK));
 }
 
@@ -137,7 +137,7 @@ Result<RuntimeId> int_array(SAFEARRAY* array) {
 
 // A cached value of an unexpected type (UI Automation's "not supported"
 // marker among them) counts as a failed read.
-HelperError type_failure() {
+UiaError type_failure() {
   return com_failure(DISP_E_TYPEMISMATCH);
 }
 

@@ -77,7 +77,7 @@ json record_json(const uia::ExtractedElement& e) {
 }
 
 template <typename T>
-int print_failure(const winhelper::Result<T>& result) {
+int print_failure(const uia::Result<T>& result) {
   return print({{"ok", false}, {"error", result.error().message}});
 }
 
