@@ -144,9 +144,8 @@ Result<Described> describe(const Observed& observed, CommandContext& ctx) {
                                  look.image_height};
   std::map<std::string, ElementRecord> elements;
   Described out{*look_id, Json(), 0};
-  out.outline =
-      build_outline(observed.observation.elements, outline_context,
-                    window_record_json(observed.root.record), observed.root.root_ref, elements);
+  out.outline = build_outline(observed.observation.elements, outline_context, observed.root.record,
+                              observed.root.root_ref, elements);
   if (observed.scope)
     out.outline = scoped_outline(std::move(out.outline), observed.scope->scope_ref);
   out.describe_ms = elapsed_ms(clock, describe_started);

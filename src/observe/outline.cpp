@@ -1,5 +1,7 @@
 #include "observe/outline.h"
 
+#include "windows/window_classes.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -8,30 +10,6 @@ namespace winhelper {
 namespace {
 
 using nlohmann::json;
-
-const json* member(const json& object, const char* key) {
-  if (!object.is_object()) return nullptr;
-  auto it = object.find(key);
-  return it == object.end() ? nullptr : &*it;
-}
-
-std::string string_or(const json& object, const char* key, const std::string& fallback) {
-  const json* value = member(object, key);
-  return value && value->is_string() ? value->get<std::string>() : fallback;
-}
-
-bool bool_of(const json& object, const char* key) {
-  const json* value = member(object, key);
-  return value && value->is_boolean() && value->get<bool>();
-}
-
-std::int64_t window_id_of(const json& root_record) {
-  const json* value = member(root_record, "windowId");
-  if (!value) return 0;
-  if (value->is_number_unsigned()) return static_cast<std::int64_t>(value->get<std::uint64_t>());
-  if (value->is_number_integer()) return value->get<std::int64_t>();
-  return 0;
-}
 
 json empty_node() {
   return json{{"actions", json::array()}, {"canDecrement", false},
@@ -55,13 +33,13 @@ struct Converted {
 
 // What the look remembers of an element it hands out a ref for; `width` and
 // `height` are the bounds' sizes, at least 1.
-ElementRecord look_record(const uia::ExtractedElement& raw, const json& root_record, double width,
-                          double height) {
+ElementRecord look_record(const uia::ExtractedElement& raw, const WindowRecord& root_record,
+                          double width, double height) {
   ElementRecord record;
   record.automation_id = raw.automation_id;
-  record.class_descriptor = raw.class_name + " " + string_or(root_record, "subrole", "");
+  record.class_descriptor = raw.class_name + " " + root_record.class_name;
   record.runtime_id = raw.runtime_id;
-  record.window_id = window_id_of(root_record);
+  record.window_id = root_record.window_id;
   record.x = static_cast<double>(raw.bounds.left);
   record.y = static_cast<double>(raw.bounds.top);
   record.width = width;
@@ -74,7 +52,7 @@ ElementRecord look_record(const uia::ExtractedElement& raw, const json& root_rec
 }
 
 Converted convert(const uia::ExtractedElement& raw, const OutlineContext& context,
-                  const json& root_record, std::map<std::string, ElementRecord>& elements) {
+                  const WindowRecord& root_record, std::map<std::string, ElementRecord>& elements) {
   const double x = static_cast<double>(raw.bounds.left);
   const double y = static_cast<double>(raw.bounds.top);
   const double width = std::max(static_cast<double>(raw.bounds.right - raw.bounds.left), 1.0);
@@ -143,15 +121,14 @@ class TreeBuilder {
   std::vector<std::size_t> path_;
 };
 
-json root_node(const OutlineContext& context, const json& root_record,
+json root_node(const OutlineContext& context, const WindowRecord& root_record,
                const std::string& root_ref) {
   json node = empty_node();
-  std::string kind = string_or(root_record, "kind", "window");
   node["ref"] = root_ref;
-  node["role"] = string_or(root_record, "role", "Window");
-  node["subrole"] = string_or(root_record, "subrole", "");
-  node["title"] = string_or(root_record, "title", kind == "menu" ? "Menu" : "Window");
-  node["focused"] = bool_of(root_record, "isFocused");
+  node["role"] = window_role(root_record.kind);
+  node["subrole"] = root_record.class_name;
+  node["title"] = root_record.title;
+  node["focused"] = root_record.is_focused;
   node["rect"] =
       json{{"x", 0.0}, {"y", 0.0}, {"w", context.image_width}, {"h", context.image_height}};
   return node;
@@ -160,7 +137,7 @@ json root_node(const OutlineContext& context, const json& root_record,
 }  // namespace
 
 json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
-                   const json& root_record, const std::string& root_ref,
+                   const WindowRecord& root_record, const std::string& root_ref,
                    std::map<std::string, ElementRecord>& elements) {
   std::vector<Converted> nodes;
   nodes.reserve(extracted.size());

@@ -14,6 +14,7 @@
 
 #include "context/look.h"
 #include "uia/element_record.h"
+#include "windows/window_record.h"
 
 namespace winhelper {
 
@@ -36,7 +37,7 @@ inline constexpr std::size_t kOutlineDepthLimit = 64;
 // The root node with the assembled tree. `extracted` is the extraction's
 // list; `root_record` the root window's record.
 nlohmann::json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
-                             const nlohmann::json& root_record, const std::string& root_ref,
+                             const WindowRecord& root_record, const std::string& root_ref,
                              std::map<std::string, ElementRecord>& elements);
 
 }  // namespace winhelper

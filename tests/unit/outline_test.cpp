@@ -34,8 +34,14 @@ class OutlineTest : public ::testing::Test {
   }
 
   OutlineContext context;
-  json root_record{{"windowId", 777}, {"subrole", "Notepad"}, {"title", "Untitled"},
-                   {"isFocused", true}, {"kind", "window"}};
+  WindowRecord root_record = [] {
+    WindowRecord r;
+    r.window_id = 777;
+    r.class_name = "Notepad";
+    r.title = "Untitled";
+    r.is_focused = true;
+    return r;
+  }();
   std::map<std::string, ElementRecord> elements;
 };
 
@@ -100,9 +106,10 @@ TEST_F(OutlineTest, RootNodeAndBareElements) {
   EXPECT_EQ(bare["text"], json::array());
   EXPECT_TRUE(elements.empty());
 
-  json menu{{"kind", "menu"}};
+  WindowRecord menu;
+  menu.kind = "menu";
   json menu_root = build_outline({}, context, menu, "@w9", elements);
-  EXPECT_EQ(menu_root["title"], "Menu");
+  EXPECT_EQ(menu_root["role"], "Menu");
   EXPECT_EQ(menu_root["focused"], false);
   EXPECT_EQ(menu_root["children"], json::array());
 }
