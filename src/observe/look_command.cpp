@@ -110,6 +110,13 @@ Look look_of(const Observed& observed) {
   Look look;
   look.pid = root.pid;
   look.window_id = root.window_id;
+  // A scoped look maps points like the look it refines; its rectangles are
+  // drawn in the same units, so that every rectangle of a look's outline
+  // maps back to the screen through that look.
+  if (observed.scope) {
+    inherit_scope(look, observed.scope->owner);
+    return look;
+  }
   look.frame_x = root.frame_x;
   look.frame_y = root.frame_y;
   look.frame_width = root.frame_width;
@@ -117,10 +124,6 @@ Look look_of(const Observed& observed) {
   look.image_width = observed.observation.image_width;
   look.image_height = observed.observation.image_height;
   look.has_image = observed.observation.image_base64.has_value();
-  // A scoped look maps points like the look it refines; its rectangles are
-  // drawn in the same units, so that every rectangle of a look's outline
-  // maps back to the screen through that look.
-  if (observed.scope) inherit_scope(look, observed.scope->owner);
   return look;
 }
 
