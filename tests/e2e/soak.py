@@ -43,8 +43,9 @@ MAX_FAILURES = 5
 
 
 class Soak:
-    def __init__(self, helper, app, window, uia):
+    def __init__(self, helper, app, window, uia, kind="mixed"):
         self.helper, self.app, self.window, self.uia = helper, app, window, uia
+        self.kind = kind
         _, self.root = wait_listed(helper, app.title)
         frame = self.root["framePoints"]
         self.origin = (window.x - frame.get("x", 0), window.y - frame.get("y", 0))
@@ -127,11 +128,71 @@ class Soak:
             "rootRef": self.root["rootRef"], "text": "open dialog", "role": "button",
             "timeoutMs": 2000}))
 
+    def take_look(self):
+        self.look = self.succeed("look", self.request("look", {"rootRef": self.root["rootRef"]}))
+
+    def by_id(self):
+        return {n.get("identifier"): n for n in nodes(self.look["outline"])}
+
     def iteration(self, n):
-        self.burst(n)
-        self.physical(n)
-        if self.uia:
-            self.semantic()
+        if self.kind == "mixed":
+            self.burst(n)
+            self.physical(n)
+            if self.uia:
+                self.semantic()
+            return
+        if self.look is None or self.kind == "look":
+            self.take_look()
+        ONE_KIND[self.kind](self, n)
+
+
+def _screenshot(soak, _):
+    soak.succeed("screenshot", soak.request("screenshot", {"rootRef": soak.root["rootRef"],
+                                                           "maxDimension": 640}))
+
+
+def _listing(soak, _):
+    for cmd in ("listWindows", "listRoots", "diagnostics"):
+        soak.succeed(cmd, soak.request(cmd, {}))
+
+
+def _input(soak, n):
+    edit = soak.point(NAME_EDIT)
+    soak.act("click", edit)
+    soak.act("typeText", edit, text="k%d" % n, preserveFocus=True)
+    soak.act("scroll", soak.point(LONG_LIST), scrollY=3 if n % 2 else -3, preserveFocus=True)
+
+
+def _dialog(soak, _):
+    soak.act("click", soak.point(OPEN_DIALOG))
+    wait_for_x_window(lambda name: name == "Test Dialog", 10, "the Test Dialog")
+    soak.act("keypress", soak.point(OPEN_DIALOG), keys=["Escape"], preserveFocus=True)
+    limit = time.monotonic() + 10
+    while find_x_window(lambda name: name == "Test Dialog") is not None:
+        expect(time.monotonic() < limit, "the Test Dialog closes")
+        time.sleep(0.1)
+
+
+def _toggle(soak, _):
+    soak.act("click", {"ref": soak.by_id()["1002"]["ref"]}, policy="default")
+
+
+def _text(soak, _):
+    soak.succeed("uiaReadText", soak.request("uiaReadText", {
+        "lookId": soak.look["lookId"], "elementRef": soak.by_id()["1009"]["ref"], "limit": 200}))
+
+
+def _wait(soak, _):
+    soak.succeed("uiaWaitFor", soak.request("uiaWaitFor", {
+        "rootRef": soak.root["rootRef"], "text": "open dialog", "role": "button",
+        "timeoutMs": 2000}))
+
+
+# One kind of request per iteration (--kind), to tell which kind of work memory grows with.
+ONE_KIND = {"look": lambda soak, n: None, "screenshot": _screenshot, "listing": _listing,
+            "input": _input, "dialog": _dialog, "toggle": _toggle, "text": _text,
+            "wait": _wait}
+UIA_KINDS = ("toggle", "text", "wait")
 
 
 def unix_pid_of(helper):
@@ -150,7 +211,7 @@ def run(build_dir, options):
     try:
         window = app.wait_shown(timeout=60)
         with Helper(build_dir, timeout=60) as helper:
-            soak = Soak(helper, app, window, options.uia)
+            soak = Soak(helper, app, window, options.uia, options.kind)
             windows_pid = result_of(helper.request("diagnostics"))["pid"]
             unix_pid = unix_pid_of(helper)
             started = time.monotonic()
@@ -189,7 +250,10 @@ def main():
     parser.add_argument("--report")
     parser.add_argument("--no-uia-server", dest="uia", action="store_false")
     parser.add_argument("--smoke", action="store_true")
+    parser.add_argument("--kind", default="mixed", choices=["mixed"] + sorted(ONE_KIND))
     options = parser.parse_args()
+    if options.kind in UIA_KINDS and not options.uia:
+        parser.error("--kind %s needs the test UI Automation server" % options.kind)
     if options.smoke:
         options.seconds, options.warmup, options.sample_every = 40, 0, 5
     build_dir = os.path.abspath(options.build_dir)
@@ -207,7 +271,7 @@ def main():
         return 1
 
     judged = soak_metrics.verdict(samples, options.warmup)
-    report = {"seconds": options.seconds, "warmupSeconds": options.warmup,
+    report = {"seconds": options.seconds, "warmupSeconds": options.warmup, "kind": options.kind,
               "uiaServer": options.uia, "iterations": iterations, "requests": requests,
               "errors": errors, "verdict": judged, "samples": samples}
     os.makedirs(os.path.dirname(os.path.abspath(report_path)), exist_ok=True)
@@ -217,6 +281,7 @@ def main():
           % (iterations, requests, len(errors), os.path.abspath(report_path)))
     print("growth after the warm-up: %s" % json.dumps(judged.get("growth")))
     print("per iteration: %s" % json.dumps(judged.get("perIteration")))
+    print("memory slopes: %s" % json.dumps(judged.get("slopes")))
     if judged.get("handleTypeGrowth"):
         print("handle types that grew: %s" % json.dumps(judged["handleTypeGrowth"]))
 

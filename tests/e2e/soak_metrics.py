@@ -17,19 +17,19 @@ import statistics
 import subprocess
 import time
 
-# What each metric may grow by between the first and the last third of the samples taken
-# after the warm-up: counts compare the thirds' maxima, memory their medians. A leak of one
-# handle per iteration passes the count limits within the first minute; the memory limit
-# is about what a leak of 1 KB per UI Automation session (one small record) adds in the
-# ten minutes, while the heap's own steps are 64 to 256 KB.
-LIMITS = {
+# What each count may grow by between the first and the last third of the samples taken
+# after the warm-up (their maxima): a leak of one handle per iteration passes these within
+# the first minute.
+COUNT_LIMITS = {
     "handles": 16,
     "threads": 4,
     "fds": 16,
-    "rssKb": 2 * 1024,
-    "dataKb": 2 * 1024,
 }
+# Memory is judged by its rate: the slope of a least-squares line through the samples after
+# the warm-up, in KB per iteration. Comparing thirds lets a slow leak pass a short run; a
+# line over every sample does not, while one heap step (64 to 256 KB) moves it little.
 MEMORY = ("rssKb", "dataKb")
+SLOPE_LIMIT_KB = 1.0
 
 
 class SampleError(Exception):
@@ -86,6 +86,17 @@ def _growth(first, last, metric):
     return max(s[metric] for s in last) - max(s[metric] for s in first)
 
 
+def slope(samples, x, y):
+    """The least-squares slope of `y` over `x` through the samples (0 when x never moves)."""
+    xs = [s[x] for s in samples]
+    ys = [s[y] for s in samples]
+    mean_x, mean_y = statistics.fmean(xs), statistics.fmean(ys)
+    spread = sum((v - mean_x) ** 2 for v in xs)
+    if spread == 0:
+        return 0.0
+    return sum((a - mean_x) * (b - mean_y) for a, b in zip(xs, ys)) / spread
+
+
 def _type_growth(first, last):
     """Handle types whose largest count grew, with the growth: names what leaks."""
     types = set()
@@ -101,23 +112,28 @@ def _type_growth(first, last):
 
 
 def verdict(samples, warmup_seconds):
-    """{"ok", "growth", "limits", "handleTypeGrowth", "perIteration", "reason"} for the
-    samples taken after the warm-up; needs at least six of them."""
+    """{"ok", "growth", "slopes", "limits", "handleTypeGrowth", "perIteration", "reason"} for
+    the samples taken after the warm-up; needs at least six of them."""
     steady = [s for s in samples if s["seconds"] >= warmup_seconds]
     if len(steady) < 6:
         return {"ok": False, "reason": "only %d samples after the warm-up; need 6" % len(steady)}
     third = len(steady) // 3
     first, last = steady[:third], steady[-third:]
-    growth = {metric: _growth(first, last, metric) for metric in LIMITS}
-    over = [m for m, g in growth.items() if g > LIMITS[m]]
+    growth = {metric: _growth(first, last, metric) for metric in tuple(COUNT_LIMITS) + MEMORY}
+    slopes = {m: round(slope(steady, "iteration", m), 3) for m in MEMORY}
+    per_request = {m: round(slope(steady, "requests", m), 3) for m in MEMORY}
+    over = [m for m, limit in COUNT_LIMITS.items() if growth[m] > limit]
+    over += ["%s (%.2f KB per iteration)" % (m, slopes[m]) for m in MEMORY
+             if slopes[m] > SLOPE_LIMIT_KB]
     iterations = max(1, steady[-1]["iteration"] - steady[0]["iteration"])
     return {
         "ok": not over,
         "growth": growth,
-        "limits": LIMITS,
+        "slopes": {"kbPerIteration": slopes, "kbPerRequest": per_request},
+        "limits": dict(COUNT_LIMITS, kbPerIteration=SLOPE_LIMIT_KB),
         "handleTypeGrowth": _type_growth(first, last),
         "perIteration": {m: round((steady[-1][m] - steady[0][m]) / iterations, 2)
-                         for m in LIMITS},
+                         for m in tuple(COUNT_LIMITS) + MEMORY},
         "reason": "grew beyond the limit: %s" % ", ".join(over) if over else "",
     }
 

@@ -11,7 +11,7 @@
 namespace uia_server {
 namespace {
 
-class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation> {
+class Automation final : public ComObject<CountedIUIAutomation, iid::kAutomation, ObjectKind::Automation> {
  public:
   ~Automation() override { write_call_log(); }
 

@@ -15,7 +15,8 @@ constexpr IID kIidServerCacheRequest = {
 constexpr int kTreeScopeParent = 8;
 constexpr int kTreeScopeAncestors = 16;
 
-class CacheRequest final : public ComObject<CountedIUIAutomationCacheRequest, iid::kCacheRequest> {
+class CacheRequest final : public ComObject<CountedIUIAutomationCacheRequest, iid::kCacheRequest,
+                                              ObjectKind::CacheRequest> {
  public:
   CacheRequest() = default;
   explicit CacheRequest(const CacheSpec& spec) : spec_(spec) {}

@@ -110,6 +110,10 @@ void write_call_log() {
     text += std::to_string(calls.password_value_reads) + " #password_value_reads\n";
     text += std::to_string(calls.round_trips) + " #round_trips\n";
   }
+  for (int kind = 0; kind < kObjectKinds; ++kind) {
+    auto k = static_cast<ObjectKind>(kind);
+    text += std::to_string(live_objects(k)) + " #live_" + object_kind_name(k) + "\n";
+  }
   // Written beside the target and moved over it, so a reader never sees half a file.
   std::wstring temporary = std::wstring(path) + L".tmp" + std::to_wstring(GetCurrentThreadId());
   winhelper::win32::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -14,9 +14,11 @@
 //
 // When the environment variable WINHELPER_UIA_CALL_LOG names a file, the totals so far are
 // written there (one "<count> <Interface.Method>" line each, sorted by name, then the sums
-// "<count> #local_calls", "<count> #password_value_reads" and "<count> #round_trips") whenever the
-// last automation object of the process is released, i.e. after every UI Automation session
-// of the helper, so a test can read what one command cost by comparing two snapshots.
+// "<count> #local_calls", "<count> #password_value_reads" and "<count> #round_trips", then the
+// objects alive per kind, "<count> #live_<kind>") whenever the last automation object of the
+// process is released, i.e. after every UI Automation session of the helper, and again when
+// the last object of any kind goes. A test reads what one command cost by comparing two
+// snapshots, and whether it left any object alive from the live counts.
 
 #include <windows.h>
 

@@ -1,10 +1,42 @@
 #include "com_object.h"
 
+#include "call_log.h"
+
 namespace uia_server {
 
-std::atomic<long>& live_objects() {
-  static std::atomic<long> count{0};
-  return count;
+namespace {
+
+struct LiveCounts {
+  std::atomic<long> total{0};
+  std::atomic<long> by_kind[kObjectKinds] = {};
+};
+
+LiveCounts& live() {
+  static LiveCounts* counts = new LiveCounts();  // never destroyed: releases may come late
+  return *counts;
+}
+
+}  // namespace
+
+const char* object_kind_name(ObjectKind kind) {
+  static const char* const names[kObjectKinds] = {
+      "automation", "elements", "arrays", "conditions", "cache_requests", "patterns",
+      "walkers"};
+  return names[static_cast<int>(kind)];
+}
+
+long live_objects() { return live().total.load(); }
+
+long live_objects(ObjectKind kind) { return live().by_kind[static_cast<int>(kind)].load(); }
+
+void object_created(ObjectKind kind) {
+  ++live().by_kind[static_cast<int>(kind)];
+  ++live().total;
+}
+
+void object_destroyed(ObjectKind kind) {
+  --live().by_kind[static_cast<int>(kind)];
+  if (--live().total == 0) write_call_log();
 }
 
 HRESULT fail(HRESULT hr, const std::wstring& text) {

@@ -14,8 +14,21 @@
 
 namespace uia_server {
 
-// Objects alive in the process; DllCanUnloadNow answers S_OK only at zero.
-std::atomic<long>& live_objects();
+// The kinds of object the server hands out, counted while alive. The class factory is a
+// static object and is not counted.
+enum class ObjectKind { Automation, Element, ElementArray, Condition, CacheRequest, Pattern,
+                        TreeWalker };
+inline constexpr int kObjectKinds = 7;
+const char* object_kind_name(ObjectKind kind);
+
+// Objects alive in the process, in all; DllCanUnloadNow answers S_OK only at zero.
+long live_objects();
+long live_objects(ObjectKind kind);
+
+// Counts an object in or out. When the last object of the process goes, the call log is
+// written, so that it shows every session's objects released once the helper is done.
+void object_created(ObjectKind kind);
+void object_destroyed(ObjectKind kind);
 
 // Sets the thread's error info to `text` and returns `hr`, so the caller's error texts carry
 // the reason.
@@ -27,10 +40,10 @@ HRESULT element_gone();
 
 // Implements IUnknown for `Base` (one of the counted bases), answering for IUnknown and
 // `Iid` only. Objects start with one reference, owned by whoever created them.
-template <typename Base, const IID& Iid>
+template <typename Base, const IID& Iid, ObjectKind Kind = ObjectKind::Pattern>
 class ComObject : public Base {
  public:
-  ComObject() { ++live_objects(); }
+  ComObject() { object_created(Kind); }
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
 
@@ -50,7 +63,7 @@ class ComObject : public Base {
   }
 
  protected:
-  virtual ~ComObject() { --live_objects(); }
+  virtual ~ComObject() { object_destroyed(Kind); }
 
  private:
   std::atomic<ULONG> refs_{1};

@@ -70,7 +70,7 @@ class Values {
 // IUIAutomationCondition declares no methods of its own; it is never counted.
 class Condition final : public IUIAutomationCondition {
  public:
-  Condition() { ++live_objects(); }
+  Condition() { object_created(ObjectKind::Condition); }
   Condition(PROPERTYID property, const VARIANT& value) : Condition() {
     property_ = property;
     VariantInit(&value_);
@@ -135,7 +135,7 @@ class Condition final : public IUIAutomationCondition {
  private:
   ~Condition() {
     if (property_ != 0) VariantClear(&value_);
-    --live_objects();
+    object_destroyed(ObjectKind::Condition);
   }
 
   std::atomic<ULONG> refs_{1};

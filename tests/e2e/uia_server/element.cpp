@@ -82,7 +82,7 @@ std::shared_ptr<const Cache> build_cache(const Node& node, const CacheSpec& spec
   return cache;
 }
 
-class Element final : public ComObject<CountedIUIAutomationElement, iid::kElement> {
+class Element final : public ComObject<CountedIUIAutomationElement, iid::kElement, ObjectKind::Element> {
  public:
   explicit Element(const Node& node, std::shared_ptr<const Cache> cache = nullptr)
       : node_(node), cache_(std::move(cache)) {}
@@ -332,7 +332,8 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
 };
 
 class ElementArray final
-    : public ComObject<CountedIUIAutomationElementArray, iid::kElementArray> {
+    : public ComObject<CountedIUIAutomationElementArray, iid::kElementArray,
+                      ObjectKind::ElementArray> {
  public:
   explicit ElementArray(std::vector<Ref<IUIAutomationElement>> elements)
       : elements_(std::move(elements)) {}

@@ -9,7 +9,7 @@ namespace uia_server {
 namespace {
 
 class Walker final
-    : public ComObject<CountedIUIAutomationTreeWalker, iid::kTreeWalker> {
+    : public ComObject<CountedIUIAutomationTreeWalker, iid::kTreeWalker, ObjectKind::TreeWalker> {
  protected:
   HRESULT on_GetParentElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) { return parent(node); });
