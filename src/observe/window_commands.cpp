@@ -25,8 +25,20 @@ void record_listing(HelperState& state, const std::vector<WindowRecord>& records
     state.windows.retain_only(listed);
     state.observed_roots.clear();
   } else {
-    std::erase_if(state.observed_roots,
-                  [&](const auto& entry) { return entry.second.pid == *pid; });
+    // The process's windows that this listing no longer shows lose their
+    // numbers too, as an unfiltered listing drops every window it does not
+    // show; otherwise a host that only lists one process would keep a number
+    // for every window that process ever had.
+    std::set<std::uint64_t> gone;
+    std::erase_if(state.observed_roots, [&](const auto& entry) {
+      if (entry.second.pid != *pid) return false;
+      if (auto number = parse_window_ref(entry.second.ref)) gone.insert(*number);
+      return true;
+    });
+    for (const WindowRecord& record : records) {
+      if (auto number = parse_window_ref(record.ref)) gone.erase(*number);
+    }
+    state.windows.forget(gone);
   }
   for (const WindowRecord& record : records) state.observed_roots[root_key(record)] = record;
 }

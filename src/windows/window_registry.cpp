@@ -28,4 +28,13 @@ void WindowRegistry::retain_only(const std::set<std::uint64_t>& keep) {
   }
 }
 
+void WindowRegistry::forget(const std::set<std::uint64_t>& numbers) {
+  for (std::uint64_t number : numbers) {
+    auto it = by_number_.find(number);
+    if (it == by_number_.end()) continue;
+    by_handle_.erase(it->second);
+    by_number_.erase(it);
+  }
+}
+
 }  // namespace winhelper

@@ -19,11 +19,12 @@ class WindowRegistry {
   std::optional<WindowHandle> handle_for(std::uint64_t number) const;
   // Forgets every number not in `keep`.
   void retain_only(const std::set<std::uint64_t>& keep);
+  // Forgets the numbers in `numbers`.
+  void forget(const std::set<std::uint64_t>& numbers);
   std::size_t size() const { return by_number_.size(); }
 
   // Element numbering for "@e" refs, used by tree extraction.
   std::uint64_t next_element_number = 1;
-  std::set<std::uint64_t> element_numbers;
 
  private:
   std::map<WindowHandle, std::uint64_t> by_handle_;

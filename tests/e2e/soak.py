@@ -189,8 +189,8 @@ def _wait(soak, _):
 
 
 # One kind of request per iteration (--kind), to tell which kind of work memory grows with.
-ONE_KIND = {"look": lambda soak, n: None, "screenshot": _screenshot, "listing": _listing,
-            "input": _input, "dialog": _dialog, "toggle": _toggle, "text": _text,
+ONE_KIND = {"look": lambda soak, n: None, "burst": Soak.burst, "screenshot": _screenshot,
+            "listing": _listing, "input": _input, "dialog": _dialog, "toggle": _toggle, "text": _text,
             "wait": _wait}
 UIA_KINDS = ("toggle", "text", "wait")
 

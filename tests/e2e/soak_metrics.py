@@ -62,7 +62,16 @@ def windows_view(procstat_exe, windows_pid):
 
 def sample(procstat_exe, windows_pid, unix_pid, started, iteration, requests):
     """One sample of the helper's resources, tagged with the run's progress."""
-    windows = windows_view(procstat_exe, windows_pid)
+    # Under a loaded machine procstat now and then prints nothing; a sample is worth a retry,
+    # not the run.
+    for attempt in range(3):
+        try:
+            windows = windows_view(procstat_exe, windows_pid)
+            break
+        except (SampleError, subprocess.TimeoutExpired):
+            if attempt == 2:
+                raise
+            time.sleep(1)
     status = _proc_status(unix_pid)
     return {
         "seconds": round(time.monotonic() - started, 1),

@@ -264,8 +264,18 @@ def _xwininfo(*args):
 
 def list_x_windows():
     """Named children of the root window, mapped or not, topmost first."""
+    # The walk fails with BadWindow when a window goes while xwininfo reads the tree; the
+    # next walk no longer meets it.
+    for attempt in range(3):
+        try:
+            tree = _xwininfo("-root", "-tree")
+            break
+        except E2EError:
+            if attempt == 2:
+                raise
+            time.sleep(0.05)
     windows = []
-    for line in _xwininfo("-root", "-tree").splitlines():
+    for line in tree.splitlines():
         match = _TREE_LINE.match(line)
         if match:
             wid, name, width, height, x, y = match.groups()

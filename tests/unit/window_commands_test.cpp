@@ -72,6 +72,9 @@ TEST(WindowCommands, PidFilterReplacesOnlyThatProcessesObservedRoots) {
   h.windows.remove(b);
   Json filtered = ask(h, "listWindows", R"({"pid":20})");
   EXPECT_TRUE(filtered["result"]["windows"].empty());
+  // The process's window it no longer shows loses its number, as in an unfiltered listing.
+  EXPECT_EQ(error_of(ask(h, "focusWindow", R"({"rootRef":"@w2"})")),
+            "target_not_found: Window ref '@w2' not found");
   EXPECT_TRUE(filtered["result"]["roots"].empty());
   Json ignored = ask(h, "listWindows", R"({"pid":-20})");
   EXPECT_EQ(ignored["result"]["windows"].size(), 1u);
