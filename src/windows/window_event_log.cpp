@@ -56,6 +56,7 @@ WindowChange describe_window_for_event(WindowSystem& windows, WindowHandle windo
 void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& windows) {
   if (!concerns_top_level_window(event, windows)) return;
   std::uint32_t pid = windows.process_id(event.window);
+  if (pid != 0 && pid == ignored_pid_.load()) return;
   bool vanishing = is_vanishing(event.event);
 
   // A destroyed window usually no longer reports its process by the time an
@@ -96,11 +97,11 @@ void WindowEventLog::on_raw_event(const RawWindowEvent& event, WindowSystem& win
   while (queue.size() > kCapacity) queue.pop_front();
 }
 
-// Some windows appear and never report their end: every COM apartment makes a
-// hidden "OleMainThreadWndClass" window, and under Wine its destruction sends
-// no event, so each UI Automation session of the helper would leave an entry
-// behind. A destroyed window reports no process; such entries go once the
-// table outgrows its bound. A window whose end is still on its way then
+// Some windows appear and never report their end: under Wine the hidden
+// "OleMainThreadWndClass" window of every COM apartment goes without an
+// event. The helper's own are ignored; other processes' go here. A destroyed
+// window reports no process; such entries go once the table outgrows its
+// bound. A window whose end is still on its way then
 // closes with the fallback description, as one never seen appearing does.
 void WindowEventLog::prune_known(Tables& tables, WindowSystem& windows) {
   if (tables.known.size() <= tables.prune_known_at) return;

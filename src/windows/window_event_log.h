@@ -33,6 +33,11 @@ class WindowEventLog {
   // alone exceed it).
   static constexpr std::size_t kKnownPruneAt = 256;
 
+  // Events of this process's own windows are dropped: the helper shows none,
+  // but every COM apartment it enters makes a hidden window, so they would
+  // only fill the tables.
+  void ignore_process(std::uint32_t pid) { ignored_pid_.store(pid); }
+
   // Read without the queue lock; taken by an acting command before it acts.
   std::uint64_t current_sequence() const { return sequence_.load(); }
 
@@ -58,6 +63,7 @@ class WindowEventLog {
   static void prune_known(Tables& tables, WindowSystem& windows);
   Poisonable<Tables> tables_{"window event queue lock poisoned"};
   std::atomic<std::uint64_t> sequence_{0};
+  std::atomic<std::uint32_t> ignored_pid_{0};
 };
 
 // The change of a live window (its change type left at the default): kind,

@@ -121,6 +121,21 @@ TEST(WindowEventLog, ForgetsWindowsThatEndedWithoutAnEvent) {
   EXPECT_EQ(closed[0]["kind"], "dialog");
 }
 
+TEST(WindowEventLog, IgnoresTheHelpersOwnWindows) {
+  FakeWindows desk;
+  WindowEventLog log;
+  log.ignore_process(9);
+  for (int i = 0; i < 10; ++i) {
+    WindowHandle hidden = desk.add({.title = "", .class_name = "OleMainThreadWndClass", .pid = 9});
+    log.on_raw_event(raw(kEventObjectCreate, hidden), desk);
+    log.on_raw_event(raw(kEventObjectDestroy, hidden), desk);
+  }
+  log.on_raw_event(raw(kEventObjectShow, desk.add({.title = "Other", .pid = 7})), desk);
+  EXPECT_EQ(log.known_count(), 1u);
+  EXPECT_TRUE(changes_since(log, 0, 9).empty());
+  EXPECT_EQ(changes_since(log, 0, 7).size(), 1u);
+}
+
 TEST(WindowEventLog, KeepsEveryLiveWindowKnown) {
   FakeWindows desk;
   WindowEventLog log;

@@ -60,6 +60,7 @@ int run_on_windows(FrontEnd front_end) {
   try {
     // Declared after what it touches, the watcher is stopped and joined
     // before any of it is destroyed.
+    shared.window_event_log.ignore_process(platform.process_id);
     WindowWatcher watcher = start_window_watcher(window_events, windows, shared.window_event_log);
     front_end(input, output, dispatcher);
   } catch (const std::exception& e) {
