@@ -1,6 +1,7 @@
 """Soak run: one helper under Wine works against the test application for a long time
 (ten minutes by default) while its handles, threads, descriptors and memory are sampled;
-none of them may grow once it has warmed up.
+none of them may grow once it has warmed up: counts compare the first and last thirds of the
+samples, memory the slope of a line fitted over iterations (at most 1 KB per iteration).
 
 Every iteration sends a concurrent burst (a look with image and outline, a screenshot,
 listWindows, listRoots, diagnostics), then physical input at points of the look under the
@@ -9,10 +10,12 @@ scroll over the long list; every third iteration a drag across the notes; every 
 a click that opens the modal dialog and Escape to close it, so windows come and go through
 the event watcher and the root deltas; every fifth a two-step batch), and with the test UI
 Automation server registered a semantic toggle of the check box, a page of the notes' text
-and a wait for the button. Every request must succeed.
+and a wait for the button. Every request must succeed. --kind repeats one kind of request
+instead (see ONE_KIND), to tell which kind of work memory grows with.
 
     python3 tests/e2e/soak.py <windows-build-dir> [--seconds 600] [--warmup 120]
                               [--sample-every 10] [--report FILE] [--no-uia-server] [--smoke]
+                              [--kind mixed|look|burst|...]
 
 Needs DISPLAY and WINEPREFIX (tests/e2e/wine_env.sh); scripts/soak does all of it. The
 samples and the verdict go to the report (JSON; default build/soak/report.json). --smoke is

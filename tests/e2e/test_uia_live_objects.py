@@ -1,5 +1,5 @@
-"""No UI Automation object outlives the command that made it: after a look, a semantic act,
-a wait and a text read through the shipped helper, the test server counts no element, array,
+"""No UI Automation object outlives the command that made it: after a look, a semantic and a
+physical act, a wait and a text read through the shipped helper, the test server counts no element, array,
 condition, cache request, pattern, walker or automation object alive. A helper that forgets
 a Release fails here at once, instead of in a soak after half an hour."""
 
@@ -55,6 +55,14 @@ def main(build_dir):
                     "policy": "default", "pid": record["pid"]}))
                 expect(toggled.get("outcome") == "worked", "the check box toggles", toggled)
                 expect_nothing_alive(call_log, "a semantic act")
+
+                edit = by_identifier(look["outline"], "1003")["rect"]
+                point = {"x": edit["x"] + edit["w"] // 2, "y": edit["y"] + edit["h"] // 2}
+                clicked = result_of(helper.request("act", {
+                    "lookId": look["lookId"], "action": "click", "target": point,
+                    "policy": "foreground", "pid": record["pid"]}))
+                expect(clicked.get("outcome") == "unknown", "a physical click's outcome", clicked)
+                expect_nothing_alive(call_log, "a physical act")
 
                 result_of(helper.request("uiaWaitFor", {
                     "rootRef": record["rootRef"], "text": "open dialog", "role": "button",
