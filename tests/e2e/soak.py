@@ -13,7 +13,7 @@ Automation server registered a semantic toggle of the check box, a page of the n
 and a wait for the button. Every request must succeed. --kind repeats one kind of request
 instead (see ONE_KIND), to tell which kind of work memory grows with.
 
-    python3 tests/e2e/soak.py <windows-build-dir> [--seconds 600] [--warmup 120]
+    python3 tests/e2e/soak.py <windows-build-dir> [--seconds 600] [--warmup 300]
                               [--sample-every 10] [--report FILE] [--no-uia-server] [--smoke]
                               [--kind mixed|look|burst|...]
 
@@ -248,7 +248,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build_dir")
     parser.add_argument("--seconds", type=float, default=600)
-    parser.add_argument("--warmup", type=float, default=120)
+    parser.add_argument("--warmup", type=float, default=300)
     parser.add_argument("--sample-every", type=float, default=10)
     parser.add_argument("--report")
     parser.add_argument("--no-uia-server", dest="uia", action="store_false")
