@@ -280,6 +280,48 @@ def browser_location(session, build_dir):
         shutil.rmtree(browser_dir, ignore_errors=True)
 
 
+def centre_act(session, request_id, record, action, params):
+    look = session.quiet_result(request_id + "-look", "look",
+                                {"rootRef": record["rootRef"], "includeImage": False})
+    target = {"x": record["bounds"]["width"] // 2, "y": record["bounds"]["height"] // 2}
+    return session.result(request_id, "act", {"lookId": look["lookId"], "action": action,
+                                              "policy": "foreground", "pid": record["pid"],
+                                              "target": target, "params": params}, timeout=30)
+
+
+def notepad(session):
+    heading("an application started, arranged, typed into and closed through its save prompt")
+    started = session.result("n1", "launchApp", {"path": "notepad.exe"}, timeout=40)
+    window = started["window"]
+    if window is None:
+        raise DemoFailure("Notepad showed no window")
+    say("Notepad is process %d, listed as %s" % (started["pid"], window["rootRef"]))
+    window = session.result("n2", "setWindowState", {
+        "rootRef": window["rootRef"], "bounds": {"x": 160, "y": 100, "width": 560,
+                                                 "height": 360}})["window"]
+    say("moved to %s" % json.dumps(window["bounds"]))
+    centre_act(session, "n3", window, "typeText", {"text": "Written by the winhelper demo"})
+    closed = session.result("n4", "setWindowState", {"rootRef": window["rootRef"],
+                                                     "state": "close"})
+    for change in closed.get("rootDelta", []):
+        say("root delta: %s %s %r" % (change["change"], change["kind"], change["title"]))
+    prompts = [w for w in session.result("n5", "listWindows", {"pid": started["pid"]})["windows"]
+               if w["kind"] == "dialog"]
+    if not prompts:
+        raise DemoFailure("Notepad did not ask to save")
+    centre_act(session, "n6", prompts[0], "keypress", {"keys": ["n"]})
+    limit = time.monotonic() + 15
+    while session.quiet_result("n7", "listWindows", {"pid": started["pid"]})["windows"]:
+        if time.monotonic() > limit:
+            raise DemoFailure("Notepad stayed open after its prompt was answered")
+        time.sleep(0.3)
+    say("answered \"No\": Notepad closed without saving")
+
+    heading("the clipboard: Unicode text put, and read back a page at a time")
+    session.result("c1", "clipboardWrite", {"text": "Grüße 你好 😀 from the demo"})
+    session.result("c2", "clipboardRead", {"offset": 6, "limit": 5})
+
+
 def main(build_dir, out_dir):
     os.makedirs(out_dir, exist_ok=True)
     started = time.monotonic()
@@ -296,6 +338,7 @@ def main(build_dir, out_dir):
         physical_input(session, root, look, app)
         refusals(session, root, look, batch(session, root))
         browser_location(session, build_dir)
+        notepad(session)
         helper.close()
         warnings = [line for line in helper.stderr_lines if line.strip()]
 
