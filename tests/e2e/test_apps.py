@@ -87,6 +87,9 @@ def check_notepad(helper):
            "a minimised window is restored before its bounds apply", again)
 
     act_at_centre(helper, moved, "typeText", {"text": "unsaved words"})
+    # Synthesised keys are still on their way when the act answers; one that reached the
+    # save prompt would answer it.
+    time.sleep(1.5)
     closed = set_state(helper, ref, state="close")
     prompts = [c for c in closed.get("rootDelta", [])
                if c["change"] == "appeared" and c["pid"] == started["pid"]]
