@@ -23,17 +23,22 @@ bool input_goes_elsewhere(WindowSystem& windows) {
 
 }  // namespace
 
-Status admit_physical_input(WindowSystem& windows, WindowHandle target) {
-  if (input_goes_elsewhere(windows)) return target_not_found(kSecureDesktopMessage);
+Status admit_window(WindowSystem& windows, WindowHandle target, const char* higher_privilege,
+                    const char* not_responding) {
   switch (window_reach(windows, target)) {
     case WindowReach::HigherPrivilege:
-      return HelperError{ErrorCode::CaptureFailed, kHigherPrivilegeMessage};
+      return HelperError{ErrorCode::CaptureFailed, higher_privilege};
     case WindowReach::NotResponding:
-      return target_not_found(kNotRespondingMessage);
+      return target_not_found(not_responding);
     case WindowReach::Open:
       break;
   }
   return ok_status();
+}
+
+Status admit_physical_input(WindowSystem& windows, WindowHandle target) {
+  if (input_goes_elsewhere(windows)) return target_not_found(kSecureDesktopMessage);
+  return admit_window(windows, target, kHigherPrivilegeMessage, kNotRespondingMessage);
 }
 
 Status prepare_input_target(WindowSystem& windows, Clock& clock, WindowHandle target,

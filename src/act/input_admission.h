@@ -20,6 +20,12 @@ inline constexpr const char* kNotRespondingMessage =
     "The target window is not responding, so Windows would hold the input back until it "
     "recovers; physical input was not sent";
 
+// Whether Windows lets the helper act on the window at all, refused in the
+// caller's words: a process running higher than the helper with
+// `capture_failed`, a hung window with `target_not_found`.
+Status admit_window(WindowSystem& windows, WindowHandle target, const char* higher_privilege,
+                    const char* not_responding);
+
 // In this order: the input desktop is the helper's own (target_not_found),
 // the target's process does not run higher than the helper (capture_failed),
 // the target is not hung (target_not_found). A fact that cannot be read

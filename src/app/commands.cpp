@@ -1,6 +1,9 @@
 #include "act/act_batch.h"
 #include "act/act_command.h"
 #include "act/browser_location.h"
+#include "desktop/clipboard_commands.h"
+#include "desktop/launch_app_command.h"
+#include "desktop/window_state_command.h"
 #include "observe/look_command.h"
 #include "service/diagnostics.h"
 #include "service/dispatcher.h"
@@ -24,6 +27,10 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("actBatch", act_batch_command);
   dispatcher.add("look", look_command);
   dispatcher.add("screenshot", look_command);
+  dispatcher.add("launchApp", launch_app_command);
+  dispatcher.add("setWindowState", set_window_state_command);
+  dispatcher.add("clipboardRead", clipboard_read_command);
+  dispatcher.add("clipboardWrite", clipboard_write_command);
 }
 
 }  // namespace winhelper

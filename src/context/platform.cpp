@@ -16,6 +16,10 @@ const char* port_name(PlatformPort port) {
       return "Screen capture";
     case PlatformPort::Uia:
       return "UI Automation";
+    case PlatformPort::Processes:
+      return "Process launching";
+    case PlatformPort::Clipboard:
+      return "The clipboard";
   }
   return "A platform port";
 }

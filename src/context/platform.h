@@ -5,9 +5,11 @@
 #include <cstdint>
 
 #include "capture/screen_grabber.h"
+#include "clipboard/clipboard.h"
 #include "common/clock.h"
 #include "common/error.h"
 #include "input/input_sink.h"
+#include "process/process_launcher.h"
 #include "windows/window_event_source.h"
 #include "windows/window_system.h"
 
@@ -30,9 +32,12 @@ struct Platform {
   ScreenGrabber* screen = nullptr;
   // UI Automation; each operation opens its own session on its thread.
   uia::UiaClient* uia = nullptr;
+  // Starting programs and reading the process table.
+  ProcessLauncher* processes = nullptr;
+  Clipboard* clipboard = nullptr;
 };
 
-enum class PlatformPort { Input, Windows, Screen, Uia };
+enum class PlatformPort { Input, Windows, Screen, Uia, Processes, Clipboard };
 
 // `internal_error` "<port> is not available": the one wording for a command
 // that needs a port this process did not wire.

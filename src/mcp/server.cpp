@@ -17,9 +17,11 @@ namespace winhelper::mcp {
 
 namespace {
 
-Json tool_listing() {
+Json tool_listing(const std::set<std::string>& disabled) {
   Json tools = Json::array();
-  for (const Tool& tool : tool_table()) tools.push_back(tool_description(tool));
+  for (const Tool& tool : tool_table()) {
+    if (!disabled.contains(tool.name)) tools.push_back(tool_description(tool));
+  }
   return {{"tools", std::move(tools)}};
 }
 
@@ -30,8 +32,13 @@ Json tool_listing() {
 class Session {
  public:
   Session(Dispatcher& dispatcher, LineWriter& writer, int workers,
-          std::function<void(const std::string&)> log)
-      : dispatcher_(dispatcher), writer_(writer), log_(std::move(log)), pool_(workers) {}
+          std::function<void(const std::string&)> log, std::set<std::string> disabled)
+      : dispatcher_(dispatcher),
+        writer_(writer),
+        log_(std::move(log)),
+        disabled_(std::move(disabled)),
+        listing_(tool_listing(disabled_)),
+        pool_(workers) {}
 
   // End of input: every call already read still runs and is answered.
   void finish() { pool_.close_and_join(); }
@@ -93,6 +100,9 @@ class Session {
     }
     const Tool* tool = find_tool(name->get<std::string>());
     if (!tool) return error(m.id, kInvalidParams, "Unknown tool: " + name->get<std::string>());
+    if (disabled_.contains(tool->name)) {
+      return error(m.id, kInvalidParams, "Tool disabled by the server's operator: " + tool->name);
+    }
     Json arguments = Json::object();
     if (auto given = m.params.find("arguments"); given != m.params.end() && !given->is_null()) {
       if (!given->is_object()) {
@@ -134,7 +144,8 @@ class Session {
   LineWriter& writer_;
   std::function<void(const std::string&)> log_;
   CallTable calls_;
-  const Json listing_ = tool_listing();
+  const std::set<std::string> disabled_;
+  const Json listing_;
   bool initialized_ = false;
   WorkerPool pool_;
 };
@@ -149,7 +160,7 @@ void run_mcp_server(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher
                     const ServerOptions& options) {
   LineWriter writer(output);
   auto log = options.log ? options.log : std::function<void(const std::string&)>(log_to_stderr);
-  Session session(dispatcher, writer, options.workers, log);
+  Session session(dispatcher, writer, options.workers, log, options.disabled_tools);
 
   LineReader reader(input, {options.max_message_bytes, /*require_utf8=*/false});
   for (;;) {

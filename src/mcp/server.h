@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "service/dispatcher.h"
@@ -24,6 +25,9 @@ struct ServerOptions {
   std::size_t max_message_bytes = kMaxMessageBytes;
   // Diagnostic lines (without line feed); standard error when empty.
   std::function<void(const std::string&)> log;
+  // Tools left out of tools/list whose calls are refused, for operators who
+  // allow looking but not, say, launching.
+  std::set<std::string> disabled_tools;
 };
 
 // Runs until end of input; calls already running are still answered. A

@@ -114,6 +114,7 @@ std::vector<Tool> build_table() {
     table.push_back(Tool{e.name, e.command, e.title, e.description, input_schema_for(e.name),
                          output_schema_for(e.name), e.hints, e.rendering});
   }
+  for (Tool& tool : desktop_tools()) table.push_back(std::move(tool));
   return table;
 }
 

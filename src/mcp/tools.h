@@ -44,6 +44,9 @@ const Tool* find_tool(std::string_view name);
 // The tool as tools/list describes it.
 Json tool_description(const Tool& tool);
 
+// Defined in desktop_tools.cpp: launching, window states, the clipboard.
+std::vector<Tool> desktop_tools();
+
 // Defined in tool_schemas.cpp: input and output schema of each tool.
 Json input_schema_for(std::string_view tool);
 Json output_schema_for(std::string_view tool);

@@ -16,6 +16,11 @@ enum class WindowReach {
   NotResponding,    // Windows reports the window's thread as hung
 };
 
+// Whether the process runs at a higher integrity level than the helper and
+// the helper lacks UI access; a level that cannot be read, or pid 0, counts
+// as no.
+bool process_runs_higher(WindowSystem& windows, std::uint32_t pid);
+
 // Privilege is judged first: it lasts, while a hang passes. A level that
 // cannot be read (the helper's or the window's) counts as no obstacle.
 WindowReach window_reach(WindowSystem& windows, WindowHandle window);

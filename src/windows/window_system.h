@@ -36,6 +36,9 @@ struct InputDesktop {
   std::string own;
 };
 
+// How a window is to be shown.
+enum class ShowCommand { Minimize, Maximize, Restore };
+
 struct WindowEnumeration {
   // Top of the Z order first, as the system reports them.
   std::vector<WindowHandle> handles;
@@ -50,6 +53,7 @@ class WindowSystem {
   virtual WindowEnumeration enumerate_top_level() = 0;
   virtual bool is_visible(WindowHandle window) = 0;
   virtual bool is_iconic(WindowHandle window) = 0;
+  virtual bool is_maximized(WindowHandle window) = 0;
   // At most 511 UTF-16 units of the window text, as UTF-8.
   virtual std::string title(WindowHandle window) = 0;
   // At most 255 UTF-16 units, as UTF-8.
@@ -92,6 +96,16 @@ class WindowSystem {
   virtual bool bring_to_top(WindowHandle window) = 0;
   // Shows a minimised window again in its previous size and position.
   virtual void restore(WindowHandle window) = 0;
+
+  // The calls that arrange windows. `show` returns once the window's thread
+  // has handled the change, so callers must not aim it at a hung window.
+  virtual void show(WindowHandle window, ShowCommand command) = 0;
+  // Moves and sizes the window (screen pixels) without activating it or
+  // changing its Z order; true when the system did it.
+  virtual bool move(WindowHandle window, const ScreenRect& rect) = 0;
+  // Asks the window to close, as its close button does, without waiting for
+  // it; true when the request was queued. Never ends the process.
+  virtual bool post_close(WindowHandle window) = 0;
 };
 
 }  // namespace winhelper

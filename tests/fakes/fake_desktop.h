@@ -11,6 +11,7 @@
 #include "context/platform.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_input.h"
+#include "fakes/fake_processes.h"
 #include "fakes/fake_screen.h"
 #include "fakes/fake_uia.h"
 #include "fakes/fake_windows.h"
@@ -26,6 +27,8 @@ struct FakeDesktop {
     platform.window_events = &window_events;
     platform.screen = &screen;
     platform.uia = &uia;
+    platform.processes = &processes;
+    platform.clipboard = &clipboard;
   }
   FakeDesktop(const FakeDesktop&) = delete;
   FakeDesktop& operator=(const FakeDesktop&) = delete;
@@ -38,6 +41,8 @@ struct FakeDesktop {
   FakeInput input_sink;
   FakeScreen screen;
   FakeUia uia;
+  FakeProcesses processes;
+  FakeClipboard clipboard;
   Platform platform{clock, kProcessId};
   SharedState shared;
 };

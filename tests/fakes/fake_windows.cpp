@@ -93,6 +93,23 @@ void FakeWindows::on_enumerate(std::function<void(int)> hook) {
   enumerate_hook_ = std::move(hook);
 }
 
+std::vector<std::string> FakeWindows::arrange_calls() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return arrange_calls_;
+}
+
+void FakeWindows::on_close(std::function<void(WindowHandle)> hook) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  close_hook_ = std::move(hook);
+}
+
+FakeWindow* FakeWindows::find_mutable(WindowHandle handle) {
+  for (FakeWindow& w : z_order_) {
+    if (w.handle == handle) return &w;
+  }
+  return nullptr;
+}
+
 const FakeWindow* FakeWindows::find(WindowHandle handle) const {
   for (const FakeWindow& w : z_order_) {
     if (w.handle == handle) return &w;
@@ -298,6 +315,63 @@ void FakeWindowEvents::stop() {
   std::lock_guard<std::mutex> hold(mutex_);
   stopped_ = true;
   changed_.notify_all();
+}
+
+}  // namespace winhelper::fakes
+
+namespace winhelper::fakes {
+
+bool FakeWindows::is_maximized(WindowHandle window) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const FakeWindow* w = find(window);
+  return w != nullptr && w->maximized;
+}
+
+void FakeWindows::show(WindowHandle window, ShowCommand command) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const char* names[] = {"minimize ", "maximize ", "restore "};
+  arrange_calls_.push_back(names[static_cast<int>(command)] + std::to_string(window));
+  FakeWindow* w = find_mutable(window);
+  if (w == nullptr) return;
+  switch (command) {
+    case ShowCommand::Minimize:
+      w->iconic = true;
+      break;
+    case ShowCommand::Maximize:
+      if (!w->maximized) normal_rects_[window] = w->rect;
+      w->iconic = false;
+      w->maximized = true;
+      w->rect = kWorkArea;
+      break;
+    case ShowCommand::Restore:
+      if (w->maximized) w->rect = normal_rects_[window];
+      w->iconic = false;
+      w->maximized = false;
+      break;
+  }
+}
+
+bool FakeWindows::move(WindowHandle window, const ScreenRect& rect) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  arrange_calls_.push_back("move " + std::to_string(window) + " " + std::to_string(rect.left) +
+                           "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+                           "," + std::to_string(rect.bottom));
+  FakeWindow* w = find_mutable(window);
+  if (w == nullptr) return false;
+  w->rect = rect;
+  return true;
+}
+
+bool FakeWindows::post_close(WindowHandle window) {
+  std::function<void(WindowHandle)> hook;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    arrange_calls_.push_back("close " + std::to_string(window));
+    if (find(window) == nullptr) return false;
+    hook = close_hook_;
+  }
+  if (hook) hook(window);
+  return true;
 }
 
 }  // namespace winhelper::fakes

@@ -35,6 +35,7 @@ struct FakeWindow {
   bool hung = false;
   // The thread answers no message in time (also true of a hung one).
   bool slow = false;
+  bool maximized = false;
 };
 
 // How the fake foreground answers requests.
@@ -71,6 +72,15 @@ class FakeWindows final : public WindowSystem {
   // Tells how often a window was asked whether it answers.
   int answer_probes() const;
   static constexpr std::uint32_t kHelperThread = 1;
+  // Where maximised windows go.
+  static constexpr ScreenRect kWorkArea{0, 0, 1920, 1040};
+  // The arranging calls in order: "minimize <window>", "maximize <window>",
+  // "restore <window>" (through show), "move <window> <l>,<t>,<r>,<b>",
+  // "close <window>".
+  std::vector<std::string> arrange_calls() const;
+  // Runs after a close request is queued, outside the desktop's lock; lets
+  // a test close the window or show its prompt.
+  void on_close(std::function<void(WindowHandle)> hook);
   // Runs before each enumeration, outside the desktop's lock, with the
   // number of enumerations before it; lets a test change the desktop while
   // a command polls it.
@@ -79,6 +89,7 @@ class FakeWindows final : public WindowSystem {
   WindowEnumeration enumerate_top_level() override;
   bool is_visible(WindowHandle window) override;
   bool is_iconic(WindowHandle window) override;
+  bool is_maximized(WindowHandle window) override;
   std::string title(WindowHandle window) override;
   std::string class_name(WindowHandle window) override;
   std::uint32_t process_id(WindowHandle window) override;
@@ -100,8 +111,13 @@ class FakeWindows final : public WindowSystem {
   bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) override;
   bool bring_to_top(WindowHandle window) override;
   void restore(WindowHandle window) override;
+  void show(WindowHandle window, ShowCommand command) override;
+  bool move(WindowHandle window, const ScreenRect& rect) override;
+  bool post_close(WindowHandle window) override;
 
  private:
+  FakeWindow* find_mutable(WindowHandle handle);
+
   const FakeWindow* find(WindowHandle handle) const;
 
   mutable std::mutex mutex_;
@@ -121,6 +137,10 @@ class FakeWindows final : public WindowSystem {
   int enumerations_ = 0;
   WindowHandle next_handle_ = 0x10010;
   std::function<void(int)> enumerate_hook_;
+  std::vector<std::string> arrange_calls_;
+  // The rectangle a maximised window returns to.
+  std::map<WindowHandle, std::optional<ScreenRect>> normal_rects_;
+  std::function<void(WindowHandle)> close_hook_;
 };
 
 // Delivers queued events, in order, on the thread that runs it, as they are

@@ -25,6 +25,7 @@ class FuzzPlatform {
   Dispatcher& dispatcher() { return dispatcher_; }
   SharedState& shared() { return desk_.shared; }
   fakes::FakeClock& clock() { return desk_.clock; }
+  fakes::FakeDesktop& desk() { return desk_; }
 
  private:
   void build_scene();

@@ -9,9 +9,11 @@
 #include <exception>
 
 #include "capture/win32/gdi_screen_grabber.h"
+#include "clipboard/win32/win32_clipboard.h"
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "app/commands.h"
+#include "process/win32/win32_process_launcher.h"
 #include "service/win32/std_streams.h"
 #include "windows/win32/win32_window_events.h"
 #include "windows/win32/win32_window_system.h"
@@ -35,7 +37,7 @@ void declare_dpi_awareness() {
 
 }  // namespace
 
-int run_on_windows(FrontEnd front_end) {
+int run_on_windows(const FrontEnd& front_end) {
   declare_dpi_awareness();
   // Diagnostic lines on standard error end in a bare line feed, as on stdout.
   _setmode(_fileno(stderr), _O_BINARY);
@@ -52,6 +54,10 @@ int run_on_windows(FrontEnd front_end) {
   platform.screen = &screen_grabber;
   uia::ComUiaClient uia_client;
   platform.uia = &uia_client;
+  Win32ProcessLauncher launcher;
+  platform.processes = &launcher;
+  Win32Clipboard clipboard;
+  platform.clipboard = &clipboard;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 

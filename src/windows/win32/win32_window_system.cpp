@@ -74,6 +74,10 @@ bool Win32WindowSystem::is_visible(WindowHandle window) {
 
 bool Win32WindowSystem::is_iconic(WindowHandle window) { return IsIconic(to_hwnd(window)) != 0; }
 
+bool Win32WindowSystem::is_maximized(WindowHandle window) {
+  return IsZoomed(to_hwnd(window)) != 0;
+}
+
 std::string Win32WindowSystem::title(WindowHandle window) {
   wchar_t buffer[512];
   int length = GetWindowTextW(to_hwnd(window), buffer, 512);
@@ -188,5 +192,23 @@ bool Win32WindowSystem::bring_to_top(WindowHandle window) {
 }
 
 void Win32WindowSystem::restore(WindowHandle window) { ShowWindow(to_hwnd(window), SW_RESTORE); }
+
+void Win32WindowSystem::show(WindowHandle window, ShowCommand command) {
+  int show = SW_RESTORE;
+  if (command == ShowCommand::Minimize) show = SW_MINIMIZE;
+  if (command == ShowCommand::Maximize) show = SW_MAXIMIZE;
+  ShowWindow(to_hwnd(window), show);
+}
+
+bool Win32WindowSystem::move(WindowHandle window, const ScreenRect& rect) {
+  return SetWindowPos(to_hwnd(window), nullptr, static_cast<int>(rect.left),
+                      static_cast<int>(rect.top), static_cast<int>(rect.right - rect.left),
+                      static_cast<int>(rect.bottom - rect.top),
+                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER) != 0;
+}
+
+bool Win32WindowSystem::post_close(WindowHandle window) {
+  return PostMessageW(to_hwnd(window), WM_CLOSE, 0, 0) != 0;
+}
 
 }  // namespace winhelper

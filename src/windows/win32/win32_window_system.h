@@ -10,6 +10,7 @@ class Win32WindowSystem final : public WindowSystem {
   WindowEnumeration enumerate_top_level() override;
   bool is_visible(WindowHandle window) override;
   bool is_iconic(WindowHandle window) override;
+  bool is_maximized(WindowHandle window) override;
   std::string title(WindowHandle window) override;
   std::string class_name(WindowHandle window) override;
   std::uint32_t process_id(WindowHandle window) override;
@@ -31,6 +32,9 @@ class Win32WindowSystem final : public WindowSystem {
   bool attach_input(std::uint32_t thread, std::uint32_t to_thread, bool attach) override;
   bool bring_to_top(WindowHandle window) override;
   void restore(WindowHandle window) override;
+  void show(WindowHandle window, ShowCommand command) override;
+  bool move(WindowHandle window, const ScreenRect& rect) override;
+  bool post_close(WindowHandle window) override;
 };
 
 }  // namespace winhelper

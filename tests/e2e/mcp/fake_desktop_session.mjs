@@ -8,7 +8,8 @@
 import { callOk, checkSchemas, connect, decodePng, expect, nodes, run, textOf } from './client.mjs';
 
 const EXPECTED_TOOLS = ['list_windows', 'focus_window', 'look', 'act', 'act_batch', 'read_text',
-  'wait_for', 'open_browser_location', 'diagnostics'];
+  'wait_for', 'open_browser_location', 'diagnostics', 'launch_app', 'set_window_state',
+  'clipboard_read', 'clipboard_write'];
 
 async function main() {
   const { client, strayErrors, serverStderr } = await connect(process.argv[2], []);
@@ -45,6 +46,11 @@ async function main() {
   await callOk(client, 'wait_for', { rootRef: editor.rootRef, text: 'never there', timeoutMs: 100 });
   await callOk(client, 'open_browser_location', { appName: 'edge', url: 'example.org' });
   await callOk(client, 'diagnostics', {});
+  await callOk(client, 'launch_app', { command: 'notepad.exe', waitMs: 0 });
+  await callOk(client, 'set_window_state', { rootRef: editor.rootRef, state: 'maximize' });
+  await callOk(client, 'clipboard_write', { text: 'Grüße 😀' });
+  const clip = (await callOk(client, 'clipboard_read', { offset: 6 })).structuredContent;
+  expect(clip.text === '😀' && clip.totalChars === 7, 'the clipboard page', clip);
 
   const failed = await client.callTool({ name: 'read_text', arguments: { lookId: 'look_99', elementRef: 'x' } });
   expect(failed.isError === true && textOf(failed).startsWith('stale_look: '), 'a stale look is a tool error',

@@ -1,0 +1,131 @@
+#include "desktop/launch_app_command.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "desktop/launch_wait.h"
+#include "process/launch_request.h"
+#include "protocol/args.h"
+#include "windows/window_json.h"
+#include "windows/window_reach.h"
+
+namespace winhelper {
+
+namespace {
+
+bool has_nul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
+// `args` as one string: given as a string it is passed as it stands; given
+// as an array each item is quoted as one argument.
+Result<std::string> read_args(const Json& args) {
+  const Json* given = arg_member(args, "args");
+  if (given == nullptr || given->is_null()) return std::string();
+  if (given->is_string()) return given->get<std::string>();
+  if (given->is_array()) {
+    std::vector<std::string> items;
+    for (const Json& item : *given) {
+      if (!item.is_string()) break;
+      items.push_back(item.get<std::string>());
+    }
+    if (items.size() == given->size()) return join_command_line(items);
+  }
+  return invalid_request("launchApp args must be a string or an array of strings");
+}
+
+std::int64_t read_wait(const Json& args) {
+  std::optional<double> wait = arg_f64(args, "waitMs");
+  if (!wait) return kDefaultLaunchWaitMs;
+  // Clamped as a number first: a huge value must not overflow the conversion.
+  return static_cast<std::int64_t>(
+      std::clamp(std::trunc(*wait), 0.0, static_cast<double>(kMaxLaunchWaitMs)));
+}
+
+Result<LaunchRequest> read_request(const Json& args) {
+  std::optional<std::string> path = arg_string(args, "path");
+  std::optional<std::string> command = arg_string(args, "command");
+  if (path && command) return invalid_request("launchApp takes path or command, not both");
+  if ((!path || path->empty()) && (!command || command->empty())) {
+    return invalid_request("launchApp requires path or command");
+  }
+  auto extra = read_args(args);
+  if (!extra) return extra.take_error();
+  std::string cwd = arg_string(args, "cwd").value_or(std::string());
+  if (has_nul(path.value_or("")) || has_nul(command.value_or("")) || has_nul(*extra) ||
+      has_nul(cwd)) {
+    return invalid_request("launchApp arguments must not contain NUL characters");
+  }
+
+  LaunchRequest request;
+  if (path) {
+    request = route_path(*path);
+    if (request.target.empty()) {
+      return invalid_request("launchApp needs an AppUserModelID after shell:AppsFolder\\");
+    }
+    request.args = std::move(*extra);
+  } else {
+    request.route = LaunchRoute::Command;
+    request.target = *command;
+    if (!extra->empty()) request.target += " " + *extra;
+  }
+  request.cwd = std::move(cwd);
+  request.wait_ms = read_wait(args);
+  return request;
+}
+
+HelperError launch_error(const std::string& shown, const LaunchError& error) {
+  const std::string prefix = "Cannot launch '" + shown + "': ";
+  switch (error.kind) {
+    case LaunchFailure::NotFound:
+      return target_not_found(prefix + "no such file or program");
+    case LaunchFailure::AccessDenied:
+      return HelperError{ErrorCode::CaptureFailed, prefix + "access is denied"};
+    case LaunchFailure::ElevationRequired:
+      return HelperError{ErrorCode::CaptureFailed,
+                         prefix + "it requires elevation, and an elevated process would be "
+                                  "beyond the helper's reach; nothing was started"};
+    case LaunchFailure::ElevationDeclined:
+      return HelperError{ErrorCode::CaptureFailed,
+                         prefix + "the elevation prompt was declined; nothing was started"};
+    case LaunchFailure::Other:
+      break;
+  }
+  return internal_error(prefix + (error.platform_text.empty() ? "the system refused"
+                                                              : error.platform_text));
+}
+
+}  // namespace
+
+Result<Json> launch_app_command(const Json& args, CommandContext& ctx) {
+  auto request = read_request(args);
+  if (!request) return request.take_error();
+  if (ctx.platform.processes == nullptr) return port_unavailable(PlatformPort::Processes);
+  if (ctx.platform.windows == nullptr) return port_unavailable(PlatformPort::Windows);
+  const std::string shown =
+      arg_string(args, "path").value_or(arg_string(args, "command").value_or(""));
+
+  LaunchWatch watch;
+  watch.existing = existing_windows(*ctx.platform.windows);
+  LaunchResult started = start_launch(*ctx.platform.processes, *request);
+  if (!started) return launch_error(shown, started.error());
+  watch.root_pid = started->pid;
+  watch.root_created = started->created;
+  // Elevated through a prompt, the process takes no input from the helper
+  // and hides its elements.
+  if (started->pid && process_runs_higher(*ctx.platform.windows, *started->pid)) {
+    return HelperError{ErrorCode::CaptureFailed,
+                       "'" + shown + "' started elevated as process " +
+                           std::to_string(*started->pid) +
+                           ": it runs with higher privileges than the helper, so its windows "
+                           "are beyond reach"};
+  }
+
+  auto window = await_launched_window(ctx, watch, request->wait_ms);
+  if (!window) return window.take_error();
+  Json result = Json::object();
+  result["pid"] = started->pid ? Json(*started->pid) : Json(nullptr);
+  result["timedOut"] = !window->has_value();
+  result["window"] = window->has_value() ? window_record_json(**window) : Json(nullptr);
+  return result;
+}
+
+}  // namespace winhelper

@@ -1,0 +1,46 @@
+#pragma once
+// A launch as the host asked for it, and the route it takes: the shell for
+// paths, package activation for shell:AppsFolder\<AppUserModelID>, a direct
+// start for command lines.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "process/process_launcher.h"
+
+namespace winhelper {
+
+inline constexpr std::int64_t kDefaultLaunchWaitMs = 10000;
+inline constexpr std::int64_t kMaxLaunchWaitMs = 60000;
+
+enum class LaunchRoute { Shell, Package, Command };
+
+struct LaunchRequest {
+  LaunchRoute route = LaunchRoute::Shell;
+  // The path, the AppUserModelID, or the whole command line with its
+  // arguments.
+  std::string target;
+  // Arguments for the shell and package routes (already joined).
+  std::string args;
+  std::string cwd;
+  std::int64_t wait_ms = kDefaultLaunchWaitMs;
+};
+
+// The route of a path: package activation when it names the shell's
+// applications folder, the shell otherwise. Returns the AppUserModelID or the
+// path unchanged as the target.
+LaunchRequest route_path(const std::string& path);
+
+// One command line from separate arguments, each quoted so that the usual
+// command line parsing gives it back unchanged.
+std::string join_command_line(const std::vector<std::string>& args);
+
+// The kind of a failed start from the system's error code (a Win32 error, or
+// an HRESULT that wraps one).
+LaunchFailure launch_failure_of(std::uint32_t system_code);
+
+// Starts the request through the port's call for its route.
+LaunchResult start_launch(ProcessLauncher& launcher, const LaunchRequest& request);
+
+}  // namespace winhelper

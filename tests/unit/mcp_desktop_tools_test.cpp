@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "mcp/server_arguments.h"
+#include "mcp_harness.h"
+
+namespace winhelper::mcp {
+namespace {
+
+TEST(McpDesktopTools, ServerArgumentsDisableKnownToolsOnly) {
+  auto options = parse_server_arguments(
+      {"--disable-tool", "launch_app", "--disable-tool", "clipboard_write"});
+  ASSERT_TRUE(options.ok());
+  EXPECT_EQ(options->disabled_tools, (std::set<std::string>{"launch_app", "clipboard_write"}));
+  EXPECT_TRUE(parse_server_arguments({})->disabled_tools.empty());
+
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--disable-tool"}, "--disable-tool needs a tool name"},
+      {{"--disable-tool", "launchApp"}, "--disable-tool: no tool is named 'launchApp'"},
+      {{"--verbose"}, "unknown argument '--verbose'"},
+  };
+  for (const auto& [args, message] : refused) EXPECT_EQ(parse_server_arguments(args).error(), message);
+}
+
+TEST(McpDesktopTools, ADisabledToolIsNotListedAndItsCallsAreRefused) {
+  ServerOptions options;
+  options.disabled_tools = {"launch_app"};
+  McpHarness h(options);
+  h.initialize();
+  Json tools = h.request(1, "tools/list")["result"]["tools"];
+  for (const Json& tool : tools) EXPECT_NE(tool["name"], "launch_app");
+  EXPECT_EQ(tools.size(), tool_table().size() - 1);
+
+  Json refused = h.call("launch_app", {{"path", "notepad.exe"}});
+  EXPECT_EQ(refused["error"]["code"], -32602);
+  EXPECT_EQ(refused["error"]["message"], "Tool disabled by the server's operator: launch_app");
+  EXPECT_TRUE(h.desk.desk().processes.starts().empty());
+  // The others still run.
+  EXPECT_EQ(h.call("clipboard_write", {{"text", "x"}})["structuredContent"]["totalChars"], 1);
+}
+
+TEST(McpDesktopTools, ToolsRunTheirCommandsWithinTheirSchemas) {
+  McpHarness h;
+  h.initialize();
+  h.call("list_windows", Json::object());
+  Json launched = h.call("launch_app", {{"command", "regedit.exe"}, {"waitMs", 0}});
+  EXPECT_EQ(launched["structuredContent"]["timedOut"], true);
+  Json arranged = h.call("set_window_state", {{"rootRef", "@w1"}, {"state", "maximize"}});
+  EXPECT_EQ(arranged["structuredContent"]["window"]["rootRef"], "@w1");
+  h.call("clipboard_write", {{"text", "näive"}});
+  EXPECT_EQ(h.call("clipboard_read", {{"limit", 2}})["structuredContent"]["text"], "nä");
+}
+
+TEST(McpDesktopTools, TheirListingStaysSmall) {
+  std::size_t bytes = 0;
+  for (const Tool& tool : desktop_tools()) bytes += tool_description(tool).dump().size();
+  EXPECT_LT(bytes, 2200u);
+}
+
+}  // namespace
+}  // namespace winhelper::mcp
