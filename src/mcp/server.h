@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "capture/image_encoding.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/streams.h"
@@ -22,6 +23,8 @@ inline constexpr std::size_t kMaxMessageBytes = 4 * 1024 * 1024;
 struct ServerOptions {
   int workers = kWorkerCount;
   std::size_t max_message_bytes = kMaxMessageBytes;
+  // The size and bytes every look's image is held to.
+  ImageBudget image_budget;
   // Diagnostic lines (without line feed); standard error when empty.
   std::function<void(const std::string&)> log;
 };

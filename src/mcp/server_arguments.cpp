@@ -1,0 +1,52 @@
+#include "mcp/server_arguments.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+#include "capture/scaling.h"
+
+namespace winhelper::mcp {
+
+namespace {
+
+std::optional<std::uint64_t> number_within(std::string_view text, std::uint64_t low,
+                                           std::uint64_t high) {
+  std::uint64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+Result<ImageBudget, std::string> parse_server_arguments(const std::vector<std::string_view>& args) {
+  ImageBudget budget;
+  bool side_given = false;
+  bool bytes_given = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    const bool side = option == "--max-image-side";
+    if (!side && option != "--max-image-bytes")
+      return "unknown argument '" + std::string(option) + "'";
+    bool& given = side ? side_given : bytes_given;
+    if (given) return std::string(option) + " is given twice";
+    given = true;
+    const std::uint64_t low = side ? 1 : kMinImageBytes;
+    const std::uint64_t high = side ? kMaxImageSide : kMaxImageBytes;
+    const std::optional<std::uint64_t> value =
+        i + 1 < args.size() ? number_within(args[++i], low, high) : std::nullopt;
+    if (!value)
+      return std::string(option) + " needs a whole number from " + std::to_string(low) + " to " +
+             std::to_string(high);
+    if (side) {
+      budget.max_side = static_cast<std::uint32_t>(*value);
+    } else {
+      budget.max_base64_bytes = static_cast<std::size_t>(*value);
+    }
+  }
+  return budget;
+}
+
+}  // namespace winhelper::mcp
