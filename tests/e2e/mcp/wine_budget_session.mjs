@@ -1,7 +1,7 @@
 // Large windows looked at with the server's default image budget: the
 // image keeps to 1,568 px and 1 MiB of Base64 (a JPEG where the PNG would
 // not fit), and a click at an element's centre in image pixels lands on it.
-// Usage: node wine_budget_session.mjs <windows-build-dir> <plain-title> <photo-title>
+// Usage: node wine_budget_session.mjs <windows-build-dir> <title> <png|jpeg>
 
 import { Buffer } from 'node:buffer';
 import path from 'node:path';
@@ -53,11 +53,10 @@ async function checkWindow(client, title, format) {
 }
 
 async function main() {
-  const [buildDir, plainTitle, photoTitle] = process.argv.slice(2);
+  const [buildDir, title, format] = process.argv.slice(2);
   const { client } = await connect('wine', [path.join(buildDir, 'winhelper-mcp.exe')]);
   try {
-    await checkWindow(client, plainTitle, 'png');
-    await checkWindow(client, photoTitle, 'jpeg');
+    await checkWindow(client, title, format);
   } finally {
     await client.close();
   }
