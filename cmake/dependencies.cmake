@@ -8,9 +8,12 @@ if(MINGW)
   set(ZLIB_USE_STATIC_LIBS ON)
 endif()
 find_package(ZLIB REQUIRED)
+# libjpeg-turbo: Debian's package natively; for the cross build, the static
+# library scripts/setup builds (the only one the toolchain file lets CMake see).
+find_package(JPEG REQUIRED)
 
 add_library(winhelper_thirdparty INTERFACE)
-target_link_libraries(winhelper_thirdparty INTERFACE ZLIB::ZLIB)
+target_link_libraries(winhelper_thirdparty INTERFACE ZLIB::ZLIB JPEG::JPEG)
 
 if(CMAKE_CROSSCOMPILING)
   set(gen "${CMAKE_BINARY_DIR}/thirdparty-include")

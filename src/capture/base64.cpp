@@ -6,7 +6,7 @@ std::string base64_encode(std::span<const std::uint8_t> bytes) {
   static constexpr char kAlphabet[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   const std::size_t n = bytes.size();
-  std::string out((n + 2) / 3 * 4, '=');
+  std::string out(base64_length(n), '=');
   const std::uint8_t* in = bytes.data();
   char* o = out.data();
   std::size_t i = 0;

@@ -8,6 +8,9 @@
 
 namespace winhelper {
 
+// The largest image side any caller may ask for.
+inline constexpr std::uint32_t kMaxImageSide = 16384;
+
 struct ImageSize {
   std::uint32_t width = 0;
   std::uint32_t height = 0;

@@ -50,15 +50,17 @@ Result<CaptureResult> run_capture(ScreenGrabber& grabber, const CaptureRequest& 
     pixels = std::move(scaled);
   }
 
-  Result<std::vector<std::uint8_t>> png =
-      encode_png_rgba(pixels, size.width, size.height, request.png);
-  if (!png) return png.take_error();
+  Result<EncodedImage> image = encode_image(pixels, size, request.encoding);
+  if (!image) return image.take_error();
   // The frame is done with: free it before the Base64 text is built, so the
-  // peak stays at one frame plus the PNG.
+  // peak stays at one frame plus the encoded file.
   std::vector<std::uint8_t>().swap(pixels);
-  result.image_base64 = base64_encode(png.value());
-  result.width = size.width;
-  result.height = size.height;
+  result.image_base64 = base64_encode(image->bytes);
+  result.width = image->size.width;
+  result.height = image->size.height;
+  result.format = image->format;
+  result.jpeg_quality = image->jpeg_quality;
+  result.shrunk_to_fit = image->shrunk_to_fit;
   result.state_id = next_state_id(kStatePrefix);
   return result;
 }

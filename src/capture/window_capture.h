@@ -1,5 +1,5 @@
 #pragma once
-// Capturing one top-level window as a PNG in Base64, with the frame's place
+// Capturing one top-level window as a PNG or JPEG in Base64, with the frame's place
 // and the warnings raised: the entry point the look command calls. Runs on
 // the calling thread and holds no lock.
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/png_encoder.h"
+#include "capture/image_encoding.h"
 #include "capture/screen_grabber.h"
 #include "common/result.h"
 
@@ -25,7 +25,7 @@ struct CaptureRequest {
   // False: the picture is copied from the screen without asking the window
   // to draw itself (it would wait for a window that does not answer).
   bool print_window = true;
-  PngSettings png;
+  ImageEncoding encoding;
 };
 
 struct CaptureResult {
@@ -38,6 +38,9 @@ struct CaptureResult {
   std::uint32_t height = 0;
   // Absent for a zero-sized window.
   std::optional<std::string> image_base64;
+  ImageFormat format = ImageFormat::Png;
+  int jpeg_quality = 0;  // 0 for PNG
+  bool shrunk_to_fit = false;
   std::string state_id;
   // In the order raised: "window_minimized", "zero_sized_window".
   std::vector<std::string> warnings;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "capture/image_encoding.h"
 #include "context/helper_state.h"
 #include "context/platform.h"
 
@@ -15,6 +16,9 @@ struct CommandContext {
   // it cannot be withdrawn). Commands that wait look at it between their
   // steps and stop early; the answer of a withdrawn request is not sent.
   const std::atomic<bool>* cancel = nullptr;
+  // The limits of the front end that asked for the images of its looks;
+  // null for the line protocol, whose looks keep the window's size.
+  const ImageBudget* image_budget = nullptr;
 
   bool cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_acquire); }
 };

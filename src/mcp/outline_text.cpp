@@ -55,6 +55,21 @@ void render_node(const Json& node, int depth, std::string& out) {
 
 }  // namespace
 
+std::string image_summary(const Json& image) {
+  std::string out = rounded(image, "width") + 'x' + rounded(image, "height") + " pixels";
+  if (auto format = arg_string(image, "format")) {
+    out += ' ' + *format;
+    if (auto quality = arg_u64(image, "jpegQuality")) out += " quality " + std::to_string(*quality);
+  }
+  if (auto scale = arg_f64(image, "scale")) {
+    std::string text = dump_json(Json(*scale));
+    out += " (scale " + text + " of the window";
+    if (arg_bool(image, "shrunkToFit").value_or(false)) out += ", shrunk to fit the byte limit";
+    out += ')';
+  }
+  return out;
+}
+
 std::string render_outline(const Json& outline) {
   std::string out;
   render_node(outline, 0, out);
@@ -64,7 +79,7 @@ std::string render_outline(const Json& outline) {
 std::string render_look(const Json& look) {
   std::string out = "lookId " + arg_string(look, "lookId").value_or("");
   if (const Json* image = arg_object(look, "image")) {
-    out += ", image " + rounded(*image, "width") + 'x' + rounded(*image, "height") + " pixels";
+    out += ", image " + image_summary(*image);
   } else {
     out += ", no image";
   }

@@ -21,6 +21,11 @@ namespace winhelper::mcp {
 std::string render_outline(const Json& outline);
 
 // The header line and the outline of a look result.
+// "WxH pixels", then the format (and JPEG quality) and the scale to the
+// window when the image names them: "1568x858 pixels jpeg quality 85 (scale
+// 0.6125 of the window)".
+std::string image_summary(const Json& image);
+
 std::string render_look(const Json& look);
 
 // One line per window of a listing result.

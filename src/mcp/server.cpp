@@ -31,14 +31,15 @@ Json tool_listing(const std::set<std::string>& disabled) {
 // joined before anything its jobs use goes away.
 class Session {
  public:
-  Session(Dispatcher& dispatcher, LineWriter& writer, int workers,
-          std::function<void(const std::string&)> log, std::set<std::string> disabled)
+  Session(Dispatcher& dispatcher, LineWriter& writer, const ServerOptions& options,
+          std::function<void(const std::string&)> log)
       : dispatcher_(dispatcher),
         writer_(writer),
         log_(std::move(log)),
-        disabled_(std::move(disabled)),
+        image_budget_(options.image_budget),
+        disabled_(options.disabled_tools),
         listing_(tool_listing(disabled_)),
-        pool_(workers) {}
+        pool_(options.workers) {}
 
   // End of input: every call already read still runs and is answered.
   void finish() { pool_.close_and_join(); }
@@ -131,7 +132,7 @@ class Session {
         // A call cancelled while queued never runs.
         if (!call->cancelled.load(std::memory_order_acquire)) {
           line = rpc_result_line(
-              id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled)));
+              id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled, &image_budget_)));
         }
       } catch (const std::exception& e) {
         line = rpc_error_line(id, kInternalError, std::string("Internal error: ") + e.what());
@@ -143,6 +144,7 @@ class Session {
   Dispatcher& dispatcher_;
   LineWriter& writer_;
   std::function<void(const std::string&)> log_;
+  const ImageBudget image_budget_;
   CallTable calls_;
   const std::set<std::string> disabled_;
   const Json listing_;
@@ -160,7 +162,7 @@ void run_mcp_server(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher
                     const ServerOptions& options) {
   LineWriter writer(output);
   auto log = options.log ? options.log : std::function<void(const std::string&)>(log_to_stderr);
-  Session session(dispatcher, writer, options.workers, log, options.disabled_tools);
+  Session session(dispatcher, writer, options, log);
 
   LineReader reader(input, {options.max_message_bytes, /*require_utf8=*/false});
   for (;;) {

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "capture/image_encoding.h"
 #include "service/dispatcher.h"
 #include "service/service.h"
 #include "service/streams.h"
@@ -23,6 +24,8 @@ inline constexpr std::size_t kMaxMessageBytes = 4 * 1024 * 1024;
 struct ServerOptions {
   int workers = kWorkerCount;
   std::size_t max_message_bytes = kMaxMessageBytes;
+  // The size and bytes every look's image is held to.
+  ImageBudget image_budget;
   // Diagnostic lines (without line feed); standard error when empty.
   std::function<void(const std::string&)> log;
   // Tools left out of tools/list whose calls are refused, for operators who

@@ -1,17 +1,58 @@
 #include "mcp/server_arguments.h"
 
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+#include "capture/scaling.h"
 #include "mcp/tools.h"
 
 namespace winhelper::mcp {
 
-Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string>& args) {
+namespace {
+
+std::optional<std::uint64_t> number_within(std::string_view text, std::uint64_t low,
+                                           std::uint64_t high) {
+  std::uint64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string_view>& args) {
   ServerOptions options;
+  bool side_given = false;
+  bool bytes_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "--disable-tool") return "unknown argument '" + args[i] + "'";
-    if (i + 1 == args.size()) return std::string("--disable-tool needs a tool name");
-    const std::string& name = args[++i];
-    if (find_tool(name) == nullptr) return "--disable-tool: no tool is named '" + name + "'";
-    options.disabled_tools.insert(name);
+    const std::string_view option = args[i];
+    if (option == "--disable-tool") {
+      if (i + 1 == args.size()) return std::string("--disable-tool needs a tool name");
+      const std::string name(args[++i]);
+      if (find_tool(name) == nullptr) return "--disable-tool: no tool is named '" + name + "'";
+      options.disabled_tools.insert(name);
+      continue;
+    }
+    const bool side = option == "--max-image-side";
+    if (!side && option != "--max-image-bytes")
+      return "unknown argument '" + std::string(option) + "'";
+    bool& given = side ? side_given : bytes_given;
+    if (given) return std::string(option) + " is given twice";
+    given = true;
+    const std::uint64_t low = side ? 1 : kMinImageBytes;
+    const std::uint64_t high = side ? kMaxImageSide : kMaxImageBytes;
+    const std::optional<std::uint64_t> value =
+        i + 1 < args.size() ? number_within(args[++i], low, high) : std::nullopt;
+    if (!value)
+      return std::string(option) + " needs a whole number from " + std::to_string(low) + " to " +
+             std::to_string(high);
+    if (side) {
+      options.image_budget.max_side = static_cast<std::uint32_t>(*value);
+    } else {
+      options.image_budget.max_base64_bytes = static_cast<std::size_t>(*value);
+    }
   }
   return options;
 }

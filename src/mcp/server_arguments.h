@@ -1,7 +1,12 @@
 #pragma once
-// The MCP server's command line: `--disable-tool NAME`, repeatable.
+// The MCP executable's command line: `--disable-tool NAME` (repeatable),
+// `--max-image-side N` (the longer side of a look's image, 1 to 16384,
+// default 1568) and `--max-image-bytes N` (the most Base64 text of a look's
+// image, 65536 to 1073741824, default 1048576), each of the last two at most
+// once.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/result.h"
@@ -9,14 +14,20 @@
 
 namespace winhelper::mcp {
 
-inline constexpr const char* kServerUsage =
-    "usage: winhelper-mcp [--disable-tool NAME]...\n"
-    "An MCP server over standard input and output; an MCP client starts it.\n"
-    "--disable-tool NAME  leave the tool out of tools/list and refuse calls to it\n";
+inline constexpr std::size_t kMinImageBytes = std::size_t{1} << 16;
+inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 
-// The options for the arguments after the program name, or the reason they
-// are refused. An unknown tool name is refused: a misspelt name would
-// otherwise leave the tool enabled without a word.
-Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string>& args);
+inline constexpr const char* kServerUsage =
+    "usage: winhelper-mcp [--disable-tool NAME]... [--max-image-side N] [--max-image-bytes N]\n"
+    "An MCP server over standard input and output; an MCP client starts it.\n"
+    "--disable-tool NAME  leave the tool out of tools/list and refuse calls to it\n"
+    "--max-image-side N   longer side of a look's image at most N pixels (default 1568)\n"
+    "--max-image-bytes N  Base64 of a look's image at most N bytes (default 1048576;\n"
+    "                     JPEG is sent when the PNG is larger)\n";
+
+// The options for the arguments after the program name, or the line to print
+// before the usage text. An unknown tool name is refused: a misspelt name
+// would otherwise leave the tool enabled without a word.
+Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string_view>& args);
 
 }  // namespace winhelper::mcp

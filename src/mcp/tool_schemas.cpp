@@ -118,7 +118,7 @@ Json input_schema_for(std::string_view tool) {
           typed("integer", "The window's windowId from list_windows, instead of rootRef.")},
          {"includeImage", typed("boolean", "Take a screenshot (default true).")},
          {"maxDimension",
-          count("Largest side of the screenshot in pixels (default: the window's own size).")},
+          count("Longer side of the screenshot in pixels (default 1568 or the server's).")},
          {"scopeRef",
           typed("string", "An element ref from an earlier look: observe only its subtree.")},
          {"baseLookId", typed("string", "The look that scopeRef comes from.")}});
@@ -184,7 +184,11 @@ Json output_schema_for(std::string_view tool) {
                              {"children", {{"type", "array"}, {"items", typed("object")}}}},
                             {"ref", "role", "children"});
     Json image = open_object(
-        {{"width", typed("number")}, {"height", typed("number")}, {"mimeType", typed("string")}},
+        {{"width", typed("number")},
+         {"height", typed("number")},
+         {"mimeType", typed("string")},
+         {"format", typed("string")},
+         {"scale", typed("number")}},
         {"width", "height", "mimeType"});
     return open_object({{"lookId", typed("string")},
                         {"outline", node},

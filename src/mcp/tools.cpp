@@ -37,13 +37,13 @@ constexpr Entry kEntries[] = {
     {"look",
      "look",
      "Look at a window",
-     "Observe one listed window: a PNG screenshot and an outline of its UI elements, one line "
+     "Observe one listed window: a screenshot (PNG, or JPEG when large) and an outline of its UI elements, one line "
      "per element: role, \"title\", ref, =\"value\", [capabilities and states], and the "
      "rectangle x,y wxh in screenshot pixels. The observation is stored under a lookId; act, "
      "act_batch, read_text and wait_for name elements by that lookId and the element's ref "
      "(such as win:look_4:@e12). Only the last 8 looks are kept, so take a new look after the "
      "window changed. Password fields never show their content. includeImage false skips the "
-     "screenshot; maxDimension shrinks it; scopeRef (with baseLookId) looks only at the subtree "
+     "screenshot; maxDimension sets its longer side; scopeRef (with baseLookId) looks only at the subtree "
      "of an element from an earlier look, for parts marked truncated.",
      {.read_only = true},
      Rendering::Look},

@@ -24,6 +24,9 @@ Result<LookArguments> parse_look_arguments(const Json& args) {
   }
   out.scope_ref = arg_string(args, "scopeRef");
   out.base_look_id = arg_string(args, "baseLookId");
+  Result<LookImageOptions> image = parse_look_image_options(args);
+  if (!image) return image.take_error();
+  out.image = *image;
   return out;
 }
 

@@ -6,13 +6,15 @@
 #include <optional>
 #include <string>
 
+#include "capture/scaling.h"
 #include "common/result.h"
+#include "observe/look_image_options.h"
 #include "protocol/request.h"
 
 namespace winhelper {
 
 // The largest image side a look may ask for.
-inline constexpr std::uint32_t kLookMaxDimensionLimit = 16384;
+inline constexpr std::uint32_t kLookMaxDimensionLimit = kMaxImageSide;
 
 struct LookArguments {
   // `rootRef`, or `windowRef` when `rootRef` is absent (present but not a
@@ -26,6 +28,7 @@ struct LookArguments {
   std::string read_text = "auto";
   std::optional<std::string> scope_ref;
   std::optional<std::string> base_look_id;
+  LookImageOptions image;
 };
 
 Result<LookArguments> parse_look_arguments(const Json& args);

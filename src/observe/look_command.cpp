@@ -7,6 +7,7 @@
 
 #include "observe/look_access.h"
 #include "observe/look_arguments.h"
+#include "observe/look_image_json.h"
 #include "observe/look_observation.h"
 #include "observe/look_root.h"
 #include "observe/look_scope.h"
@@ -166,12 +167,7 @@ Json look_response(const LookArguments& args, Observed& observed, Described& des
   result["capturedAt"] = std::max(clock.wall_seconds(), 0.0);
   Observation& observation = observed.observation;
   if (observation.image_base64) {
-    Json image = Json::object();
-    image["height"] = static_cast<std::int64_t>(observation.image_height);
-    image["jpegBase64"] = std::move(*observation.image_base64);
-    image["mimeType"] = "image/png";
-    image["width"] = static_cast<std::int64_t>(observation.image_width);
-    result["image"] = std::move(image);
+    result["image"] = look_image_json(observation, observed.root.frame_width);
   }
   result["lookId"] = described.look_id;
   result["outline"] = std::move(described.outline);

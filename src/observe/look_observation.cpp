@@ -35,7 +35,9 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
   CaptureRequest request;
   request.window_number = *number;
   request.window_handle = handle;
-  request.max_dimension = args.max_dimension;
+  const LookImagePlan plan = plan_look_image(args.max_dimension, args.image, ctx.image_budget);
+  request.max_dimension = plan.max_dimension;
+  request.encoding = plan.encoding;
   request.print_window = reach.print_window;
   Result<CaptureResult> capture = capture_window(*ctx.platform.screen, request);
   if (!capture) return capture.take_error();
@@ -49,6 +51,10 @@ Result<Observation> observe_with_image(const LookArguments& args, const LookRoot
     return out;
   }
   out.image_base64 = std::move(capture->image_base64);
+  out.image_format = capture->format;
+  out.jpeg_quality = capture->jpeg_quality;
+  out.shrunk_to_fit = capture->shrunk_to_fit;
+  out.image_described = plan.described;
   out.image_width = std::max<double>(capture->width, 1);
   out.image_height = std::max<double>(capture->height, 1);
   out.elements = window_elements(args, handle, reach, ctx, numbering);

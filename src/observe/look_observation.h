@@ -19,6 +19,11 @@ namespace winhelper {
 
 struct Observation {
   std::optional<std::string> image_base64;
+  ImageFormat image_format = ImageFormat::Png;
+  int jpeg_quality = 0;  // 0 for PNG
+  bool shrunk_to_fit = false;
+  // The answer names the image's format and scale (LookImagePlan::described).
+  bool image_described = false;
   // The image size, or the frame size when there is no image.
   double image_width = 1;
   double image_height = 1;

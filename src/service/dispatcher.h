@@ -24,8 +24,10 @@ class Dispatcher {
   void add(std::string name, Handler handler);
 
   // Never fails; an exception escaping a handler becomes internal_error.
-  // `cancel`, when given, is handed to the handler (CommandContext::cancel).
-  Response dispatch(const Request& request, const std::atomic<bool>* cancel = nullptr);
+  // `cancel` and `image_budget`, when given, are handed to the handler
+  // (CommandContext::cancel, CommandContext::image_budget).
+  Response dispatch(const Request& request, const std::atomic<bool>* cancel = nullptr,
+                    const ImageBudget* image_budget = nullptr);
 
  private:
   CommandContext ctx_;

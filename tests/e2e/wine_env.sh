@@ -34,7 +34,7 @@ wine_env__free_display() {
 
 wine_env__start_xvfb() {
   local display="$1" i
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 2880x1800x24 -nolisten tcp >/dev/null 2>&1 &
   WINE_ENV_XVFB_PID=$!
   for i in $(seq 1 100); do
     if wine_env__display_alive "$display"; then

@@ -1,25 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "mcp/server_arguments.h"
 #include "mcp_harness.h"
 
 namespace winhelper::mcp {
 namespace {
-
-TEST(McpDesktopTools, ServerArgumentsDisableKnownToolsOnly) {
-  auto options = parse_server_arguments(
-      {"--disable-tool", "launch_app", "--disable-tool", "clipboard_write"});
-  ASSERT_TRUE(options.ok());
-  EXPECT_EQ(options->disabled_tools, (std::set<std::string>{"launch_app", "clipboard_write"}));
-  EXPECT_TRUE(parse_server_arguments({})->disabled_tools.empty());
-
-  const std::pair<std::vector<std::string>, std::string> refused[] = {
-      {{"--disable-tool"}, "--disable-tool needs a tool name"},
-      {{"--disable-tool", "launchApp"}, "--disable-tool: no tool is named 'launchApp'"},
-      {{"--verbose"}, "unknown argument '--verbose'"},
-  };
-  for (const auto& [args, message] : refused) EXPECT_EQ(parse_server_arguments(args).error(), message);
-}
 
 TEST(McpDesktopTools, ADisabledToolIsNotListedAndItsCallsAreRefused) {
   ServerOptions options;

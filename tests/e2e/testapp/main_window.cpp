@@ -55,6 +55,7 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
   }
   const DWORD ex_style = options.topmost ? WS_EX_TOPMOST : 0;
   long_list_entries_ = options.long_list_entries;
+  photo_ = options.photo;
   window_ = CreateWindowExW(ex_style, class_name, reporter_.base_title().c_str(),
                             WS_OVERLAPPEDWINDOW, options.x, options.y, options.width,
                             options.height, nullptr, nullptr, instance, this);
@@ -161,6 +162,9 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       // Alt or F10 alone would enter the system menu's modal loop and swallow the keys that
       // follow; tests press keys in any order, so the keyboard never opens that menu.
       if ((wparam & 0xFFF0) == SC_KEYMENU) return 0;
+      return DefWindowProcW(window_, message, wparam, lparam);
+    case WM_ERASEBKGND:
+      if (photo_ && photo_background_.paint(window_, reinterpret_cast<HDC>(wparam))) return 1;
       return DefWindowProcW(window_, message, wparam, lparam);
     case WM_CAPTURECHANGED:
       pressed_button_ = nullptr;

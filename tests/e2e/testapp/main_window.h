@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "options.h"
+#include "photo_background.h"
 #include "reporter.h"
 
 namespace testapp {
@@ -37,6 +38,8 @@ class MainWindow {
   int hang_ms_ = 0;  // --hang-ms: how long F9 stops the UI thread
   bool message_box_ = false;  // --message-box: Open Dialog shows a message box
   int long_list_entries_ = 100;
+  bool photo_ = false;  // --photo: paint the photo-like background
+  PhotoBackground photo_background_;
 };
 
 }  // namespace testapp

@@ -33,6 +33,10 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       options.topmost = true;
       continue;
     }
+    if (name == L"--photo") {
+      options.photo = true;
+      continue;
+    }
     if (name == L"--message-box") {
       options.message_box = true;
       continue;

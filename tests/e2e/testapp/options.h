@@ -3,7 +3,7 @@
 //
 //   testapp.exe [--title <text>] [--x <n>] [--y <n>] [--w <n>] [--h <n>]
 //               [--browser-class] [--topmost] [--log <file>] [--hang-ms <n>]
-//               [--message-box] [--long-list <n>]
+//               [--message-box] [--long-list <n>] [--photo]
 //
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
@@ -17,6 +17,7 @@
 //   --message-box    "Open Dialog" shows a system message box ("Test Message", one OK button,
 //                    the default one, so Enter closes it) instead of the Test Dialog
 //   --long-list      entries of the long list (default 100), to make windows of any size
+//   --photo          a photo-like background (smooth colour with noise) instead of a flat one
 //
 // An unknown option or a bad number ends the process with exit code 2 and a message on
 // standard error, before any window exists.
@@ -39,6 +40,7 @@ struct Options {
   int hang_ms = 0;
   bool message_box = false;
   int long_list_entries = 100;
+  bool photo = false;
 };
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error`.
