@@ -24,6 +24,7 @@ Result<LookArguments> parse_look_arguments(const Json& args) {
   }
   out.scope_ref = arg_string(args, "scopeRef");
   out.base_look_id = arg_string(args, "baseLookId");
+  out.since_look_id = arg_string(args, "sinceLookId");
   return out;
 }
 

@@ -26,6 +26,8 @@ struct LookArguments {
   std::string read_text = "auto";
   std::optional<std::string> scope_ref;
   std::optional<std::string> base_look_id;
+  // An earlier look to report the changes since.
+  std::optional<std::string> since_look_id;
 };
 
 Result<LookArguments> parse_look_arguments(const Json& args);
