@@ -31,7 +31,10 @@ struct Tool {
   std::string command;
   std::string title;
   std::string description;
+  // What tools/list shows, and what the arguments are checked against:
+  // the same, except where the shown one refers to another tool's schema.
   Json input_schema;
+  Json argument_schema;
   Json output_schema;
   ToolHints hints;
   Rendering rendering = Rendering::Json;
@@ -44,8 +47,10 @@ const Tool* find_tool(std::string_view name);
 // The tool as tools/list describes it.
 Json tool_description(const Tool& tool);
 
-// Defined in tool_schemas.cpp: input and output schema of each tool.
+// Defined in tool_schemas.cpp: input and output schema of each tool, and
+// the schema its arguments are checked against.
 Json input_schema_for(std::string_view tool);
+Json argument_schema_for(std::string_view tool);
 Json output_schema_for(std::string_view tool);
 
 }  // namespace winhelper::mcp
