@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "context/seen_element.h"
 
 namespace winhelper {
 
@@ -39,6 +42,11 @@ struct Look {
   double image_width = 1;
   double image_height = 1;
   bool has_image = false;
+  // The elements of the look's own outline, in outline order.
+  std::vector<SeenElement> seen;
+  // The runtime id of the element a scoped look observed below; none for a
+  // look at the whole window.
+  std::optional<std::vector<std::int32_t>> scope;
 };
 
 }  // namespace winhelper

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "mcp/jsonrpc.h"
+#include "mcp/look_changes_text.h"
 #include "protocol/args.h"
 
 namespace winhelper::mcp {
@@ -29,11 +30,26 @@ std::string rounded(const Json& rect, const char* key) {
 }
 
 void render_node(const Json& node, int depth, std::string& out) {
-  out.append(static_cast<std::size_t>(depth) * 2, ' ');
+  out += element_line(node, depth);
+  out += '\n';
+  if (const Json* children = arg_array(node, "children")) {
+    for (const Json& child : *children) render_node(child, depth + 1, out);
+  }
+}
+
+}  // namespace
+
+std::string ancestor_line(const Json& node, int depth) {
+  std::string out(static_cast<std::size_t>(depth) * 2, ' ');
   out += arg_string(node, "role").value_or("unknown");
   out += ' ';
   out += json_quoted(arg_string(node, "title").value_or(""));
   if (auto ref = arg_string(node, "ref"); ref && !ref->empty()) out += ' ' + *ref;
+  return out;
+}
+
+std::string element_line(const Json& node, int depth) {
+  std::string out = ancestor_line(node, depth);
   if (auto value = arg_string(node, "value"); value && !value->empty()) {
     out += " =" + json_quoted(*value);
   }
@@ -47,13 +63,8 @@ void render_node(const Json& node, int depth, std::string& out) {
     out += ' ' + rounded(*rect, "x") + ',' + rounded(*rect, "y") + ' ' + rounded(*rect, "w") + 'x' +
            rounded(*rect, "h");
   }
-  out += '\n';
-  if (const Json* children = arg_array(node, "children")) {
-    for (const Json& child : *children) render_node(child, depth + 1, out);
-  }
+  return out;
 }
-
-}  // namespace
 
 std::string image_summary(const Json& image) {
   std::string out = rounded(image, "width") + 'x' + rounded(image, "height") + " pixels";
@@ -76,14 +87,23 @@ std::string render_outline(const Json& outline) {
   return out;
 }
 
-std::string render_look(const Json& look) {
+std::string look_header(const Json& look) {
   std::string out = "lookId " + arg_string(look, "lookId").value_or("");
   if (const Json* image = arg_object(look, "image")) {
     out += ", image " + image_summary(*image);
   } else {
     out += ", no image";
   }
+  return out;
+}
+
+std::string render_look(const Json& look) {
+  if (arg_object(look, "changes") != nullptr) return render_look_changes(look);
+  std::string out = look_header(look);
   out += "; element lines: role \"title\" ref =\"value\" [flags] x,y wxh\n";
+  if (const Json* unavailable = arg_object(look, "changesUnavailable")) {
+    out += arg_string(*unavailable, "message").value_or("") + ".\n";
+  }
   if (const Json* outline = arg_object(look, "outline")) out += render_outline(*outline);
   return out;
 }

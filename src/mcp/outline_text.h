@@ -20,13 +20,22 @@ namespace winhelper::mcp {
 // `outline`: the root node of a look result's outline.
 std::string render_outline(const Json& outline);
 
-// The header line and the outline of a look result.
 // "WxH pixels", then the format (and JPEG quality) and the scale to the
 // window when the image names them: "1568x858 pixels jpeg quality 85 (scale
 // 0.6125 of the window)".
 std::string image_summary(const Json& image);
 
+// The header line and the outline of a look result; for a look that
+// carries `changes`, the changed part only (look_changes_text.h).
 std::string render_look(const Json& look);
+
+// "lookId look_3, image 640x480 pixels" (or ", no image").
+std::string look_header(const Json& look);
+
+// One node's line at `depth` without its newline: in full, or shortened to
+// role, title and ref for a node shown only as the ancestor of a change.
+std::string element_line(const Json& node, int depth);
+std::string ancestor_line(const Json& node, int depth);
 
 // One line per window of a listing result.
 std::string render_windows(const Json& listing);

@@ -113,7 +113,7 @@ class Session {
     }
     // Arguments that break the schema are a tool error, which the model sees
     // and can correct.
-    if (auto fault = check_arguments(tool->input_schema, arguments)) {
+    if (auto fault = check_arguments(tool->argument_schema, arguments)) {
       Json result = tool_error_result(error_code_name(ErrorCode::InvalidRequest),
                                       "Invalid arguments for " + tool->name + ": " + *fault);
       return writer_.write_line(rpc_result_line(m.id, result));

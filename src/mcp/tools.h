@@ -31,7 +31,10 @@ struct Tool {
   std::string command;
   std::string title;
   std::string description;
+  // What tools/list shows, and what the arguments are checked against:
+  // the same, except where the shown one refers to another tool's schema.
   Json input_schema;
+  Json argument_schema;
   Json output_schema;
   ToolHints hints;
   Rendering rendering = Rendering::Json;
@@ -47,8 +50,10 @@ Json tool_description(const Tool& tool);
 // Defined in desktop_tools.cpp: launching, window states, the clipboard.
 std::vector<Tool> desktop_tools();
 
-// Defined in tool_schemas.cpp: input and output schema of each tool.
+// Defined in tool_schemas.cpp: input and output schema of each tool, and
+// the schema its arguments are checked against.
 Json input_schema_for(std::string_view tool);
+Json argument_schema_for(std::string_view tool);
 Json output_schema_for(std::string_view tool);
 
 }  // namespace winhelper::mcp

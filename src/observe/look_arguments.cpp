@@ -27,6 +27,7 @@ Result<LookArguments> parse_look_arguments(const Json& args) {
   Result<LookImageOptions> image = parse_look_image_options(args);
   if (!image) return image.take_error();
   out.image = *image;
+  out.since_look_id = arg_string(args, "sinceLookId");
   return out;
 }
 

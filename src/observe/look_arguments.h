@@ -29,6 +29,8 @@ struct LookArguments {
   std::optional<std::string> scope_ref;
   std::optional<std::string> base_look_id;
   LookImageOptions image;
+  // An earlier look to report the changes since.
+  std::optional<std::string> since_look_id;
 };
 
 Result<LookArguments> parse_look_arguments(const Json& args);

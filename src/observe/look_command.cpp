@@ -11,6 +11,7 @@
 #include "observe/look_observation.h"
 #include "observe/look_root.h"
 #include "observe/look_scope.h"
+#include "observe/look_since.h"
 #include "observe/outline.h"
 #include "observe/shared_element_numbering.h"
 #include "observe/window_commands.h"
@@ -77,6 +78,7 @@ struct Described {
   std::string look_id;
   Json outline;
   std::int64_t describe_ms = 0;
+  std::optional<SinceLook> since;
 };
 
 Result<Observed> observe(const LookArguments& args, CommandContext& ctx,
@@ -116,6 +118,7 @@ Look look_of(const Observed& observed) {
   // maps back to the screen through that look.
   if (observed.scope) {
     inherit_scope(look, observed.scope->owner);
+    look.scope = observed.scope->element.runtime_id;
     return look;
   }
   look.frame_x = root.frame_x;
@@ -130,7 +133,8 @@ Look look_of(const Observed& observed) {
 
 // Builds the outline and stores the look with an element record for every
 // ref the outline hands out.
-Result<Described> describe(const Observed& observed, CommandContext& ctx) {
+Result<Described> describe(const LookArguments& args, const Observed& observed,
+                           CommandContext& ctx) {
   Clock& clock = ctx.platform.clock;
   // Element refs embed the look id, so it is drawn before the outline; a
   // look that fails from here on leaves a gap in the numbers.
@@ -147,15 +151,24 @@ Result<Described> describe(const Observed& observed, CommandContext& ctx) {
                                  look.image_width,
                                  look.image_height};
   std::map<std::string, ElementRecord> elements;
-  Described out{*look_id, Json(), 0};
+  Described out{*look_id, Json(), 0, std::nullopt};
   out.outline = build_outline(observed.observation.elements, outline_context, observed.root.record,
-                              observed.root.root_ref, elements);
-  if (observed.scope)
+                              observed.root.root_ref, elements, &look.seen);
+  if (observed.scope) {
     out.outline = scoped_outline(std::move(out.outline), observed.scope->scope_ref);
+    // The scope element is named by the scope ref, as in the outline.
+    if (!look.seen.empty() && look.seen.front().depth == 0)
+      look.seen.front().ref = observed.scope->scope_ref;
+  }
   out.describe_ms = elapsed_ms(clock, describe_started);
   // The new entries win over inherited ones.
   elements.merge(look.elements);
   look.elements = std::move(elements);
+  if (args.since_look_id) {
+    Result<SinceLook> since = compare_since(ctx.shared, *args.since_look_id, look);
+    if (!since) return since.take_error();
+    out.since = std::move(since).value();
+  }
   Status stored = store_look(ctx.shared, *look_id, std::move(look));
   if (!stored) return stored.take_error();
   return out;
@@ -176,6 +189,7 @@ Json look_response(const LookArguments& args, Observed& observed, Described& des
   read_text["requested"] = args.read_text;
   result["readText"] = std::move(read_text);
   result["window"] = describe_look_window(observed.root);
+  if (described.since) write_since(result, *described.since);
   Json timings = Json::object();
   timings["captureMs"] = observed.capture_ms;
   timings["describeMs"] = described.describe_ms;
@@ -194,7 +208,7 @@ Result<Json> look_command(const Json& raw_args, CommandContext& ctx) {
   SharedElementNumbering numbering(ctx.shared);
   Result<Observed> observed = observe(*args, ctx, numbering);
   if (!observed) return observed.take_error();
-  Result<Described> described = describe(*observed, ctx);
+  Result<Described> described = describe(*args, *observed, ctx);
   if (!described) return described.take_error();
   return look_response(*args, *observed, *described, ctx.platform.clock, started);
 }

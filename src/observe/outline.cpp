@@ -29,6 +29,9 @@ struct Converted {
   json node;
   std::vector<std::int32_t> runtime_id;
   std::vector<std::int32_t> parent_runtime_id;
+  // What a later look compares; `depth` and a cut's truncation are set
+  // where the node is placed.
+  SeenElement seen;
 };
 
 // What the look remembers of an element it hands out a ref for; `width` and
@@ -66,6 +69,7 @@ Converted convert(const uia::ExtractedElement& raw, const OutlineContext& contex
   std::string value = !raw.is_password ? raw.value : std::string();
   std::string text = value.empty() ? raw.label : value;
   std::string ref = raw.ref.empty() ? std::string() : "win:" + context.look_id + ":" + raw.ref;
+  const bool text_input = raw.role == "edit" || raw.role == "document";
 
   Converted out;
   out.runtime_id = raw.runtime_id;
@@ -78,7 +82,7 @@ Converted convert(const uia::ExtractedElement& raw, const OutlineContext& contex
   node["canSetValue"] = raw.can_set_value;
   node["description"] = raw.class_name;
   node["identifier"] = raw.automation_id;
-  node["isTextInput"] = raw.role == "edit" || raw.role == "document";
+  node["isTextInput"] = text_input;
   node["rect"] = rect;
   node["ref"] = ref;
   node["role"] = raw.role;
@@ -91,22 +95,43 @@ Converted convert(const uia::ExtractedElement& raw, const OutlineContext& contex
   node["value"] = value;
 
   if (!ref.empty()) elements[ref] = look_record(raw, root_record, width, height);
+
+  SeenElement& seen = out.seen;
+  seen.ref = ref;
+  seen.runtime_id = raw.runtime_id;
+  seen.title = raw.label;
+  seen.value = value;
+  seen.x = x - context.frame_x;
+  seen.y = y - context.frame_y;
+  seen.width = width;
+  seen.height = height;
+  seen.flags = {.can_press = raw.can_press,
+                .can_set_value = raw.can_set_value,
+                .can_scroll = raw.can_scroll,
+                .can_focus = raw.keyboard_focusable,
+                .text_input = text_input,
+                .truncated = raw.truncated};
   return out;
 }
 
 // Depth-first assembly along the child lists, cutting cycles and depth.
 class TreeBuilder {
  public:
-  TreeBuilder(std::vector<Converted>& nodes, const std::vector<std::vector<std::size_t>>& children)
-      : nodes_(nodes), children_(children) {}
+  TreeBuilder(std::vector<Converted>& nodes, const std::vector<std::vector<std::size_t>>& children,
+              std::vector<SeenElement>* seen)
+      : nodes_(nodes), children_(children), seen_(seen) {}
 
   json build(std::size_t index) {
     json node = nodes_[index].node;
-    if (path_.size() >= kOutlineDepthLimit ||
-        std::find(path_.begin(), path_.end(), index) != path_.end()) {
-      node["truncated"] = true;
-      return node;
+    const bool cut = path_.size() >= kOutlineDepthLimit ||
+                     std::find(path_.begin(), path_.end(), index) != path_.end();
+    if (cut) node["truncated"] = true;
+    if (seen_ != nullptr && !nodes_[index].seen.ref.empty()) {
+      SeenElement& seen = seen_->emplace_back(nodes_[index].seen);
+      seen.depth = path_.size();
+      seen.flags.truncated = seen.flags.truncated || cut;
     }
+    if (cut) return node;
     path_.push_back(index);
     json built = json::array();
     for (std::size_t child : children_[index]) built.push_back(build(child));
@@ -119,6 +144,7 @@ class TreeBuilder {
   std::vector<Converted>& nodes_;
   const std::vector<std::vector<std::size_t>>& children_;
   std::vector<std::size_t> path_;
+  std::vector<SeenElement>* seen_;
 };
 
 json root_node(const OutlineContext& context, const WindowRecord& root_record,
@@ -138,7 +164,8 @@ json root_node(const OutlineContext& context, const WindowRecord& root_record,
 
 json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
                    const WindowRecord& root_record, const std::string& root_ref,
-                   std::map<std::string, ElementRecord>& elements) {
+                   std::map<std::string, ElementRecord>& elements,
+                   std::vector<SeenElement>* seen) {
   std::vector<Converted> nodes;
   nodes.reserve(extracted.size());
   for (const uia::ExtractedElement& raw : extracted) {
@@ -161,7 +188,7 @@ json build_outline(const uia::ElementList& extracted, const OutlineContext& cont
   }
 
   json root = root_node(context, root_record, root_ref);
-  TreeBuilder builder(nodes, children);
+  TreeBuilder builder(nodes, children, seen);
   json& root_children = root["children"];
   for (std::size_t index : top_level) root_children.push_back(builder.build(index));
   return root;

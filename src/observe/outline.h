@@ -9,10 +9,12 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "context/look.h"
+#include "context/seen_element.h"
 #include "uia/element_record.h"
 #include "windows/window_record.h"
 
@@ -35,9 +37,11 @@ struct OutlineContext {
 inline constexpr std::size_t kOutlineDepthLimit = 64;
 
 // The root node with the assembled tree. `extracted` is the extraction's
-// list; `root_record` the root window's record.
+// list; `root_record` the root window's record. `seen`, when given, gets
+// an entry for every placed node that has a ref, in outline order.
 nlohmann::json build_outline(const uia::ElementList& extracted, const OutlineContext& context,
                              const WindowRecord& root_record, const std::string& root_ref,
-                             std::map<std::string, ElementRecord>& elements);
+                             std::map<std::string, ElementRecord>& elements,
+                             std::vector<SeenElement>* seen = nullptr);
 
 }  // namespace winhelper
