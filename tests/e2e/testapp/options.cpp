@@ -37,6 +37,10 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       options.photo = true;
       continue;
     }
+    if (name == L"--steady-title") {
+      options.steady_title = true;
+      continue;
+    }
     if (name == L"--message-box") {
       options.message_box = true;
       continue;

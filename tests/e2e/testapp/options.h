@@ -3,7 +3,7 @@
 //
 //   testapp.exe [--title <text>] [--x <n>] [--y <n>] [--w <n>] [--h <n>]
 //               [--browser-class] [--topmost] [--log <file>] [--hang-ms <n>]
-//               [--message-box] [--long-list <n>] [--photo]
+//               [--message-box] [--long-list <n>] [--photo] [--steady-title]
 //
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
@@ -18,6 +18,8 @@
 //                    the default one, so Enter closes it) instead of the Test Dialog
 //   --long-list      entries of the long list (default 100), to make windows of any size
 //   --photo          a photo-like background (smooth colour with noise) instead of a flat one
+//   --steady-title   the title stays the base title (events still go to --log), for tests
+//                    that compare two looks of the window
 //
 // An unknown option or a bad number ends the process with exit code 2 and a message on
 // standard error, before any window exists.
@@ -41,6 +43,7 @@ struct Options {
   bool message_box = false;
   int long_list_entries = 100;
   bool photo = false;
+  bool steady_title = false;
 };
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error`.

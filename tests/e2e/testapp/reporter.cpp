@@ -4,8 +4,8 @@
 
 namespace testapp {
 
-Reporter::Reporter(std::wstring base_title, const std::wstring& log_path)
-    : base_title_(std::move(base_title)) {
+Reporter::Reporter(std::wstring base_title, const std::wstring& log_path, bool steady_title)
+    : base_title_(std::move(base_title)), steady_title_(steady_title) {
   if (log_path.empty()) return;
   log_ = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -19,7 +19,7 @@ Reporter::~Reporter() {
 }
 
 void Reporter::report(const std::wstring& event) {
-  if (window_ != nullptr) {
+  if (window_ != nullptr && !steady_title_) {
     const std::wstring title = base_title_ + L" - " + event;
     SetWindowTextW(window_, title.c_str());
   }

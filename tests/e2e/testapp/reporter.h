@@ -2,6 +2,7 @@
 // How the test application tells a test what input it received.
 //
 // The main window title is "<base>" until the first input arrives, then "<base> - <event>"
+// (with --steady-title it stays "<base>")
 // with the latest event. With --log <file>, every event is also appended to that file as one
 // UTF-8 line "<event>" (CRLF-free, LF-terminated), so a test can see events that a later one
 // replaced in the title. Events:
@@ -38,8 +39,8 @@ namespace testapp {
 class Reporter {
  public:
   // An empty log path means no log file. A log that cannot be opened is reported on
-  // standard error and the title still works.
-  Reporter(std::wstring base_title, const std::wstring& log_path);
+  // standard error and the title still works. A steady title never changes.
+  Reporter(std::wstring base_title, const std::wstring& log_path, bool steady_title = false);
   ~Reporter();
   Reporter(const Reporter&) = delete;
   Reporter& operator=(const Reporter&) = delete;
@@ -51,6 +52,7 @@ class Reporter {
  private:
   std::wstring base_title_;
   HWND window_ = nullptr;
+  bool steady_title_ = false;
   HANDLE log_ = INVALID_HANDLE_VALUE;
 };
 
