@@ -2,8 +2,7 @@
 // How the test application tells a test what input it received.
 //
 // The main window title is "<base>" until the first input arrives, then "<base> - <event>"
-// (with --steady-title it stays "<base>")
-// with the latest event. With --log <file>, every event is also appended to that file as one
+// with the latest event (with --steady-title it stays "<base>"). With --log <file>, every event is also appended to that file as one
 // UTF-8 line "<event>" (CRLF-free, LF-terminated), so a test can see events that a later one
 // replaced in the title. Events:
 //
