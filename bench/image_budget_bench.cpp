@@ -50,7 +50,8 @@ Frame make_frame(std::uint32_t width, std::uint32_t height, bool photo) {
   return f;
 }
 
-const Frame& frame(std::int64_t kind, std::uint32_t width, std::uint32_t height) {
+// A frame 1568 or 2560 pixels wide, of UI (kind 0) or photo-like (kind 1) content.
+const Frame& frame(std::int64_t kind, std::uint32_t width) {
   static const Frame ui_1568 = make_frame(1568, 858, false);
   static const Frame photo_1568 = make_frame(1568, 858, true);
   static const Frame ui_2560 = make_frame(2560, 1400, false);
@@ -61,7 +62,7 @@ const Frame& frame(std::int64_t kind, std::uint32_t width, std::uint32_t height)
 }
 
 void JpegTurbo(benchmark::State& state) {
-  const Frame& f = frame(state.range(0), 1568, 858);
+  const Frame& f = frame(state.range(0), 1568);
   std::size_t bytes = 0;
   for (auto _ : state)
     bytes = encode_jpeg_rgba(f.rgba, f.size.width, f.size.height, kQuality).value_or({}).size();
@@ -69,7 +70,7 @@ void JpegTurbo(benchmark::State& state) {
 }
 
 void JpegStb(benchmark::State& state) {
-  const Frame& f = frame(state.range(0), 1568, 858);
+  const Frame& f = frame(state.range(0), 1568);
   std::size_t bytes = 0;
   for (auto _ : state)
     bytes = bench::stb_jpeg(f.rgba.data(), static_cast<int>(f.size.width),
@@ -79,7 +80,7 @@ void JpegStb(benchmark::State& state) {
 
 // From the grabbed pixels to the Base64 text, as a capture runs it.
 void look_image(benchmark::State& state, bool budget) {
-  const Frame& f = frame(state.range(0), 2560, 1400);
+  const Frame& f = frame(state.range(0), 2560);
   ImageEncoding encoding;
   if (budget) encoding.max_base64_bytes = ImageBudget{}.max_base64_bytes;
   const ImageSize to = budget ? scaled_size(f.size, ImageBudget{}.max_side) : f.size;
