@@ -1,0 +1,84 @@
+#include "service/scheduler.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+
+namespace winhelper {
+
+Scheduler::Scheduler(int workers, Clock& clock, std::size_t max_pending)
+    : clock_(clock), max_pending_(max_pending), pool_(workers) {
+  try {
+    timer_ = std::thread([this] { run_timer(); });
+  } catch (const std::system_error&) {
+    pool_.close_and_join();
+    throw std::runtime_error("failed to spawn thread");
+  }
+}
+
+Scheduler::~Scheduler() {
+  close_and_join();
+}
+
+void Scheduler::submit(Job job) {
+  pool_.submit(std::move(job));
+}
+
+void Scheduler::submit_after(std::int64_t delay_ms, Job job) {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    timed_.emplace(clock_.now_ms() + std::max<std::int64_t>(delay_ms, 0), std::move(job));
+  }
+  wake_.notify_one();
+}
+
+bool Scheduler::begin_wait() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (pending_ >= max_pending_) return false;
+  ++pending_;
+  return true;
+}
+
+void Scheduler::end_wait() {
+  bool last = false;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (pending_ > 0) --pending_;
+    last = pending_ == 0;
+  }
+  if (last) idle_.notify_all();
+}
+
+void Scheduler::close_and_join() {
+  {
+    // Pending waits still need the timer and the workers to reach their answers.
+    std::unique_lock<std::mutex> hold(mutex_);
+    idle_.wait(hold, [&] { return pending_ == 0; });
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  if (timer_.joinable()) timer_.join();
+  pool_.close_and_join();
+}
+
+void Scheduler::run_timer() {
+  std::unique_lock<std::mutex> hold(mutex_);
+  for (;;) {
+    if (timed_.empty()) {
+      if (stopping_) return;
+      wake_.wait(hold);
+      continue;
+    }
+    auto first = timed_.begin();
+    const std::int64_t left = first->first - clock_.now_ms();
+    if (left > 0) {
+      clock_.wait_on(wake_, hold, left);
+      continue;
+    }
+    Job job = std::move(first->second);
+    timed_.erase(first);
+    pool_.submit(std::move(job));
+  }
+}
+
+}  // namespace winhelper
