@@ -21,7 +21,20 @@ Scheduler::~Scheduler() {
 }
 
 void Scheduler::submit(Job job) {
-  pool_.submit(std::move(job));
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    ++running_;
+  }
+  pool_.submit([this, job = std::move(job)] {
+    job();
+    bool idle = false;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      --running_;
+      idle = running_ == 0 && pending_ == 0;
+    }
+    if (idle) idle_.notify_all();
+  });
 }
 
 void Scheduler::submit_after(std::int64_t delay_ms, Job job) {
@@ -44,16 +57,17 @@ void Scheduler::end_wait() {
   {
     std::lock_guard<std::mutex> hold(mutex_);
     if (pending_ > 0) --pending_;
-    last = pending_ == 0;
+    last = pending_ == 0 && running_ == 0;
   }
   if (last) idle_.notify_all();
 }
 
 void Scheduler::close_and_join() {
   {
-    // Pending waits still need the timer and the workers to reach their answers.
+    // Pending waits still need the timer and the workers to reach their
+    // answers, and a job not yet run may start another.
     std::unique_lock<std::mutex> hold(mutex_);
-    idle_.wait(hold, [&] { return pending_ == 0; });
+    idle_.wait(hold, [&] { return pending_ == 0 && running_ == 0; });
     stopping_ = true;
   }
   wake_.notify_all();

@@ -52,9 +52,10 @@ class Scheduler {
   const std::size_t max_pending_;
   std::mutex mutex_;
   std::condition_variable wake_;    // the timer: a new earliest job, or closing
-  std::condition_variable idle_;    // close_and_join: the last wait answered
+  std::condition_variable idle_;    // close_and_join: nothing queued, running or pending
   std::multimap<std::int64_t, Job> timed_;  // by due time on clock_
   std::size_t pending_ = 0;
+  std::size_t running_ = 0;  // jobs given to submit and not yet finished
   bool stopping_ = false;
   WorkerPool pool_;
   std::thread timer_;
