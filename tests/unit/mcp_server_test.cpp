@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 
+#include "fakes/sleep_gate.h"
 #include "mcp/argument_check.h"
 #include "mcp/tools.h"
 #include "mcp_harness.h"
@@ -267,29 +268,7 @@ TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
   EXPECT_EQ(error_of(h.request(3, "tools/call"))["code"], -32602);
 }
 
-// Holds every command that sleeps until the test lets it go on.
-struct SleepGate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int sleeping = 0;
-  bool open = false;
-
-  void hold() {
-    std::unique_lock<std::mutex> lock(mutex);
-    ++sleeping;
-    changed.notify_all();
-    changed.wait(lock, [&] { return open; });
-  }
-  bool wait_sleeping(int n) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return sleeping >= n; });
-  }
-  void release() {
-    std::lock_guard<std::mutex> lock(mutex);
-    open = true;
-    changed.notify_all();
-  }
-};
+using fakes::SleepGate;
 
 Json call_message(const Json& id, const std::string& tool, const Json& arguments) {
   return {{"jsonrpc", "2.0"},

@@ -7,37 +7,15 @@
 #include <thread>
 
 #include "fakes/service_harness.h"
+#include "fakes/sleep_gate.h"
 
 namespace winhelper {
 namespace {
 
 using fakes::FakeElement;
 using fakes::ServiceHarness;
+using fakes::SleepGate;
 
-// Holds whoever sleeps on the fake clock (the scheduler's timer, between
-// polls) until the test opens it.
-struct TimerGate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int held = 0;
-  bool open = false;
-
-  void hold() {
-    std::unique_lock<std::mutex> lock(mutex);
-    ++held;
-    changed.notify_all();
-    changed.wait(lock, [&] { return open; });
-  }
-  bool wait_held() {
-    std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return held > 0; });
-  }
-  void release() {
-    std::lock_guard<std::mutex> lock(mutex);
-    open = true;
-    changed.notify_all();
-  }
-};
 
 std::string line(const std::string& id, const std::string& cmd, const Json& args) {
   return Json{{"protocolVersion", 4}, {"id", id}, {"cmd", cmd}, {"args", args}}.dump();
@@ -54,7 +32,7 @@ bool eventually(const std::function<bool()>& condition) {
 // comes in: the burst is answered with every wait still pending, then each
 // wait ends with its own outcome.
 TEST(PendingWaits, LeaveTheWorkersToOtherRequests) {
-  TimerGate gate;
+  SleepGate gate;
   ServiceHarness h;
   h.clock.on_sleep = [&] { gate.hold(); };
   std::int64_t window = h.windows.add({.title = "Main", .pid = 31});
@@ -65,7 +43,7 @@ TEST(PendingWaits, LeaveTheWorkersToOtherRequests) {
     Json args = {{"windowId", window}, {"text", i < 8 ? "ready" : "never"}, {"timeoutMs", 1000}};
     h.send(line("w" + std::to_string(i), "uiaWaitFor", args));
   }
-  ASSERT_TRUE(gate.wait_held());
+  ASSERT_TRUE(gate.wait_sleeping(1));
   for (int i = 0; i < 40; ++i) {
     h.send(line("b" + std::to_string(i), i % 2 ? "listWindows" : "diagnostics", Json::object()));
   }
@@ -95,7 +73,7 @@ TEST(PendingWaits, LeaveTheWorkersToOtherRequests) {
 
 // Beyond the bound a wait is refused at once; the waits already pending go on.
 TEST(PendingWaits, BeyondTheBoundAreRefused) {
-  TimerGate gate;
+  SleepGate gate;
   fakes::FakeDesktop desk;
   desk.clock.on_sleep = [&] { gate.hold(); };
   Dispatcher dispatcher(desk.context());
