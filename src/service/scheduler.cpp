@@ -7,7 +7,10 @@
 namespace winhelper {
 
 Scheduler::Scheduler(int workers, Clock& clock, std::size_t max_pending)
-    : clock_(clock), max_pending_(max_pending), pool_(workers) {
+    : clock_(clock),
+      max_pending_(max_pending),
+      max_timed_running_(static_cast<std::size_t>(std::max(1, workers / 2))),
+      pool_(workers) {
   try {
     timer_ = std::thread([this] { run_timer(); });
   } catch (const std::system_error&) {
@@ -89,9 +92,24 @@ void Scheduler::run_timer() {
       clock_.wait_on(wake_, hold, left);
       continue;
     }
-    Job job = std::move(first->second);
+    due_.push_back(std::move(first->second));
     timed_.erase(first);
-    pool_.submit(std::move(job));
+    start_due();
+  }
+}
+
+void Scheduler::start_due() {
+  while (!due_.empty() && timed_running_ < max_timed_running_) {
+    ++timed_running_;
+    Job job = std::move(due_.front());
+    due_.pop_front();
+    pool_.submit([this, job = std::move(job)]() mutable {
+      job();
+      job = nullptr;  // what the job holds goes before the next one starts
+      std::lock_guard<std::mutex> hold(mutex_);
+      --timed_running_;
+      start_due();
+    });
   }
 }
 

@@ -2,11 +2,14 @@
 // The workers and a timer thread that hands them jobs once their time has
 // come. Commands that wait run one poll per job and are queued again on the
 // timer, so a pending wait holds no worker; the number of waits pending at
-// once is bounded.
+// once is bounded. Timed jobs take at most half the workers at once (at least
+// one): with many waits pending their polls queue up among themselves and
+// come later, while other requests still find free workers.
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -47,13 +50,19 @@ class Scheduler {
 
  private:
   void run_timer();
+  // Hands due timed jobs to the workers while fewer than the limit run.
+  // Called with mutex_ held.
+  void start_due();
 
   Clock& clock_;
   const std::size_t max_pending_;
   std::mutex mutex_;
-  std::condition_variable wake_;    // the timer: a new earliest job, or closing
-  std::condition_variable idle_;    // close_and_join: nothing queued, running or pending
+  std::condition_variable wake_;            // the timer: a new earliest job, or closing
+  std::condition_variable idle_;            // close_and_join: nothing queued, running or pending
   std::multimap<std::int64_t, Job> timed_;  // by due time on clock_
+  std::deque<Job> due_;                     // timed jobs whose time has come, in order
+  std::size_t timed_running_ = 0;           // timed jobs given to the workers
+  const std::size_t max_timed_running_;
   std::size_t pending_ = 0;
   std::size_t running_ = 0;  // jobs given to submit and not yet finished
   bool stopping_ = false;

@@ -8,6 +8,7 @@
 
 #include "fakes/service_harness.h"
 #include "fakes/sleep_gate.h"
+#include "service/scheduler.h"
 
 namespace winhelper {
 namespace {
@@ -15,7 +16,6 @@ namespace {
 using fakes::FakeElement;
 using fakes::ServiceHarness;
 using fakes::SleepGate;
-
 
 std::string line(const std::string& id, const std::string& cmd, const Json& args) {
   return Json{{"protocolVersion", 4}, {"id", id}, {"cmd", cmd}, {"args", args}}.dump();
@@ -52,7 +52,8 @@ TEST(PendingWaits, LeaveTheWorkersToOtherRequests) {
     EXPECT_EQ(Json::parse(answer)["id"].get<std::string>()[0], 'b') << answer;
   }
   // Every wait has polled once and none polls now: the UI may change.
-  ASSERT_TRUE(eventually([&] { return h.uia.sessions_opened() == 16 && h.uia.sessions_open() == 0; }));
+  ASSERT_TRUE(
+      eventually([&] { return h.uia.sessions_opened() == 16 && h.uia.sessions_open() == 0; }));
   status.name = "Ready";
   gate.release();
 
@@ -109,6 +110,40 @@ TEST(PendingWaits, BeyondTheBoundAreRefused) {
   ASSERT_EQ(answers.size(), 3u);
   EXPECT_EQ(std::get<Json>(answers[1].body), Json(3));
   EXPECT_EQ(std::get<Json>(answers[2].body), Json(3));
+}
+
+// Polls take at most half the workers: with every timed job blocked, two of
+// four workers run them and a plain request still runs at once.
+TEST(PendingWaits, PollsTakeAtMostHalfTheWorkers) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int running = 0, most = 0;
+  bool release = false, plain_ran = false;
+  Scheduler scheduler(4, system_clock());
+  for (int i = 0; i < 6; ++i) {
+    scheduler.submit_after(0, [&] {
+      std::unique_lock<std::mutex> hold(mutex);
+      most = std::max(most, ++running);
+      changed.notify_all();
+      changed.wait(hold, [&] { return release; });
+      --running;
+    });
+  }
+  std::unique_lock<std::mutex> hold(mutex);
+  ASSERT_TRUE(changed.wait_for(hold, std::chrono::seconds(30), [&] { return running == 2; }));
+  hold.unlock();
+  scheduler.submit([&] {
+    std::lock_guard<std::mutex> inner(mutex);
+    plain_ran = true;
+    changed.notify_all();
+  });
+  hold.lock();
+  EXPECT_TRUE(changed.wait_for(hold, std::chrono::seconds(30), [&] { return plain_ran; }));
+  release = true;
+  changed.notify_all();
+  hold.unlock();
+  scheduler.close_and_join();
+  EXPECT_EQ(most, 2);
 }
 
 }  // namespace
