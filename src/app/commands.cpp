@@ -14,20 +14,21 @@
 namespace winhelper {
 
 void register_commands(Dispatcher& dispatcher) {
-  dispatcher.add("diagnostics", diagnostics_command);
+  // Answers without a desktop too: it reports whether there is one.
+  dispatcher.add("diagnostics", diagnostics_command, Needs::Nothing);
   dispatcher.add("listWindows", list_windows_command);
   dispatcher.add("listRoots", list_windows_command);
   dispatcher.add("focusWindow", focus_window_command);
   dispatcher.add("openBrowserLocation", open_browser_location_command);
   dispatcher.add("uiaReadText", read_text_command);
   dispatcher.add("axReadText", read_text_command);
-  dispatcher.add("uiaWaitFor", wait_for_command);
-  dispatcher.add("axWaitFor", wait_for_command);
+  dispatcher.add_polled("uiaWaitFor", start_wait_for);
+  dispatcher.add_polled("axWaitFor", start_wait_for);
   dispatcher.add("act", act_command);
   dispatcher.add("actBatch", act_batch_command);
   dispatcher.add("look", look_command);
   dispatcher.add("screenshot", look_command);
-  dispatcher.add("launchApp", launch_app_command);
+  dispatcher.add_polled("launchApp", start_launch_app);
   dispatcher.add("setWindowState", set_window_state_command);
   dispatcher.add("clipboardRead", clipboard_read_command);
   dispatcher.add("clipboardWrite", clipboard_write_command);

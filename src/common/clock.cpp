@@ -24,6 +24,11 @@ class SystemClock final : public Clock {
 
 }  // namespace
 
+void Clock::wait_on(std::condition_variable& wake, std::unique_lock<std::mutex>& lock,
+                    std::int64_t ms) {
+  if (ms > 0) wake.wait_for(lock, std::chrono::milliseconds(ms));
+}
+
 Clock& system_clock() {
   static SystemClock clock;
   return clock;

@@ -8,6 +8,7 @@
 #include "clipboard/clipboard.h"
 #include "common/clock.h"
 #include "common/error.h"
+#include "context/desktop_presence.h"
 #include "input/input_sink.h"
 #include "process/process_launcher.h"
 #include "windows/window_event_source.h"
@@ -35,6 +36,8 @@ struct Platform {
   // Starting programs and reading the process table.
   ProcessLauncher* processes = nullptr;
   Clipboard* clipboard = nullptr;
+  // The session's desktop facts; null: taken as the user's interactive desktop.
+  DesktopProbe* desktop = nullptr;
 };
 
 enum class PlatformPort { Input, Windows, Screen, Uia, Processes, Clipboard };

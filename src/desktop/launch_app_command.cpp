@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "desktop/launch_wait.h"
 #include "process/launch_request.h"
@@ -93,9 +94,32 @@ HelperError launch_error(const std::string& shown, const LaunchError& error) {
                                                               : error.platform_text));
 }
 
+// The launched program's window, looked for at each poll.
+class LaunchPoll final : public PolledCommand {
+ public:
+  LaunchPoll(LaunchWatch watch, std::int64_t deadline)
+      : watch_(std::move(watch)), deadline_(deadline) {}
+
+  PollStep poll(CommandContext& ctx) override {
+    LaunchLook look = look_for_launched_window(ctx, watch_, deadline_);
+    if (!look.outcome) return PollStep::again(look.again_in_ms);
+    auto& window = *look.outcome;
+    if (!window) return PollStep::done(window.take_error());
+    Json result = Json::object();
+    result["pid"] = watch_.root_pid ? Json(*watch_.root_pid) : Json(nullptr);
+    result["timedOut"] = !window->has_value();
+    result["window"] = window->has_value() ? window_record_json(**window) : Json(nullptr);
+    return PollStep::done(std::move(result));
+  }
+
+ private:
+  LaunchWatch watch_;
+  std::int64_t deadline_;
+};
+
 }  // namespace
 
-Result<Json> launch_app_command(const Json& args, CommandContext& ctx) {
+PolledStart start_launch_app(const Json& args, CommandContext& ctx) {
   auto request = read_request(args);
   if (!request) return request.take_error();
   if (ctx.platform.processes == nullptr) return port_unavailable(PlatformPort::Processes);
@@ -119,13 +143,12 @@ Result<Json> launch_app_command(const Json& args, CommandContext& ctx) {
                            "are beyond reach"};
   }
 
-  auto window = await_launched_window(ctx, watch, request->wait_ms);
-  if (!window) return window.take_error();
-  Json result = Json::object();
-  result["pid"] = started->pid ? Json(*started->pid) : Json(nullptr);
-  result["timedOut"] = !window->has_value();
-  result["window"] = window->has_value() ? window_record_json(**window) : Json(nullptr);
-  return result;
+  const std::int64_t deadline = ctx.platform.clock.now_ms() + request->wait_ms;
+  return std::unique_ptr<PolledCommand>(std::make_unique<LaunchPoll>(std::move(watch), deadline));
+}
+
+Result<Json> launch_app_command(const Json& args, CommandContext& ctx) {
+  return poll_to_answer(start_launch_app(args, ctx), ctx);
 }
 
 }  // namespace winhelper

@@ -46,22 +46,17 @@ std::set<WindowHandle> existing_windows(WindowSystem& windows) {
   return {listed.handles.begin(), listed.handles.end()};
 }
 
-Result<std::optional<WindowRecord>> await_launched_window(CommandContext& ctx,
-                                                          const LaunchWatch& watch,
-                                                          std::int64_t wait_ms) {
-  Clock& clock = ctx.platform.clock;
-  const std::int64_t deadline = clock.now_ms() + wait_ms;
-  for (;;) {
-    if (ctx.cancelled()) return std::optional<WindowRecord>();
-    if (std::optional<WindowRecord> found = launched_window(ctx, watch)) {
-      auto observed = observe(ctx, *found);
-      // A window that closed between the two listings is waited past.
-      if (!observed || observed->has_value()) return observed;
-    }
-    const std::int64_t left = deadline - clock.now_ms();
-    if (left <= 0) return std::optional<WindowRecord>();
-    clock.sleep_ms(std::min(left, kLaunchPollMs));
+LaunchLook look_for_launched_window(CommandContext& ctx, const LaunchWatch& watch,
+                                   std::int64_t deadline) {
+  if (ctx.cancelled()) return {std::optional<WindowRecord>(), 0};
+  if (std::optional<WindowRecord> found = launched_window(ctx, watch)) {
+    auto observed = observe(ctx, *found);
+    // A window that closed between the two listings is waited past.
+    if (!observed || observed->has_value()) return {std::move(observed), 0};
   }
+  const std::int64_t left = deadline - ctx.platform.clock.now_ms();
+  if (left <= 0) return {std::optional<WindowRecord>(), 0};
+  return {std::nullopt, std::min(left, kLaunchPollMs)};
 }
 
 }  // namespace winhelper

@@ -25,12 +25,17 @@ struct LaunchWatch {
 // The windows before a launch; empty when enumeration fails.
 std::set<WindowHandle> existing_windows(WindowSystem& windows);
 
-// Polls every 100 ms for up to `wait_ms` (at least one look, even for 0).
-// The window found is listed and observed as listWindows would for its
-// process, so its ref names it for the other commands. Nullopt when the time
-// ran out or the request was withdrawn.
-Result<std::optional<WindowRecord>> await_launched_window(CommandContext& ctx,
-                                                          const LaunchWatch& watch,
-                                                          std::int64_t wait_ms);
+// One look for the launch's window, polled every 100 ms until `deadline` on
+// the platform clock (at least one look, even when it has passed). The
+// window found is listed and observed as listWindows would for its process,
+// so its ref names it for the other commands. `outcome` is empty while the
+// look is to be repeated after `again_in_ms`; it holds nullopt when the
+// time ran out or the request was withdrawn.
+struct LaunchLook {
+  std::optional<Result<std::optional<WindowRecord>>> outcome;
+  std::int64_t again_in_ms = 0;
+};
+LaunchLook look_for_launched_window(CommandContext& ctx, const LaunchWatch& watch,
+                                   std::int64_t deadline);
 
 }  // namespace winhelper

@@ -57,7 +57,13 @@ RpcReadOutcome read_rpc_message(std::string_view line) {
   try {
     message = Json::parse(line.begin(), line.end());
   } catch (const Json::parse_error& e) {
-    return RpcFailure{nullptr, kParseError, std::string("Parse error: ") + e.what()};
+    return RpcFailure{nullptr, kParseError,
+                      "Parse error: not valid JSON (at byte " + std::to_string(e.byte) + ")"};
+  } catch (const Json::out_of_range&) {
+    // A number beyond the range of a double, such as 1e+9999.
+    return RpcFailure{nullptr, kParseError, "Parse error: a number is too large"};
+  } catch (const Json::exception&) {
+    return RpcFailure{nullptr, kParseError, "Parse error: not valid JSON"};
   }
   if (message.is_array()) {
     return RpcFailure{nullptr, kInvalidRequest, "Invalid Request: batches are not supported"};

@@ -11,7 +11,7 @@
 #include "mcp/tools.h"
 #include "service/line_reader.h"
 #include "service/line_writer.h"
-#include "service/worker_pool.h"
+#include "service/scheduler.h"
 
 namespace winhelper::mcp {
 
@@ -27,8 +27,8 @@ Json tool_listing(const std::set<std::string>& disabled) {
 
 // One client's session, driven by the reader thread. Only tool calls leave
 // that thread: their jobs touch the writer, the call table and the
-// dispatcher, each safe to share. The pool is the last member, so it is
-// joined before anything its jobs use goes away.
+// dispatcher, each safe to share. The scheduler is the last member, so it is
+// joined (every pending wait answered) before anything its jobs use goes away.
 class Session {
  public:
   Session(Dispatcher& dispatcher, LineWriter& writer, const ServerOptions& options,
@@ -39,10 +39,10 @@ class Session {
         image_budget_(options.image_budget),
         disabled_(options.disabled_tools),
         listing_(tool_listing(disabled_)),
-        pool_(options.workers) {}
+        scheduler_(options.workers, dispatcher.clock()) {}
 
   // End of input: every call already read still runs and is answered.
-  void finish() { pool_.close_and_join(); }
+  void finish() { scheduler_.close_and_join(); }
 
   void handle_line(std::string_view line) {
     RpcReadOutcome outcome = read_rpc_message(line);
@@ -126,19 +126,29 @@ class Session {
                    "Invalid Request: id " + key + " belongs to a call still in progress");
     }
     Request request{kProtocolVersion, key, tool->command, std::move(arguments)};
-    pool_.submit([this, tool, call, key = std::move(key), id = m.id, request = std::move(request)] {
-      std::string line;
-      try {
-        // A call cancelled while queued never runs.
-        if (!call->cancelled.load(std::memory_order_acquire)) {
-          line = rpc_result_line(
-              id, tool_result(*tool, dispatcher_.dispatch(request, &call->cancelled, &image_budget_)));
-        }
-      } catch (const std::exception& e) {
-        line = rpc_error_line(id, kInternalError, std::string("Internal error: ") + e.what());
+    scheduler_.submit([this, tool, call, key = std::move(key), id = m.id,
+                       request = std::move(request)] {
+      // A call cancelled while queued never runs.
+      if (call->cancelled.load(std::memory_order_acquire)) {
+        calls_.finish(key);
+        return;
       }
-      if (calls_.finish(key)) writer_.write_line(std::move(line));
+      dispatcher_.dispatch(request, {&call->cancelled, &image_budget_}, scheduler_,
+                           [this, tool, call, key, id](Response response) {
+                             answer(key, id, *tool, std::move(response));
+                           });
     });
+  }
+
+  // The call's one line, unless it was cancelled.
+  void answer(const std::string& key, const Json& id, const Tool& tool, Response response) {
+    std::string line;
+    try {
+      line = rpc_result_line(id, tool_result(tool, std::move(response)));
+    } catch (const std::exception&) {
+      line = rpc_error_line(id, kInternalError, "Internal error: the tool's result could not be written");
+    }
+    if (calls_.finish(key)) writer_.write_line(std::move(line));
   }
 
   Dispatcher& dispatcher_;
@@ -149,7 +159,7 @@ class Session {
   const std::set<std::string> disabled_;
   const Json listing_;
   bool initialized_ = false;
-  WorkerPool pool_;
+  Scheduler scheduler_;
 };
 
 void log_to_stderr(const std::string& line) {
@@ -183,7 +193,8 @@ void run_mcp_server(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher
     } catch (const std::exception& e) {
       // A fault of this server, not of the message: reported, and reading goes on.
       log(std::string("[mcp] message not handled: ") + e.what());
-      session.error(nullptr, kInternalError, std::string("Internal error: ") + e.what());
+      // The client gets our words; the library's text stays in the log.
+      session.error(nullptr, kInternalError, "Internal error: the message could not be handled");
     }
   }
   session.finish();

@@ -1,6 +1,7 @@
 #include "observe/wait_command.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -81,9 +82,51 @@ bool window_closed(CommandContext& ctx, std::int64_t window) {
   return ctx.platform.windows != nullptr && ctx.platform.windows->process_id(window) == 0;
 }
 
+// One window's element list, read again at each poll until the filters
+// decide or the time runs out.
+class WaitPoll final : public PolledCommand {
+ public:
+  WaitPoll(uia::WaitFilters filters, bool gone, std::int64_t window, std::int64_t deadline)
+      : filters_(std::move(filters)), gone_(gone), window_(window), deadline_(deadline) {}
+
+  PollStep poll(CommandContext& ctx) override {
+    // A withdrawn request stops before its next poll; its answer is not sent.
+    if (ctx.cancelled() || ctx.platform.clock.now_ms() >= deadline_) {
+      return PollStep::done(wait_result(false, nullptr, node_count_));
+    }
+    // A private numbering: the refs of a poll are never handed out, so the
+    // shared registry's counter stays untouched.
+    uia::FreshElementNumbering numbering;
+    auto records = uia::extract_window(*ctx.platform.uia, window_, numbering);
+    if (!records) {
+      // A window that closed while we waited for its element to go leaves
+      // nothing to read: that is the awaited outcome, not a failure.
+      if (gone_ && window_closed(ctx, window_)) return PollStep::done(wait_result(true, true, 0));
+      return PollStep::done(uia_protocol_error(records.error()));
+    }
+    node_count_ = records->size();
+
+    uia::ParentMap parents = uia::build_parent_map(*records);
+    bool matched =
+        std::any_of(records->begin(), records->end(), [&](const uia::ExtractedElement& record) {
+          return uia::record_matches(record, filters_, parents);
+        });
+    if (matched && !gone_) return PollStep::done(wait_result(true, nullptr, node_count_));
+    if (!matched && gone_) return PollStep::done(wait_result(true, true, node_count_));
+    return PollStep::again(kWaitPollIntervalMs);
+  }
+
+ private:
+  uia::WaitFilters filters_;
+  bool gone_;
+  std::int64_t window_;
+  std::int64_t deadline_;
+  std::size_t node_count_ = 0;
+};
+
 }  // namespace
 
-Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
+PolledStart start_wait_for(const Json& args, CommandContext& ctx) {
   std::uint64_t timeout_ms = read_timeout(args);
   uia::WaitFilters filters;
   if (auto text = arg_string(args, "text")) filters.text = to_lower_utf8(*text);
@@ -107,33 +150,14 @@ Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
   if (!window) return window.take_error();
   if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
-  Clock& clock = ctx.platform.clock;
-  const std::int64_t deadline = clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
-  std::size_t node_count = 0;
-  // A withdrawn request stops before its next poll; its answer is not sent.
-  while (!ctx.cancelled() && clock.now_ms() < deadline) {
-    // A private numbering: the refs of a poll are never handed out, so the
-    // shared registry's counter stays untouched.
-    uia::FreshElementNumbering numbering;
-    auto records = uia::extract_window(*ctx.platform.uia, *window, numbering);
-    if (!records) {
-      // A window that closed while we waited for its element to go leaves
-      // nothing to read: that is the awaited outcome, not a failure.
-      if (gone && window_closed(ctx, *window)) return wait_result(true, true, 0);
-      return uia_protocol_error(records.error());
-    }
-    node_count = records->size();
+  const std::int64_t deadline =
+      ctx.platform.clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
+  return std::unique_ptr<PolledCommand>(
+      std::make_unique<WaitPoll>(std::move(filters), gone, *window, deadline));
+}
 
-    uia::ParentMap parents = uia::build_parent_map(*records);
-    bool matched =
-        std::any_of(records->begin(), records->end(), [&](const uia::ExtractedElement& record) {
-          return uia::record_matches(record, filters, parents);
-        });
-    if (matched && !gone) return wait_result(true, nullptr, node_count);
-    if (!matched && gone) return wait_result(true, true, node_count);
-    clock.sleep_ms(kWaitPollIntervalMs);
-  }
-  return wait_result(false, nullptr, node_count);
+Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {
+  return poll_to_answer(start_wait_for(args, ctx), ctx);
 }
 
 }  // namespace winhelper

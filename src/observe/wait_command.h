@@ -8,6 +8,7 @@
 #include "common/result.h"
 #include "protocol/request.h"
 #include "context/command_context.h"
+#include "context/polled_command.h"
 
 namespace winhelper {
 
@@ -16,6 +17,10 @@ inline constexpr std::uint64_t kWaitDefaultTimeoutMs = 10000;
 inline constexpr std::uint64_t kWaitMinTimeoutMs = 100;
 inline constexpr std::uint64_t kWaitMaxTimeoutMs = 60000;
 
+// The wait as polls: the front ends run each on a worker and hold nothing
+// between them.
+PolledStart start_wait_for(const Json& args, CommandContext& ctx);
+// The same wait run to its answer on the calling thread.
 Result<Json> wait_for_command(const Json& args, CommandContext& ctx);
 
 }  // namespace winhelper

@@ -301,6 +301,7 @@ class StrictSax {
       return "invalid escape";
     }
     if (has("invalid number")) return "invalid number";
+    if (has("number overflow")) return "number out of range";
     if (has("unexpected end of input") && at_end) {
       if (has("while parsing value")) return "EOF while parsing a value";
       if (has("while parsing array")) return "EOF while parsing a list";

@@ -3,13 +3,13 @@
 #include "protocol/request_reader.h"
 #include "service/line_reader.h"
 #include "service/line_writer.h"
-#include "service/worker_pool.h"
+#include "service/scheduler.h"
 
 namespace winhelper {
 
 void run_service(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher, int workers) {
   LineWriter writer(output);
-  WorkerPool pool(workers);
+  Scheduler scheduler(workers, dispatcher.clock());
 
   LineReader reader(input);
   for (;;) {
@@ -22,15 +22,16 @@ void run_service(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher, i
     }
     ReadOutcome outcome = read_request(next.line);
     if (auto* request = std::get_if<Request>(&outcome)) {
-      pool.submit([&dispatcher, &writer, request = std::move(*request)] {
-        writer.write(dispatcher.dispatch(request));
+      scheduler.submit([&dispatcher, &writer, &scheduler, request = std::move(*request)] {
+        dispatcher.dispatch(request, {}, scheduler,
+                            [&writer](Response response) { writer.write(response); });
       });
     } else if (auto* rejected = std::get_if<RejectedLine>(&outcome)) {
       writer.write(Response::failure(rejected->id, rejected->error));
     }
   }
 
-  pool.close_and_join();
+  scheduler.close_and_join();
 }
 
 }  // namespace winhelper

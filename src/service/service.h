@@ -1,7 +1,8 @@
 #pragma once
 // The helper's process loop: the reader thread parses lines and queues
 // requests, eight workers run them through the dispatcher, and every response
-// is written as one whole line under the output lock.
+// is written as one whole line under the output lock. A wait holds a worker
+// only while it polls (see scheduler.h).
 
 #include "service/dispatcher.h"
 #include "service/streams.h"

@@ -11,7 +11,7 @@ import tempfile
 
 EXE = os.path.join(sys.argv[1], "winhelper.exe")
 
-DIAG_KEYS = ["accessibility", "arch", "architectureVersion", "invariants", "os", "pid",
+DIAG_KEYS = ["accessibility", "arch", "architectureVersion", "desktop", "invariants", "os", "pid",
              "protocolVersion", "screenRecording"]
 
 
@@ -62,11 +62,17 @@ def main():
     diag = json.loads(ids["diag"][0])["result"]
     check(list(diag.keys()) == DIAG_KEYS, "diagnostics members in key order")
     check(isinstance(diag["pid"], int) and diag["pid"] > 0, "diagnostics pid is the process's")
+    desktop = diag["desktop"]
+    check(desktop["interactive"] is True and desktop["inputDesktop"] is True
+          and desktop["warning"] is None and desktop["sessionId"] != 0,
+          "under Wine the desktop is interactive: %r" % desktop)
     expected_diag = ('{"protocolVersion":4,"id":"diag","ok":true,"result":{"accessibility":true,'
-                     '"arch":"x86_64","architectureVersion":1,"invariants":["state-scoped-observations",'
+                     '"arch":"x86_64","architectureVersion":1,"desktop":{"inputDesktop":true,'
+                     '"interactive":true,"sessionId":%d,"warning":null},"invariants":["state-scoped-observations",'
                      '"bounded-observation-history","multi-root-forest","progressive-disclosure",'
                      '"atomic-physical-input","concurrent-requests","transactional-batching"],'
-                     '"os":"windows","pid":%d,"protocolVersion":4,"screenRecording":true}}' % diag["pid"])
+                     '"os":"windows","pid":%d,"protocolVersion":4,"screenRecording":true}}'
+                     % (desktop["sessionId"], diag["pid"]))
     check(ids["diag"] == [expected_diag], "diagnostics byte for byte")
     check(ids["arr"] == [expected_diag.replace('"id":"diag"', '"id":"arr"')], "array form accepted")
     check(ids["ver"] == ['{"protocolVersion":4,"id":"ver","ok":false,"error":{"message":"Unsupported '

@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 
+#include "fakes/sleep_gate.h"
 #include "mcp/argument_check.h"
 #include "mcp/tools.h"
 #include "mcp_harness.h"
@@ -84,6 +85,7 @@ TEST(McpServer, MalformedMessagesGetJsonRpcErrorsAndReadingGoesOn) {
       {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"ping\"", nullptr, -32700},
       {"{\"jsonrpc\":\"2.0\",\"id\":\"bad\xff\",\"method\":\"ping\"}", nullptr, -32700},
       {std::string(200, '[') + std::string(200, ']'), nullptr, -32700},
+      {R"({"jsonrpc":"2.0","id":2,"method":"ping","params":{"n":1e+9999}})", nullptr, -32700},
       {std::string(1100, ' ') + "{}", nullptr, -32600},
       {R"([{"jsonrpc":"2.0","id":1,"method":"ping"}])", nullptr, -32600},
       {R"("ping")", nullptr, -32600},
@@ -99,6 +101,8 @@ TEST(McpServer, MalformedMessagesGetJsonRpcErrorsAndReadingGoesOn) {
     SCOPED_TRACE(c.line.substr(0, 60));
     EXPECT_EQ(answer["id"], c.id);
     EXPECT_EQ(error_of(answer)["code"], c.code);
+    // In the server's own words, never a library's.
+    EXPECT_EQ(answer.dump().find("exception"), std::string::npos) << answer.dump();
   }
   // A line that outgrows the limit before its end has arrived is dropped as
   // it comes, and answered once.
@@ -264,29 +268,7 @@ TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
   EXPECT_EQ(error_of(h.request(3, "tools/call"))["code"], -32602);
 }
 
-// Holds every command that sleeps until the test lets it go on.
-struct SleepGate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int sleeping = 0;
-  bool open = false;
-
-  void hold() {
-    std::unique_lock<std::mutex> lock(mutex);
-    ++sleeping;
-    changed.notify_all();
-    changed.wait(lock, [&] { return open; });
-  }
-  bool wait_sleeping(int n) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return sleeping >= n; });
-  }
-  void release() {
-    std::lock_guard<std::mutex> lock(mutex);
-    open = true;
-    changed.notify_all();
-  }
-};
+using fakes::SleepGate;
 
 Json call_message(const Json& id, const std::string& tool, const Json& arguments) {
   return {{"jsonrpc", "2.0"},
@@ -298,16 +280,26 @@ Json call_message(const Json& id, const std::string& tool, const Json& arguments
 const Json kEndlessWait = {{"windowId", 65552}, {"text", "never there"}, {"timeoutMs", 60000}};
 
 TEST(McpServer, CancelledWaitStopsAndIsNotAnswered) {
-  SleepGate gate;
+  SleepGate gate;  // holds the pending wait between its polls
+  SleepGate busy;  // holds the only worker
   ServerOptions one_worker;
   one_worker.workers = 1;
-  McpHarness h(one_worker,
-               [&](fuzz::FuzzPlatform& desk) { desk.clock().on_sleep = [&] { gate.hold(); }; });
+  McpHarness h(one_worker, [&](fuzz::FuzzPlatform& desk) {
+    desk.clock().on_sleep = [&] { gate.hold(); };
+    desk.dispatcher().add("uiaReadText", [&](const Json&, CommandContext&) -> Result<Json> {
+      busy.hold();
+      return Json{{"text", ""}, {"offset", 0}, {"limit", 0}, {"totalChars", 0},
+                  {"hasMore", false}};
+    });
+  });
   h.initialize();
   h.send(call_message(1, "wait_for", kEndlessWait));
-  // Queued behind the wait on the only worker, then cancelled: never runs.
-  h.send(call_message("queued", "look", {{"rootRef", "@w1"}}));
   ASSERT_TRUE(gate.wait_sleeping(1));
+  // The pending wait leaves the worker free; this call takes it.
+  h.send(call_message("busy", "read_text", {{"lookId", "l1"}, {"elementRef", "e1"}}));
+  ASSERT_TRUE(busy.wait_sleeping(1));
+  // Queued behind it, then cancelled: never runs.
+  h.send(call_message("queued", "look", {{"rootRef", "@w1"}}));
   h.send({{"jsonrpc", "2.0"},
           {"method", "notifications/cancelled"},
           {"params", {{"requestId", 1}, {"reason", "user"}}}});
@@ -319,12 +311,13 @@ TEST(McpServer, CancelledWaitStopsAndIsNotAnswered) {
           {"params", {{"requestId", "unknown"}}}});
   // Answered once the reader has taken in the cancellations before it.
   EXPECT_EQ(h.request("sync", "ping")["result"], Json::object());
+  busy.release();
+  EXPECT_EQ(h.next_answer()["id"], "busy");
   gate.release();
-  // Only once the wait has ended can the one worker answer this.
   Json after = h.request("after", "tools/call", {{"name", "diagnostics"}});
   EXPECT_EQ(after["result"]["structuredContent"]["pid"], 4242);
   h.finish();
-  EXPECT_EQ(h.output.lines().size(), 3u);  // initialize, "sync" and "after" only
+  EXPECT_EQ(h.output.lines().size(), 4u);  // initialize, "sync", "busy" and "after" only
   EXPECT_EQ(h.desk.clock().sleeps(), 1);   // the wait stopped before its second poll
   EXPECT_EQ(h.desk.shared().state.lock().value()->looks.size(), 0u);  // the look never ran
 }
@@ -335,7 +328,7 @@ TEST(McpServer, CallsRunConcurrentlyAndIdsInUseAreRefused) {
   h.initialize();
   h.send(call_message("a", "wait_for", kEndlessWait));
   h.send(call_message(7, "wait_for", kEndlessWait));
-  ASSERT_TRUE(gate.wait_sleeping(2));  // both waits are inside their commands at once
+  ASSERT_TRUE(gate.wait_sleeping(1));  // the waits are pending between their polls
   h.send(call_message("a", "diagnostics", Json::object()));
   EXPECT_EQ(error_of(h.next_answer())["code"], -32600);
   EXPECT_EQ(h.call("diagnostics", Json::object(), "quick")["structuredContent"]["pid"], 4242);

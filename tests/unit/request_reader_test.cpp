@@ -97,6 +97,7 @@ TEST(RequestReader, SyntaxFaultsOfTheJsonLibrary) {
       {"{\"id\":\"\xff\"}", "expected value at line 1 column 8"},
       {"[4,-]", "invalid number at line 1 column 5"},
       {"[4,1.]", "invalid number at line 1 column 6"},
+      {"[4,1e+9999]", "number out of range at line 1 column 10"},
       {"[4,", "EOF while parsing a value at line 1 column 3"},
       {"[4", "EOF while parsing a list at line 1 column 2"},
       {R"({"protocolVersion":4,"id":"a")", "EOF while parsing an object at line 1 column 29"},

@@ -43,7 +43,7 @@ struct Gate {
 };
 
 const char* kDiagnostics =
-    R"({"accessibility":true,"arch":"x86_64","architectureVersion":1,"invariants":["state-scoped-observations","bounded-observation-history","multi-root-forest","progressive-disclosure","atomic-physical-input","concurrent-requests","transactional-batching"],"os":"windows","pid":4242,"protocolVersion":4,"screenRecording":true})";
+    R"({"accessibility":true,"arch":"x86_64","architectureVersion":1,"desktop":{"inputDesktop":true,"interactive":true,"sessionId":null,"warning":null},"invariants":["state-scoped-observations","bounded-observation-history","multi-root-forest","progressive-disclosure","atomic-physical-input","concurrent-requests","transactional-batching"],"os":"windows","pid":4242,"protocolVersion":4,"screenRecording":true})";
 
 TEST(Service, TranscriptOfProtocolLevelAnswers) {
   ServiceHarness h;

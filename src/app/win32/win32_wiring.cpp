@@ -10,6 +10,7 @@
 
 #include "capture/win32/gdi_screen_grabber.h"
 #include "clipboard/win32/win32_clipboard.h"
+#include "context/win32/win32_desktop_probe.h"
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "app/commands.h"
@@ -58,6 +59,8 @@ int run_on_windows(const FrontEnd& front_end) {
   platform.processes = &launcher;
   Win32Clipboard clipboard;
   platform.clipboard = &clipboard;
+  Win32DesktopProbe desktop_probe;
+  platform.desktop = &desktop_probe;
   Dispatcher dispatcher(CommandContext{platform, shared});
   register_commands(dispatcher);
 
