@@ -15,6 +15,8 @@ struct CommandContext {
   // it cannot be withdrawn). Commands that wait look at it between their
   // steps and stop early; the answer of a withdrawn request is not sent.
   const std::atomic<bool>* cancel = nullptr;
+  // Whose looks the command reads and keeps.
+  ClientSession session = kDefaultSession;
 
   bool cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_acquire); }
 };

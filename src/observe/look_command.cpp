@@ -95,7 +95,7 @@ Result<Observed> observe(const LookArguments& args, CommandContext& ctx,
 
   if (args.scope_ref) {
     Result<LookScope> scope =
-        find_look_scope(ctx.shared, *args.scope_ref, args.base_look_id, out.root.window_id);
+        find_look_scope(ctx.shared, ctx.session, *args.scope_ref, args.base_look_id, out.root.window_id);
     if (!scope) return scope.take_error();
     out.scope = std::move(scope).value();
     Result<uia::ElementList> subtree = extract_scope_elements(*out.scope, out.root, ctx, numbering);
@@ -155,7 +155,7 @@ Result<Described> describe(const Observed& observed, CommandContext& ctx) {
   // The new entries win over inherited ones.
   elements.merge(look.elements);
   look.elements = std::move(elements);
-  Status stored = store_look(ctx.shared, *look_id, std::move(look));
+  Status stored = store_look(ctx.shared, *look_id, std::move(look), ctx.session);
   if (!stored) return stored.take_error();
   return out;
 }

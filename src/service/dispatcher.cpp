@@ -8,7 +8,8 @@ void Dispatcher::add(std::string name, Handler handler) {
   table_.insert_or_assign(std::move(name), std::move(handler));
 }
 
-Response Dispatcher::dispatch(const Request& request, const std::atomic<bool>* cancel) {
+Response Dispatcher::dispatch(const Request& request, const std::atomic<bool>* cancel,
+                              ClientSession session) {
   if (request.protocol_version != kProtocolVersion) {
     return Response::failure(
         request.id, invalid_request("Unsupported Windows helper protocol " +
@@ -23,6 +24,7 @@ Response Dispatcher::dispatch(const Request& request, const std::atomic<bool>* c
   }
   CommandContext ctx = ctx_;
   ctx.cancel = cancel;
+  ctx.session = session;
   try {
     Result<Json> outcome = it->second(request.args, ctx);
     if (outcome.ok()) return Response::success(request.id, std::move(outcome).value());

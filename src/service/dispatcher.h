@@ -25,7 +25,12 @@ class Dispatcher {
 
   // Never fails; an exception escaping a handler becomes internal_error.
   // `cancel`, when given, is handed to the handler (CommandContext::cancel).
-  Response dispatch(const Request& request, const std::atomic<bool>* cancel = nullptr);
+  // `session` picks the look history the command uses.
+  Response dispatch(const Request& request, const std::atomic<bool>* cancel = nullptr,
+                    ClientSession session = kDefaultSession);
+
+  // What the commands run with, for front ends that keep per-client state.
+  const CommandContext& context() const { return ctx_; }
 
  private:
   CommandContext ctx_;
