@@ -47,6 +47,18 @@ bool host_allowed(const HttpSecurity& security, std::string_view value) {
                      [&](const std::string& name) { return host == host_form(name) + port; });
 }
 
+// An allowed origin, or this server's own (http:// and a Host value that
+// names it): a page from that origin could only have come from this server,
+// which serves none.
+bool origin_allowed(const HttpSecurity& security, std::string_view origin) {
+  if (std::find(security.allowed_origins.begin(), security.allowed_origins.end(), origin) !=
+      security.allowed_origins.end()) {
+    return true;
+  }
+  constexpr std::string_view kHttp = "http://";
+  return origin.starts_with(kHttp) && host_allowed(security, origin.substr(kHttp.size()));
+}
+
 std::optional<std::string_view> bearer_token(std::string_view authorization) {
   constexpr std::string_view kScheme = "bearer ";
   if (authorization.size() < kScheme.size()) return std::nullopt;
@@ -129,9 +141,7 @@ std::optional<Refusal> refuse_request(const HttpSecurity& security, const Reques
   if (!request.host || !host_allowed(security, *request.host)) {
     return make_refusal(RefusalKind::ForbiddenHost);
   }
-  if (request.origin &&
-      std::find(security.allowed_origins.begin(), security.allowed_origins.end(),
-                *request.origin) == security.allowed_origins.end()) {
+  if (request.origin && !origin_allowed(security, *request.origin)) {
     return make_refusal(RefusalKind::ForbiddenOrigin);
   }
   if (!health && security.token) {

@@ -65,6 +65,9 @@ TEST(HttpPolicy, EachRefusalHasItsStatus) {
   with("allowed host", 0, [](RequestFacts& r) { r.host = "desk.example:8080"; });
   with("foreign Origin", 403, [](RequestFacts& r) { r.origin = "https://evil.example"; });
   with("allowed Origin", 0, [](RequestFacts& r) { r.origin = "https://ok.example"; });
+  with("the server's own Origin", 0, [](RequestFacts& r) { r.origin = "http://localhost:8080"; });
+  with("own host, other port", 403, [](RequestFacts& r) { r.origin = "http://localhost:9"; });
+  with("own host, https", 403, [](RequestFacts& r) { r.origin = "https://localhost:8080"; });
   with("4 MiB", 0, [](RequestFacts& r) { r.content_length = kMaxBodyBytes; });
   with("4 MiB + 1", 413, [](RequestFacts& r) { r.content_length = kMaxBodyBytes + 1; });
   // The Host check comes before the token check: a rebinding page learns nothing.
