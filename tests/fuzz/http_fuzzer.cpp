@@ -4,11 +4,6 @@
 // reach session handling. The server must answer with an HTTP status line
 // or close, and keep answering afterwards; a hang is caught by -timeout.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +14,7 @@
 #include <httplib.h>
 
 #include "fuzz/fuzz_platform.h"
+#include "fuzz/loopback.h"
 #include "mcp/http_front.h"
 
 namespace {
@@ -62,28 +58,6 @@ void replace_all(std::string& text, const std::string& from, const std::string& 
   }
 }
 
-// The server's whole answer to `bytes` on one connection.
-std::string exchange(int port, const std::string& bytes) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-    std::fprintf(stderr, "http fuzzer: cannot connect\n");
-    std::abort();
-  }
-  (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  ::shutdown(fd, SHUT_WR);
-  std::string answer;
-  char buffer[4096];
-  for (ssize_t got; (got = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;) {
-    answer.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return answer;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -92,14 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   replace_all(bytes, "TOKEN", "fuzz-token");
   replace_all(bytes, "SESSION", server->session);
   replace_all(bytes, "PORT", std::to_string(server->port));
-  std::string answer = exchange(server->port, bytes);
+  std::string answer = winhelper::fuzz::loopback_exchange(server->port, bytes, true);
   if (!answer.empty() && answer.rfind("HTTP/1.1 ", 0) != 0) {
     std::fprintf(stderr, "http fuzzer: answer is not HTTP: %.60s\n", answer.c_str());
     std::abort();
   }
-  std::string health = exchange(server->port, "GET /health HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                                  std::to_string(server->port) +
-                                                  "\r\nConnection: close\r\n\r\n");
+  std::string health = winhelper::fuzz::loopback_exchange(
+      server->port,
+      "GET /health HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->port) +
+          "\r\nConnection: close\r\n\r\n",
+      true);
   if (health.find("{\"status\":\"ok\"}") == std::string::npos) {
     std::fprintf(stderr, "http fuzzer: the server stopped answering\n");
     std::abort();

@@ -4,16 +4,12 @@
 
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "fuzz/fuzz_platform.h"
+#include "fuzz/loopback.h"
 #include "mcp/http_front.h"
 
 namespace winhelper::mcp {
@@ -95,29 +91,6 @@ class HttpHarness {
   std::string log_;
 };
 
-// The status line and headers answering `bytes` sent on a fresh connection.
-std::string raw_exchange(int port, const std::string& bytes) {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-            static_cast<ssize_t>(bytes.size()));
-  timeval limit{10, 0};  // catches a hang
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
-  std::string answer;
-  char buffer[4096];
-  while (answer.find("\r\n\r\n") == std::string::npos) {
-    ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
-    if (got <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return answer;
-}
-
 const Json kLook = {{"jsonrpc", "2.0"},
                     {"id", 7},
                     {"method", "tools/call"},
@@ -150,12 +123,11 @@ TEST(McpHttp, RefusedRequestsRunNothing) {
   EXPECT_EQ(raw({{"Host", "evil.example:" + std::to_string(h.port)}}), 403);
   EXPECT_EQ(raw({{"Origin", "http://evil.example"}}), 403);
   // Refused on the declared length, before the body is read: the headers alone are answered.
-  EXPECT_EQ(raw_exchange(h.port, "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port) +
-                                 "\r\nAuthorization: Bearer " + kToken +
-                                 "\r\nMcp-Session-Id: " + session + "\r\nContent-Length: " +
-                                 std::to_string(kMaxBodyBytes + 1) + "\r\n\r\n")
-                .substr(0, 12),
-            "HTTP/1.1 413");
+  std::string declared = "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port) +
+                         "\r\nAuthorization: Bearer " + kToken + "\r\nMcp-Session-Id: " +
+                         session + "\r\nContent-Length: " +
+                         std::to_string(kMaxBodyBytes + 1) + "\r\n\r\n";
+  EXPECT_EQ(fuzz::loopback_exchange(h.port, declared, false).substr(0, 12), "HTTP/1.1 413");
   EXPECT_EQ(raw({}, "POST", "{\"jsonrpc\":"), 400);
   EXPECT_EQ(raw({}, "POST", "[" + body + "]"), 400);
   EXPECT_EQ(raw({{"MCP-Protocol-Version", "1999-01-01"}}), 400);
