@@ -110,9 +110,7 @@ struct HttpFront::Impl {
                        header(request, "Authorization"), content_length(request)};
     std::optional<Refusal> refusal = refuse_request(options.security, facts);
     if (!refusal) return httplib::Server::HandlerResponse::Unhandled;
-    log("[mcp-http] refused " + request.method + " " + request.path + " from " +
-        request.remote_addr + ":" + std::to_string(request.remote_port) + ": " +
-        refusal->reason);
+    log_refusal(request, refusal->reason);
     response.status = refusal->status;
     if (refusal->kind == RefusalKind::Unauthorized) {
       response.set_header("WWW-Authenticate", "Bearer");
@@ -122,6 +120,17 @@ struct HttpFront::Impl {
     }
     response.set_content(Json{{"error", refusal->reason}}.dump(), "application/json");
     return httplib::Server::HandlerResponse::Handled;
+  }
+
+  void log_refusal(const httplib::Request& request, const std::string& reason) const {
+    log("[mcp-http] refused " + request.method + " " + request.path + " from " +
+        request.remote_addr + ":" + std::to_string(request.remote_port) + ": " + reason);
+  }
+
+  void answer(const httplib::Request& request, httplib::Response& response,
+              const HubReply& reply) const {
+    if (!reply.refusal.empty()) log_refusal(request, reply.refusal);
+    send(response, reply);
   }
 
   void install() {
@@ -147,21 +156,20 @@ struct HttpFront::Impl {
     });
     server.Post(std::string(kMcpPath),
                 [this](const httplib::Request& request, httplib::Response& response) {
-                  send(response, hub.post(header(request, "Mcp-Session-Id"),
-                                          header(request, "MCP-Protocol-Version"), request.body));
+                  answer(request, response,
+                         hub.post(header(request, "Mcp-Session-Id"),
+                                  header(request, "MCP-Protocol-Version"), request.body));
                 });
     server.Delete(std::string(kMcpPath),
                   [this](const httplib::Request& request, httplib::Response& response) {
-                    send(response, hub.end(header(request, "Mcp-Session-Id")));
+                    answer(request, response, hub.end(header(request, "Mcp-Session-Id")));
                   });
     // Oversized bodies sent without a length are cut off by the library;
     // those refusals are logged here.
     server.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
       // Refusals of the checks above carry a body and were logged already.
       if (response.status != 413 || !response.body.empty()) return;
-      log("[mcp-http] refused " + request.method + " " + request.path + " from " +
-          request.remote_addr + ":" + std::to_string(request.remote_port) + ": " +
-          make_refusal(RefusalKind::PayloadTooLarge).reason);
+      log_refusal(request, make_refusal(RefusalKind::PayloadTooLarge).reason);
     });
   }
 

@@ -17,7 +17,9 @@ constexpr std::size_t kSessionIdBytes = 16;
 HubReply json_reply(int status, std::string body) { return {status, kJson, std::move(body)}; }
 
 HubReply rpc_error_reply(int status, const Json& id, int code, std::string_view message) {
-  return json_reply(status, rpc_error_line(id, code, message));
+  HubReply reply = json_reply(status, rpc_error_line(id, code, message));
+  reply.refusal = std::string(message);
+  return reply;
 }
 
 HubReply accepted() { return {202, "", ""}; }

@@ -41,6 +41,8 @@ struct HubReply {
   // Issued by initialize.
   std::optional<std::string> session_id;
   std::optional<int> retry_after_seconds;
+  // Why a request was refused (status 400 and above), for the log.
+  std::string refusal;
 };
 
 class SessionHub {

@@ -144,6 +144,7 @@ TEST(McpHttp, RefusedRequestsRunNothing) {
   std::string log = h.log();
   EXPECT_NE(log.find("refused POST /mcp from 127.0.0.1:"), std::string::npos) << log;
   EXPECT_NE(log.find("Origin not allowed"), std::string::npos) << log;
+  EXPECT_NE(log.find("Session not found"), std::string::npos) << log;
   EXPECT_EQ(log.find(kToken), std::string::npos);
 
   auto health = h.client(false).Get("/health");
