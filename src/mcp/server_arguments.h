@@ -10,8 +10,8 @@
 namespace winhelper::mcp {
 
 inline constexpr const char* kServerUsage =
-    "usage: winhelper-mcp [--disable-tool NAME]...\n"
-    "An MCP server over standard input and output; an MCP client starts it.\n"
+    "usage: winhelper-mcp [--disable-tool NAME]... [--http [HOST:]PORT [HTTP options]]\n"
+    "An MCP server over standard input and output (an MCP client starts it), or over HTTP.\n"
     "--disable-tool NAME  leave the tool out of tools/list and refuse calls to it\n";
 
 // The options for the arguments after the program name, or the reason they
