@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       server->port,
       "GET /health HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server->port) +
           "\r\nConnection: close\r\n\r\n",
-      true);
-  if (health.find("{\"status\":\"ok\"}") == std::string::npos) {
+      false);
+  if (health.rfind("HTTP/1.1 200 ", 0) != 0) {
     std::fprintf(stderr, "http fuzzer: the server stopped answering\n");
     std::abort();
   }
