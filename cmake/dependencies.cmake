@@ -35,3 +35,12 @@ else()
     target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${STB_INCLUDE_DIR}/..")
   endif()
 endif()
+
+# cpp-httplib (header only), fetched by scripts/setup into .deps: Debian's
+# package is a compiled library for Linux only, and both builds use one
+# version.
+set(WINHELPER_HTTPLIB_DIR "${PROJECT_SOURCE_DIR}/.deps/cpp-httplib")
+if(NOT EXISTS "${WINHELPER_HTTPLIB_DIR}/httplib.h")
+  message(FATAL_ERROR "cpp-httplib is missing from .deps: run scripts/setup")
+endif()
+target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${WINHELPER_HTTPLIB_DIR}")

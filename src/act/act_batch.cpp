@@ -112,7 +112,7 @@ Result<Json> act_batch_command(const Json& args, CommandContext& ctx) {
   auto baseline = take_root_delta_baseline_snapshot_first(ctx, pid);
   if (!baseline) return baseline.take_error();
 
-  auto found = find_look(ctx.shared, look_id);
+  auto found = find_look(ctx.shared, look_id, ctx.session);
   if (!found) return found.take_error();
   if (!found->has_value()) return HelperError{ErrorCode::StaleLook, kOwningLookUnavailable};
 

@@ -21,7 +21,7 @@ bool defers_root_delta(const Json& args) {
 }  // namespace
 
 Result<Json> run_act(const ActRequest& request, bool defer_root_delta, CommandContext& ctx) {
-  auto found = find_look(ctx.shared, request.look_id);
+  auto found = find_look(ctx.shared, request.look_id, ctx.session);
   if (!found) return found.take_error();
   if (!found->has_value()) {
     return HelperError{ErrorCode::StaleLook, look_unavailable_message(request.look_id)};

@@ -19,6 +19,8 @@ struct CommandContext {
   // The limits of the front end that asked for the images of its looks;
   // null for the line protocol, whose looks keep the window's size.
   const ImageBudget* image_budget = nullptr;
+  // Whose looks the command reads and keeps.
+  ClientSession session = kDefaultSession;
 
   bool cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_acquire); }
 };

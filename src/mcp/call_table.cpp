@@ -17,6 +17,11 @@ void CallTable::cancel(const std::string& key) {
   }
 }
 
+void CallTable::cancel_all() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  for (auto& [key, call] : calls_) call->cancelled.store(true, std::memory_order_release);
+}
+
 bool CallTable::finish(const std::string& key) {
   std::lock_guard<std::mutex> hold(mutex_);
   auto it = calls_.find(key);

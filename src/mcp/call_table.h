@@ -23,6 +23,7 @@ class CallTable {
   std::shared_ptr<Call> start(const std::string& key);
   // Unknown ids (finished, never started) are ignored.
   void cancel(const std::string& key);
+  void cancel_all();
   // Ends the call; true when its answer is to be sent (it was not cancelled).
   bool finish(const std::string& key);
 

@@ -3,12 +3,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "mcp/argument_check.h"
-#include "mcp/call_table.h"
 #include "mcp/jsonrpc.h"
-#include "mcp/lifecycle.h"
-#include "mcp/tool_results.h"
-#include "mcp/tools.h"
+#include "mcp/rpc_session.h"
 #include "service/line_reader.h"
 #include "service/line_writer.h"
 #include "service/scheduler.h"
@@ -17,18 +13,10 @@ namespace winhelper::mcp {
 
 namespace {
 
-Json tool_listing(const std::set<std::string>& disabled) {
-  Json tools = Json::array();
-  for (const Tool& tool : tool_table()) {
-    if (!disabled.contains(tool.name)) tools.push_back(tool_description(tool));
-  }
-  return {{"tools", std::move(tools)}};
-}
-
 // One client's session, driven by the reader thread. Only tool calls leave
-// that thread: their jobs touch the writer, the call table and the
-// dispatcher, each safe to share. The scheduler is the last member, so it is
-// joined (every pending wait answered) before anything its jobs use goes away.
+// that thread: their jobs touch the writer and the RPC session's call table,
+// each safe to share. The scheduler is the last member, so it is joined
+// (every pending wait answered) before anything its jobs use goes away.
 class Session {
  public:
   Session(Dispatcher& dispatcher, LineWriter& writer, const ServerOptions& options,
@@ -37,8 +25,7 @@ class Session {
         writer_(writer),
         log_(std::move(log)),
         image_budget_(options.image_budget),
-        disabled_(options.disabled_tools),
-        listing_(tool_listing(disabled_)),
+        rpc_(options.disabled_tools),
         scheduler_(options.workers, dispatcher.clock()) {}
 
   // End of input: every call already read still runs and is answered.
@@ -54,7 +41,7 @@ class Session {
           handle_request(*message);
           break;
         case RpcMessage::Kind::Notification:
-          handle_notification(*message);
+          rpc_.on_notification(*message);
           break;
         case RpcMessage::Kind::Reply:
           log_("[mcp] ignored a reply from the client: this server sends no requests");
@@ -69,96 +56,28 @@ class Session {
 
  private:
   void handle_request(const RpcMessage& m) {
-    if (m.method == "initialize") {
-      if (initialized_) return error(m.id, kInvalidRequest, "initialize was already received");
-      auto result = initialize_result(m.params);
-      if (!result) return error(m.id, kInvalidParams, result.error().message);
-      initialized_ = true;
-      return writer_.write_line(rpc_result_line(m.id, *result));
-    }
-    if (m.method == "ping") return writer_.write_line(rpc_result_line(m.id, Json::object()));
-    if (m.method != "tools/list" && m.method != "tools/call") {
-      return error(m.id, kMethodNotFound, "Method not found: " + m.method);
-    }
-    if (!initialized_) {
-      return error(m.id, kInvalidRequest, "Server not initialized: send initialize first");
-    }
-    if (m.method == "tools/list") return writer_.write_line(rpc_result_line(m.id, listing_));
-    call_tool(m);
-  }
-
-  void handle_notification(const RpcMessage& m) {
-    if (m.method != "notifications/cancelled" || !m.params.is_object()) return;
-    auto request_id = m.params.find("requestId");
-    if (request_id != m.params.end()) calls_.cancel(dump_json(*request_id));
-  }
-
-  void call_tool(const RpcMessage& m) {
-    if (!m.params.is_object()) return error(m.id, kInvalidParams, "tools/call requires params");
-    auto name = m.params.find("name");
-    if (name == m.params.end() || !name->is_string()) {
-      return error(m.id, kInvalidParams, "tools/call requires params.name (a string)");
-    }
-    const Tool* tool = find_tool(name->get<std::string>());
-    if (!tool) return error(m.id, kInvalidParams, "Unknown tool: " + name->get<std::string>());
-    if (disabled_.contains(tool->name)) {
-      return error(m.id, kInvalidParams, "Tool disabled by the server's operator: " + tool->name);
-    }
-    Json arguments = Json::object();
-    if (auto given = m.params.find("arguments"); given != m.params.end() && !given->is_null()) {
-      if (!given->is_object()) {
-        return error(m.id, kInvalidParams, "tools/call params.arguments must be an object");
-      }
-      arguments = *given;
-    }
-    // Arguments that break the schema are a tool error, which the model sees
-    // and can correct.
-    if (auto fault = check_arguments(tool->argument_schema, arguments)) {
-      Json result = tool_error_result(error_code_name(ErrorCode::InvalidRequest),
-                                      "Invalid arguments for " + tool->name + ": " + *fault);
-      return writer_.write_line(rpc_result_line(m.id, result));
-    }
-
-    std::string key = dump_json(m.id);
-    auto call = calls_.start(key);
-    if (!call) {
-      return error(m.id, kInvalidRequest,
-                   "Invalid Request: id " + key + " belongs to a call still in progress");
-    }
-    Request request{kProtocolVersion, key, tool->command, std::move(arguments)};
-    scheduler_.submit([this, tool, call, key = std::move(key), id = m.id,
-                       request = std::move(request)] {
+    RpcSession::Step step = rpc_.on_request(m);
+    if (auto* line = std::get_if<std::string>(&step)) return writer_.write_line(std::move(*line));
+    auto pending = std::make_shared<RpcSession::PendingCall>(
+        std::get<RpcSession::PendingCall>(std::move(step)));
+    scheduler_.submit([this, pending] {
       // A call cancelled while queued never runs.
-      if (call->cancelled.load(std::memory_order_acquire)) {
-        calls_.finish(key);
-        return;
-      }
-      dispatcher_.dispatch(request, {&call->cancelled, &image_budget_}, scheduler_,
-                           [this, tool, call, key, id](Response response) {
-                             answer(key, id, *tool, std::move(response));
+      if (rpc_.withdrawn(*pending)) return rpc_.drop(*pending);
+      // A wait holds no worker between its polls: its answer comes from
+      // whichever worker runs the last one.
+      dispatcher_.dispatch(pending->request, {&pending->call->cancelled, &image_budget_},
+                           scheduler_, [this, pending](Response response) {
+                             std::string line = rpc_.answer(*pending, std::move(response));
+                             if (!line.empty()) writer_.write_line(std::move(line));
                            });
     });
-  }
-
-  // The call's one line, unless it was cancelled.
-  void answer(const std::string& key, const Json& id, const Tool& tool, Response response) {
-    std::string line;
-    try {
-      line = rpc_result_line(id, tool_result(tool, std::move(response)));
-    } catch (const std::exception&) {
-      line = rpc_error_line(id, kInternalError, "Internal error: the tool's result could not be written");
-    }
-    if (calls_.finish(key)) writer_.write_line(std::move(line));
   }
 
   Dispatcher& dispatcher_;
   LineWriter& writer_;
   std::function<void(const std::string&)> log_;
   const ImageBudget image_budget_;
-  CallTable calls_;
-  const std::set<std::string> disabled_;
-  const Json listing_;
-  bool initialized_ = false;
+  RpcSession rpc_;
   Scheduler scheduler_;
 };
 

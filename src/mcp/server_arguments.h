@@ -19,7 +19,8 @@ inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 
 inline constexpr const char* kServerUsage =
     "usage: winhelper-mcp [--disable-tool NAME]... [--max-image-side N] [--max-image-bytes N]\n"
-    "An MCP server over standard input and output; an MCP client starts it.\n"
+    "                     [--http [HOST:]PORT [HTTP options]]\n"
+    "An MCP server over standard input and output (an MCP client starts it), or over HTTP.\n"
     "--disable-tool NAME  leave the tool out of tools/list and refuse calls to it\n"
     "--max-image-side N   longer side of a look's image at most N pixels (default 1568)\n"
     "--max-image-bytes N  Base64 of a look's image at most N bytes (default 1048576;\n"
@@ -28,6 +29,7 @@ inline constexpr const char* kServerUsage =
 // The options for the arguments after the program name, or the line to print
 // before the usage text. An unknown tool name is refused: a misspelt name
 // would otherwise leave the tool enabled without a word.
-Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string_view>& args);
+Result<ServerOptions, std::string> parse_server_arguments(
+    const std::vector<std::string_view>& args);
 
 }  // namespace winhelper::mcp

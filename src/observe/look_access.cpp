@@ -8,17 +8,19 @@ Result<std::string> draw_look_id(SharedState& shared) {
   return (*state)->looks.next_look_id();
 }
 
-Status store_look(SharedState& shared, const std::string& look_id, Look look) {
+Status store_look(SharedState& shared, const std::string& look_id, Look look,
+                  ClientSession session) {
   auto state = shared.state.lock();
   if (!state) return state.take_error();
-  (*state)->looks.store(look_id, std::move(look));
+  (*state)->looks_of(session).store(look_id, std::move(look));
   return ok_status();
 }
 
-Result<std::optional<Look>> find_look(SharedState& shared, const std::string& look_id) {
+Result<std::optional<Look>> find_look(SharedState& shared, const std::string& look_id,
+                                      ClientSession session) {
   auto state = shared.state.lock();
   if (!state) return state.take_error();
-  return (*state)->looks.find(look_id);
+  return (*state)->looks_of(session).find(look_id);
 }
 
 }  // namespace winhelper

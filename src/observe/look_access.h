@@ -13,7 +13,9 @@ namespace winhelper {
 
 Result<std::string> draw_look_id(SharedState& shared);
 // A poisoned lock drops the look.
-Status store_look(SharedState& shared, const std::string& look_id, Look look);
-Result<std::optional<Look>> find_look(SharedState& shared, const std::string& look_id);
+Status store_look(SharedState& shared, const std::string& look_id, Look look,
+                  ClientSession session);
+Result<std::optional<Look>> find_look(SharedState& shared, const std::string& look_id,
+                                      ClientSession session);
 
 }  // namespace winhelper

@@ -98,7 +98,7 @@ Result<Observed> observe(const LookArguments& args, CommandContext& ctx,
 
   if (args.scope_ref) {
     Result<LookScope> scope =
-        find_look_scope(ctx.shared, *args.scope_ref, args.base_look_id, out.root.window_id);
+        find_look_scope(ctx.shared, ctx.session, *args.scope_ref, args.base_look_id, out.root.window_id);
     if (!scope) return scope.take_error();
     out.scope = std::move(scope).value();
     Result<uia::ElementList> subtree = extract_scope_elements(*out.scope, out.root, ctx, numbering);
@@ -165,11 +165,11 @@ Result<Described> describe(const LookArguments& args, const Observed& observed,
   elements.merge(look.elements);
   look.elements = std::move(elements);
   if (args.since_look_id) {
-    Result<SinceLook> since = compare_since(ctx.shared, *args.since_look_id, look);
+    Result<SinceLook> since = compare_since(ctx.shared, *args.since_look_id, look, ctx.session);
     if (!since) return since.take_error();
     out.since = std::move(since).value();
   }
-  Status stored = store_look(ctx.shared, *look_id, std::move(look));
+  Status stored = store_look(ctx.shared, *look_id, std::move(look), ctx.session);
   if (!stored) return stored.take_error();
   return out;
 }

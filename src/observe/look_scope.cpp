@@ -2,14 +2,15 @@
 
 namespace winhelper {
 
-Result<LookScope> find_look_scope(SharedState& shared, const std::string& scope_ref,
+Result<LookScope> find_look_scope(SharedState& shared, ClientSession session,
+                                  const std::string& scope_ref,
                                   const std::optional<std::string>& base_look_id,
                                   std::int64_t root_window_id) {
   std::optional<std::pair<Look, ElementRecord>> found;
   {
     auto state = shared.state.lock();
     if (!state) return state.take_error();
-    found = (*state)->looks.resolve_scope(scope_ref, base_look_id);
+    found = (*state)->looks_of(session).resolve_scope(scope_ref, base_look_id);
   }
   if (!found || found->second.window_id != root_window_id)
     return HelperError{ErrorCode::StaleRef, "Scope ref is stale or outside the target root"};

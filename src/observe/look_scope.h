@@ -23,7 +23,8 @@ struct LookScope {
 // newest. A ref not found, or one whose element belongs to another window
 // than `root_window_id`, is `stale_ref` "Scope ref is stale or outside the
 // target root". Takes the state lock for the search only.
-Result<LookScope> find_look_scope(SharedState& shared, const std::string& scope_ref,
+Result<LookScope> find_look_scope(SharedState& shared, ClientSession session,
+                                  const std::string& scope_ref,
                                   const std::optional<std::string>& base_look_id,
                                   std::int64_t root_window_id);
 

@@ -5,8 +5,8 @@
 namespace winhelper {
 
 Result<SinceLook> compare_since(SharedState& shared, const std::string& since_look_id,
-                                const Look& now) {
-  Result<std::optional<Look>> earlier = find_look(shared, since_look_id);
+                                const Look& now, ClientSession session) {
+  Result<std::optional<Look>> earlier = find_look(shared, since_look_id, session);
   if (!earlier) return earlier.take_error();
   return SinceLook{since_look_id, changes_since(*earlier, now)};
 }

@@ -22,7 +22,7 @@ struct SinceLook {
 // stored: storing may evict the earlier look. Takes the state lock for the
 // copy only.
 Result<SinceLook> compare_since(SharedState& shared, const std::string& since_look_id,
-                                const Look& now);
+                                const Look& now, ClientSession session);
 
 // Adds `changes` {appeared, changed, gone, sinceLookId, unchanged}, or
 // `changesUnavailable` {message, reason, sinceLookId}, to a look result.

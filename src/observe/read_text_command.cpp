@@ -12,11 +12,12 @@ namespace {
 
 constexpr std::uint64_t kDefaultLimit = 4096;
 
-Result<ElementRecord> resolve_record(SharedState& shared, const std::string& look_id,
+Result<ElementRecord> resolve_record(SharedState& shared, ClientSession session,
+                                     const std::string& look_id,
                                      const std::string& element_ref) {
   auto state = shared.state.lock();
   if (!state) return state.take_error();
-  return (*state)->looks.resolve(look_id, element_ref, kOwningLookUnavailable);
+  return (*state)->looks_of(session).resolve(look_id, element_ref, kOwningLookUnavailable);
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
   std::uint64_t offset = arg_u64(args, "offset").value_or(0);
   std::uint64_t limit = arg_u64(args, "limit").value_or(kDefaultLimit);
 
-  auto record = resolve_record(ctx.shared, *look_id, *element_ref);
+  auto record = resolve_record(ctx.shared, ctx.session, *look_id, *element_ref);
   if (!record) return record.take_error();
   if (record->is_password) {
     return HelperError{ErrorCode::SecureTextUnreadable,

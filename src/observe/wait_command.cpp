@@ -24,11 +24,12 @@ std::uint64_t read_timeout(const Json& args) {
 }
 
 // A record's windowId: any non-zero integer as it is, anything else 0.
-Result<uia::RuntimeId> scope_runtime_id(SharedState& shared, const std::string& look_id,
+Result<uia::RuntimeId> scope_runtime_id(SharedState& shared, ClientSession session,
+                                        const std::string& look_id,
                                         const std::string& scope_ref) {
   auto state = shared.state.lock();
   if (!state) return state.take_error();
-  auto record = (*state)->looks.resolve(look_id, scope_ref, kOwningLookUnavailable);
+  auto record = (*state)->looks_of(session).resolve(look_id, scope_ref, kOwningLookUnavailable);
   if (!record) return record.take_error();
   return record->runtime_id;
 }
@@ -140,7 +141,7 @@ PolledStart start_wait_for(const Json& args, CommandContext& ctx) {
   if (auto scope_ref = arg_string(args, "scopeRef")) {
     auto look_id = arg_string(args, "lookId");
     if (!look_id) return invalid_request("scopeRef requires lookId");
-    auto scope = scope_runtime_id(ctx.shared, *look_id, *scope_ref);
+    auto scope = scope_runtime_id(ctx.shared, ctx.session, *look_id, *scope_ref);
     if (!scope) return scope.take_error();
     filters.scope = std::move(scope).value();
   }

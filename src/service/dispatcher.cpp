@@ -8,8 +8,8 @@ namespace winhelper {
 namespace {
 
 HelperError unexpected(const std::string& cmd, const std::exception* e) {
-  return internal_error("command '" + cmd + "' failed unexpectedly: " +
-                        (e ? e->what() : "unknown exception"));
+  return internal_error("command '" + cmd +
+                        "' failed unexpectedly: " + (e ? e->what() : "unknown exception"));
 }
 
 // Runs `body`, turning an escaping exception into internal_error.
@@ -46,9 +46,8 @@ void poll_once(std::shared_ptr<PendingPoll> pending) {
   if (!step.answer) {
     Scheduler& scheduler = pending->scheduler;
     std::int64_t delay = step.again_in_ms;
-    scheduler.submit_after(delay, [pending = std::move(pending)]() mutable {
-      poll_once(std::move(pending));
-    });
+    scheduler.submit_after(
+        delay, [pending = std::move(pending)]() mutable { poll_once(std::move(pending)); });
     return;
   }
   pending->reply(answer(pending->id, std::move(*step.answer)));
@@ -75,8 +74,8 @@ std::optional<Response> Dispatcher::refusal(const Request& request, const Entry*
   }
   auto it = table_.find(request.cmd);
   if (it == table_.end()) {
-    return Response::failure(request.id, {ErrorCode::UnsupportedCommand,
-                                          "Unknown command '" + request.cmd + "'"});
+    return Response::failure(
+        request.id, {ErrorCode::UnsupportedCommand, "Unknown command '" + request.cmd + "'"});
   }
   entry = &it->second;
   if (entry->needs == Needs::Desktop && ctx_.platform.desktop != nullptr) {
@@ -91,6 +90,7 @@ CommandContext Dispatcher::context_for(const CallOptions& options) const {
   CommandContext ctx = ctx_;
   ctx.cancel = options.cancel;
   ctx.image_budget = options.image_budget;
+  ctx.session = options.session;
   return ctx;
 }
 
@@ -108,8 +108,8 @@ Response Dispatcher::dispatch(const Request& request, const CallOptions& options
   return run(*entry, request, options);
 }
 
-void Dispatcher::dispatch(const Request& request, const CallOptions& options,
-                          Scheduler& scheduler, Reply reply) {
+void Dispatcher::dispatch(const Request& request, const CallOptions& options, Scheduler& scheduler,
+                          Reply reply) {
   const Entry* entry = nullptr;
   if (auto refused = refusal(request, entry)) return reply(std::move(*refused));
   if (!entry->polled) return reply(run(*entry, request, options));

@@ -28,6 +28,8 @@ struct CallOptions {
   const std::atomic<bool>* cancel = nullptr;
   // The budget a look's image is held to (CommandContext::image_budget).
   const ImageBudget* image_budget = nullptr;
+  // Whose looks the command reads and keeps (CommandContext::session).
+  ClientSession session = kDefaultSession;
 };
 
 // What a command needs of the session it runs in.
@@ -43,20 +45,23 @@ class Dispatcher {
   void add_polled(std::string name, PolledHandler handler, Needs needs = Needs::Desktop);
 
   // Never fails; an exception escaping a handler becomes internal_error.
-  // `options`' cancel flag and image budget, when given, are handed to the
-  // handler (CommandContext::cancel, CommandContext::image_budget).
+  // `options` are handed to the handler (CommandContext's cancel,
+  // image_budget and session).
   // A polled command runs to its answer on the calling thread.
   Response dispatch(const Request& request, const CallOptions& options = {});
 
   // As dispatch, but a polled command holds no thread between its polls:
   // the first runs here, the others as jobs queued on `scheduler`'s timer.
-  // `reply` is called exactly once, here or on a worker. Beyond the scheduler's bound of pending waits a polled
-  // command is refused at once.
+  // `reply` is called exactly once, here or on a worker. Beyond the
+  // scheduler's bound of pending waits a polled command is refused at once.
   void dispatch(const Request& request, const CallOptions& options, Scheduler& scheduler,
                 Reply reply);
 
   // The clock the commands run on (the scheduler's timer follows it).
   Clock& clock() const { return ctx_.platform.clock; }
+
+  // What the commands run with, for front ends that keep per-client state.
+  const CommandContext& context() const { return ctx_; }
 
  private:
   struct Entry {

@@ -1,13 +1,19 @@
 // winhelper_mcp_fake: the MCP server on the fuzz scene's fake desktop, over
-// this process's standard input and output. The SDK client test drives it
+// this process's standard input and output, or over HTTP with the same
+// options as winhelper-mcp (--http ...). The SDK client tests drive it
 // natively, without Wine.
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
 #include <cstring>
 
 #include "fuzz/fuzz_platform.h"
+#include "mcp/http_arguments.h"
+#include "mcp/http_server.h"
 #include "mcp/server.h"
 
 namespace {
@@ -38,8 +44,18 @@ class FdOutput final : public winhelper::ByteOutput {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  auto http = winhelper::mcp::take_http_arguments(args);
+  if (!http || !args.empty()) {
+    std::fprintf(stderr, "winhelper_mcp_fake: %s\n", http ? "unknown argument" : http.error().c_str());
+    return 2;
+  }
   winhelper::fuzz::FuzzPlatform desk;
+  if (http->listen) {
+    return winhelper::mcp::run_mcp_http_server(desk.dispatcher(), *http,
+                                               winhelper::mcp::process_token_environment(), {});
+  }
   FdInput input;
   FdOutput output;
   winhelper::mcp::run_mcp_server(input, output, desk.dispatcher());

@@ -48,7 +48,7 @@ void ActDesk::hit_at_centre(fakes::FakeElement& element, fakes::FakeElement* hit
   h.uia.elements_at_points[{x, y}] = hit ? hit : &element;
 }
 
-void ActDesk::store() { ASSERT_TRUE(store_look(h.shared, "look_1", look).ok()); }
+void ActDesk::store() { ASSERT_TRUE(store_look(h.shared, "look_1", look, kDefaultSession).ok()); }
 
 void ActDesk::open_dialog_after_input() {
   h.windows.on_enumerate([this](int) {

@@ -92,7 +92,7 @@ TEST_F(LookBudgetTest, BudgetedLooksFitAndTheirPointsMapToTheScreen) {
     // The button's centre in image pixels maps back to its centre on screen.
     const Json& button = result["outline"]["children"][0]["children"][0];
     const Json& r = button["rect"];
-    auto look = find_look(h.shared, result["lookId"].get<std::string>());
+    auto look = find_look(h.shared, result["lookId"].get<std::string>(), kDefaultSession);
     ASSERT_TRUE(look.ok() && look->has_value()) << c.name;
     EXPECT_EQ((*look)->image_width, width) << c.name;
     const ScreenPosition centre =

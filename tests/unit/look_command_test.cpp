@@ -51,7 +51,7 @@ class LookCommandTest : public ::testing::Test {
   }
 
   Look stored(const std::string& look_id) {
-    auto look = find_look(h.shared, look_id);
+    auto look = find_look(h.shared, look_id, kDefaultSession);
     EXPECT_TRUE(look.ok());
     EXPECT_TRUE(look.ok() && look->has_value()) << look_id << " not kept";
     return look.ok() && look->has_value() ? **look : Look{};
@@ -244,8 +244,8 @@ TEST_F(LookCommandTest, EvictedLooksGoStaleAfterEightNewerOnes) {
     Json r = look(R"({"rootRef":"@w1","includeImage":false})");
     EXPECT_EQ(r["result"]["lookId"], "look_" + std::to_string(i));
   }
-  EXPECT_FALSE(find_look(h.shared, "look_2").value().has_value());
-  EXPECT_TRUE(find_look(h.shared, "look_3").value().has_value());
+  EXPECT_FALSE(find_look(h.shared, "look_2", kDefaultSession).value().has_value());
+  EXPECT_TRUE(find_look(h.shared, "look_3", kDefaultSession).value().has_value());
 }
 
 TEST_F(LookCommandTest, ScopedLookShowsTheSubtreeAndInheritsTheOwnersRefs) {

@@ -115,8 +115,8 @@ TEST(LookAccess, PoisonedStateLockRefusesEveryOperation) {
   }
   HelperError poisoned = internal_error("helper state lock poisoned");
   EXPECT_EQ(draw_look_id(shared).error(), poisoned);
-  EXPECT_EQ(store_look(shared, "look_2", Look{}).error(), poisoned);
-  EXPECT_EQ(find_look(shared, "look_1").error(), poisoned);
+  EXPECT_EQ(store_look(shared, "look_2", Look{}, kDefaultSession).error(), poisoned);
+  EXPECT_EQ(find_look(shared, "look_1", kDefaultSession).error(), poisoned);
 }
 
 }  // namespace

@@ -1,0 +1,236 @@
+#include "mcp/http_front.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <httplib.h>
+
+namespace winhelper::mcp {
+
+namespace {
+
+// cpp-httplib's pool with a bounded queue: when every thread is busy and the
+// queue is full, accepting waits, so connections beyond the bound stay in
+// the system's backlog instead of holding memory or threads here.
+class BoundedPool final : public httplib::TaskQueue {
+ public:
+  BoundedPool(int threads, std::size_t max_queued) : max_queued_(max_queued) {
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+  }
+  ~BoundedPool() override { shutdown(); }
+
+  void enqueue(std::function<void()> fn) override {
+    std::unique_lock<std::mutex> hold(mutex_);
+    room_.wait(hold, [&] { return jobs_.size() < max_queued_ || closing_; });
+    jobs_.push_back(std::move(fn));
+    ready_.notify_one();
+  }
+
+  void shutdown() override {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (closing_ && threads_.empty()) return;
+      closing_ = true;
+    }
+    ready_.notify_all();
+    room_.notify_all();
+    for (auto& thread : threads_) thread.join();
+    threads_.clear();
+  }
+
+ private:
+  void work() {
+    for (;;) {
+      std::function<void()> job;
+      {
+        std::unique_lock<std::mutex> hold(mutex_);
+        ready_.wait(hold, [&] { return !jobs_.empty() || closing_; });
+        if (jobs_.empty()) return;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+      }
+      room_.notify_one();
+      job();
+    }
+  }
+
+  const std::size_t max_queued_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::condition_variable room_;
+  std::deque<std::function<void()>> jobs_;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
+std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
+  if (!request.has_header(name)) return std::nullopt;
+  auto range = request.headers.equal_range(name);
+  return std::string_view(range.first->second);
+}
+
+std::optional<std::size_t> content_length(const httplib::Request& request) {
+  auto value = header(request, "Content-Length");
+  if (!value) return std::nullopt;
+  std::size_t out = 0;
+  for (char c : *value) {
+    if (c < '0' || c > '9') return std::nullopt;
+    // Saturates: any absurd length is simply over the limit.
+    out = out > kMaxBodyBytes * 10 ? out : out * 10 + static_cast<std::size_t>(c - '0');
+  }
+  return out;
+}
+
+void send(httplib::Response& response, const HubReply& reply) {
+  response.status = reply.status;
+  if (reply.session_id) response.set_header("Mcp-Session-Id", *reply.session_id);
+  if (reply.retry_after_seconds) {
+    response.set_header("Retry-After", std::to_string(*reply.retry_after_seconds));
+  }
+  if (!reply.content_type.empty()) response.set_content(reply.body, reply.content_type.c_str());
+}
+
+}  // namespace
+
+struct HttpFront::Impl {
+  Impl(Dispatcher& dispatcher, SharedState& shared, Clock& clock, HttpOptions given)
+      : options(std::move(given)), hub(dispatcher, shared, clock, options.hub) {}
+
+  void log(const std::string& line) const {
+    if (options.log) options.log(line);
+  }
+
+  httplib::Server::HandlerResponse screen(const httplib::Request& request,
+                                          httplib::Response& response) {
+    RequestFacts facts{request.method,          request.path,
+                       header(request, "Host"), header(request, "Origin"),
+                       header(request, "Authorization"), content_length(request)};
+    std::optional<Refusal> refusal = refuse_request(options.security, facts);
+    if (!refusal) return httplib::Server::HandlerResponse::Unhandled;
+    log_refusal(request, refusal->reason);
+    response.status = refusal->status;
+    if (refusal->kind == RefusalKind::Unauthorized) {
+      response.set_header("WWW-Authenticate", "Bearer");
+    }
+    if (refusal->kind == RefusalKind::MethodNotAllowed) {
+      response.set_header("Allow", request.path == kHealthPath ? "GET" : "GET, POST, DELETE");
+    }
+    response.set_content(Json{{"error", refusal->reason}}.dump(), "application/json");
+    return httplib::Server::HandlerResponse::Handled;
+  }
+
+  void log_refusal(const httplib::Request& request, const std::string& reason) const {
+    log("[mcp-http] refused " + request.method + " " + request.path + " from " +
+        request.remote_addr + ":" + std::to_string(request.remote_port) + ": " + reason);
+  }
+
+  void answer(const httplib::Request& request, httplib::Response& response,
+              const HubReply& reply) const {
+    if (!reply.refusal.empty()) log_refusal(request, reply.refusal);
+    send(response, reply);
+  }
+
+  void install() {
+    server.new_task_queue = [] {
+      return new BoundedPool(kHttpThreads, kHttpQueuedConnections);
+    };
+    server.set_read_timeout(kHttpReadTimeoutSeconds, 0);
+    server.set_write_timeout(kHttpReadTimeoutSeconds, 0);
+    server.set_keep_alive_timeout(kHttpKeepAliveSeconds);
+    server.set_keep_alive_max_count(kHttpKeepAliveRequests);
+    server.set_payload_max_length(kMaxBodyBytes);
+    server.set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+          return screen(request, response);
+        });
+    server.Get(std::string(kHealthPath), [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(R"({"status":"ok"})", "application/json");
+    });
+    // This server sends nothing unasked, so it offers no stream to GET.
+    server.Get(std::string(kMcpPath), [](const httplib::Request&, httplib::Response& response) {
+      response.status = 405;
+      response.set_header("Allow", "POST, DELETE");
+    });
+    server.Post(std::string(kMcpPath),
+                [this](const httplib::Request& request, httplib::Response& response) {
+                  answer(request, response,
+                         hub.post(header(request, "Mcp-Session-Id"),
+                                  header(request, "MCP-Protocol-Version"), request.body));
+                });
+    server.Delete(std::string(kMcpPath),
+                  [this](const httplib::Request& request, httplib::Response& response) {
+                    answer(request, response, hub.end(header(request, "Mcp-Session-Id")));
+                  });
+    // Oversized bodies sent without a length are cut off by the library;
+    // those refusals are logged here.
+    server.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+      // Refusals of the checks above carry a body and were logged already.
+      if (response.status != 413 || !response.body.empty()) return;
+      log_refusal(request, make_refusal(RefusalKind::PayloadTooLarge).reason);
+    });
+  }
+
+  // Ends idle sessions every half minute until stopped.
+  void sweep() {
+    std::unique_lock<std::mutex> hold(sweep_mutex);
+    while (!stopping) {
+      sweep_wake.wait_for(hold, std::chrono::seconds(30));
+      if (stopping) break;
+      hold.unlock();
+      if (std::size_t ended = hub.expire_idle()) {
+        log("[mcp-http] ended " + std::to_string(ended) + " idle session(s)");
+      }
+      hold.lock();
+    }
+  }
+
+  HttpOptions options;
+  SessionHub hub;
+  httplib::Server server;
+  std::mutex sweep_mutex;
+  std::condition_variable sweep_wake;
+  bool stopping = false;
+};
+
+HttpFront::HttpFront(Dispatcher& dispatcher, SharedState& shared, Clock& clock,
+                     HttpOptions options)
+    : impl_(std::make_unique<Impl>(dispatcher, shared, clock, std::move(options))) {
+  impl_->install();
+}
+
+HttpFront::~HttpFront() { stop(); }
+
+SessionHub& HttpFront::hub() { return impl_->hub; }
+
+Result<int, std::string> HttpFront::bind() {
+  ListenAddress& listen = impl_->options.security.listen;
+  if (listen.port == 0) {
+    int port = impl_->server.bind_to_any_port(listen.host);
+    if (port <= 0) return "cannot listen on " + listen.host + ": no port could be bound";
+    listen.port = port;  // the Host check compares against the port bound
+    return port;
+  }
+  if (!impl_->server.bind_to_port(listen.host, listen.port)) {
+    return "cannot listen on " + listen.host + ":" + std::to_string(listen.port) +
+           ": the address is in use or not this machine's";
+  }
+  return listen.port;
+}
+
+void HttpFront::serve() {
+  std::thread sweeper([this] { impl_->sweep(); });
+  impl_->server.listen_after_bind();
+  {
+    std::lock_guard<std::mutex> hold(impl_->sweep_mutex);
+    impl_->stopping = true;
+  }
+  impl_->sweep_wake.notify_all();
+  sweeper.join();
+}
+
+void HttpFront::stop() { impl_->server.stop(); }
+
+}  // namespace winhelper::mcp

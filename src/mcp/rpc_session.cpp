@@ -1,0 +1,106 @@
+#include "mcp/rpc_session.h"
+
+#include <exception>
+
+#include "mcp/argument_check.h"
+#include "mcp/lifecycle.h"
+#include "mcp/tool_results.h"
+
+namespace winhelper::mcp {
+
+Json tool_listing(const std::set<std::string>& disabled) {
+  Json tools = Json::array();
+  for (const Tool& tool : tool_table()) {
+    if (!disabled.contains(tool.name)) tools.push_back(tool_description(tool));
+  }
+  return {{"tools", std::move(tools)}};
+}
+
+RpcSession::RpcSession(std::set<std::string> disabled)
+    : disabled_(std::move(disabled)), listing_(tool_listing(disabled_)) {}
+
+std::string RpcSession::initialize(const RpcMessage& m) {
+  std::lock_guard<std::mutex> hold(initialize_mutex_);
+  if (initialized())
+    return rpc_error_line(m.id, kInvalidRequest, "initialize was already received");
+  auto result = initialize_result(m.params);
+  if (!result) return rpc_error_line(m.id, kInvalidParams, result.error().message);
+  initialized_.store(true, std::memory_order_release);
+  return rpc_result_line(m.id, *result);
+}
+
+RpcSession::Step RpcSession::on_request(const RpcMessage& m) {
+  if (m.method == "initialize") return initialize(m);
+  if (m.method == "ping") return rpc_result_line(m.id, Json::object());
+  if (m.method != "tools/list" && m.method != "tools/call") {
+    return rpc_error_line(m.id, kMethodNotFound, "Method not found: " + m.method);
+  }
+  if (!initialized()) {
+    return rpc_error_line(m.id, kInvalidRequest, "Server not initialized: send initialize first");
+  }
+  if (m.method == "tools/list") return rpc_result_line(m.id, listing_);
+  return prepare_call(m);
+}
+
+void RpcSession::on_notification(const RpcMessage& m) {
+  if (m.method != "notifications/cancelled" || !m.params.is_object()) return;
+  auto request_id = m.params.find("requestId");
+  if (request_id != m.params.end()) calls_.cancel(dump_json(*request_id));
+}
+
+RpcSession::Step RpcSession::prepare_call(const RpcMessage& m) {
+  auto fail = [&](std::string_view text) { return rpc_error_line(m.id, kInvalidParams, text); };
+  if (!m.params.is_object()) return fail("tools/call requires params");
+  auto name = m.params.find("name");
+  if (name == m.params.end() || !name->is_string()) {
+    return fail("tools/call requires params.name (a string)");
+  }
+  const Tool* tool = find_tool(name->get<std::string>());
+  if (!tool) return fail("Unknown tool: " + name->get<std::string>());
+  if (disabled_.contains(tool->name)) {
+    return fail("Tool disabled by the server's operator: " + tool->name);
+  }
+  Json arguments = Json::object();
+  if (auto given = m.params.find("arguments"); given != m.params.end() && !given->is_null()) {
+    if (!given->is_object()) return fail("tools/call params.arguments must be an object");
+    arguments = *given;
+  }
+  // Arguments that break the schema are a tool error, which the model sees
+  // and can correct.
+  if (auto fault = check_arguments(tool->argument_schema, arguments)) {
+    Json result = tool_error_result(error_code_name(ErrorCode::InvalidRequest),
+                                    "Invalid arguments for " + tool->name + ": " + *fault);
+    return rpc_result_line(m.id, result);
+  }
+  std::string key = dump_json(m.id);
+  auto call = calls_.start(key);
+  if (!call) {
+    return rpc_error_line(m.id, kInvalidRequest,
+                          "Invalid Request: id " + key + " belongs to a call still in progress");
+  }
+  return PendingCall{tool, std::move(call), m.id,
+                     Request{kProtocolVersion, key, tool->command, std::move(arguments)}};
+}
+
+std::string RpcSession::answer(PendingCall& pending, Response response) {
+  std::string line;
+  try {
+    line = rpc_result_line(pending.id, tool_result(*pending.tool, std::move(response)));
+  } catch (const std::exception&) {
+    line = rpc_error_line(pending.id, kInternalError,
+                          "Internal error: the tool's result could not be written");
+  }
+  if (!calls_.finish(pending.request.id)) line.clear();
+  return line;
+}
+
+std::string RpcSession::run(Dispatcher& dispatcher, PendingCall& pending, CallOptions options) {
+  if (withdrawn(pending)) {
+    drop(pending);
+    return {};
+  }
+  options.cancel = &pending.call->cancelled;
+  return answer(pending, dispatcher.dispatch(pending.request, options));
+}
+
+}  // namespace winhelper::mcp

@@ -1,0 +1,69 @@
+#pragma once
+// One MCP client's protocol state and the handling of its messages, shared
+// by both transports: the handshake, pings and tool listings are answered at
+// once; a tool call is prepared here (checked, registered for cancellation)
+// and run by the transport on a thread of its choosing.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <variant>
+
+#include "mcp/call_table.h"
+#include "mcp/jsonrpc.h"
+#include "mcp/tools.h"
+#include "service/dispatcher.h"
+
+namespace winhelper::mcp {
+
+// tools/list's result without the operator's disabled tools.
+Json tool_listing(const std::set<std::string>& disabled);
+
+class RpcSession {
+ public:
+  // A checked tool call, registered in the call table until it is run.
+  struct PendingCall {
+    const Tool* tool = nullptr;
+    std::shared_ptr<CallTable::Call> call;
+    Json id;
+    Request request;
+  };
+  // The answer line of a request handled at once, or the call to run.
+  using Step = std::variant<std::string, PendingCall>;
+
+  explicit RpcSession(std::set<std::string> disabled);
+
+  Step on_request(const RpcMessage& message);
+  // notifications/cancelled withdraws a call; other notifications are ignored.
+  void on_notification(const RpcMessage& message);
+  // Whether the call was withdrawn before it ran: it must not run then, and
+  // drop ends it.
+  bool withdrawn(const PendingCall& pending) const {
+    return pending.call->cancelled.load(std::memory_order_acquire);
+  }
+  void drop(PendingCall& pending) { calls_.finish(pending.request.id); }
+  // The answer line for the call's response, or empty when the call was
+  // withdrawn meanwhile (its answer is then not sent). Ends the call.
+  std::string answer(PendingCall& pending, Response response);
+  // Runs the call's command on the calling thread, with the call's own
+  // cancel flag in `options`, and gives its answer as `answer` does.
+  std::string run(Dispatcher& dispatcher, PendingCall& pending, CallOptions options);
+  // Withdraws every call in progress (the session ended).
+  void cancel_all() { calls_.cancel_all(); }
+
+  bool initialized() const { return initialized_.load(std::memory_order_acquire); }
+
+ private:
+  std::string initialize(const RpcMessage& m);
+  Step prepare_call(const RpcMessage& m);
+
+  const std::set<std::string> disabled_;
+  const Json listing_;
+  CallTable calls_;
+  std::mutex initialize_mutex_;
+  std::atomic<bool> initialized_{false};
+};
+
+}  // namespace winhelper::mcp

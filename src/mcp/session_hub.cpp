@@ -1,0 +1,200 @@
+#include "mcp/session_hub.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "common/os_random.h"
+#include "mcp/lifecycle.h"
+
+namespace winhelper::mcp {
+
+namespace {
+
+constexpr const char* kJson = "application/json";
+// 128 bits from the OS random source, as 32 hex digits.
+constexpr std::size_t kSessionIdBytes = 16;
+
+HubReply json_reply(int status, std::string body) {
+  return {status, kJson, std::move(body)};
+}
+
+HubReply rpc_error_reply(int status, const Json& id, int code, std::string_view message) {
+  HubReply reply = json_reply(status, rpc_error_line(id, code, message));
+  reply.refusal = std::string(message);
+  return reply;
+}
+
+HubReply accepted() {
+  return {202, "", ""};
+}
+
+}  // namespace
+
+SessionHub::SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock,
+                       HubOptions options)
+    : dispatcher_(dispatcher), shared_(shared), clock_(clock), options_(std::move(options)) {}
+
+SessionHub::~SessionHub() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  for (auto& [id, session] : sessions_) close(*session);
+  sessions_.clear();
+}
+
+std::size_t SessionHub::size() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return sessions_.size();
+}
+
+HubReply SessionHub::post(std::optional<std::string_view> session_id,
+                          std::optional<std::string_view> protocol_version, std::string_view body) {
+  RpcReadOutcome outcome = read_rpc_message(body);
+  if (std::holds_alternative<RpcBlank>(outcome)) {
+    return rpc_error_reply(400, nullptr, kInvalidRequest, "Invalid Request: the body is empty");
+  }
+  if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
+    return rpc_error_reply(400, failure->id, failure->code, failure->message);
+  }
+  const RpcMessage& message = std::get<RpcMessage>(outcome);
+  if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize") {
+    return open_session(message);
+  }
+  if (!session_id) {
+    return rpc_error_reply(400, nullptr, kInvalidRequest,
+                           "Bad Request: Mcp-Session-Id header is required; send initialize "
+                           "first");
+  }
+  if (protocol_version && std::find(kProtocolVersions.begin(), kProtocolVersions.end(),
+                                    *protocol_version) == kProtocolVersions.end()) {
+    return rpc_error_reply(
+        400, nullptr, kInvalidRequest,
+        "Bad Request: unsupported MCP-Protocol-Version " + std::string(*protocol_version));
+  }
+  std::shared_ptr<Session> session = take_session(*session_id);
+  if (!session) {
+    return rpc_error_reply(404, nullptr, kInvalidRequest,
+                           "Session not found: it ended or never existed; initialize again");
+  }
+  HubReply reply = handle(session, message);
+  release_session(session);
+  return reply;
+}
+
+HubReply SessionHub::open_session(const RpcMessage& initialize) {
+  std::optional<std::string> id = random_hex(kSessionIdBytes);
+  if (!id) {
+    return rpc_error_reply(500, initialize.id, kInternalError,
+                           "Internal error: the system's random source failed");
+  }
+  expire_idle();
+  std::shared_ptr<Session> session;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (sessions_.size() >= options_.max_sessions) {
+      HubReply full = rpc_error_reply(503, initialize.id, kInternalError,
+                                      "Server busy: all " + std::to_string(options_.max_sessions) +
+                                          " sessions are in use; retry later");
+      full.retry_after_seconds = kSessionsFullRetrySeconds;
+      return full;
+    }
+    session = std::make_shared<Session>(options_.disabled_tools, next_key_++);
+  }
+  std::string line = std::get<std::string>(session->rpc.on_request(initialize));
+  // A refused handshake (bad params) opens no session.
+  if (!session->rpc.initialized()) return json_reply(200, std::move(line));
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (sessions_.size() >= options_.max_sessions) {
+    HubReply full = rpc_error_reply(503, initialize.id, kInternalError,
+                                    "Server busy: all sessions are in use; retry later");
+    full.retry_after_seconds = kSessionsFullRetrySeconds;
+    return full;
+  }
+  session->last_used_ms = clock_.now_ms();
+  sessions_.emplace(*id, session);
+  HubReply reply = json_reply(200, std::move(line));
+  reply.session_id = std::move(id);
+  return reply;
+}
+
+HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMessage& message) {
+  switch (message.kind) {
+    case RpcMessage::Kind::Notification:
+      session->rpc.on_notification(message);
+      return accepted();
+    case RpcMessage::Kind::Reply:
+      return accepted();
+    case RpcMessage::Kind::Request:
+      break;
+  }
+  RpcSession::Step step = session->rpc.on_request(message);
+  if (auto* line = std::get_if<std::string>(&step)) return json_reply(200, std::move(*line));
+  auto& pending = std::get<RpcSession::PendingCall>(step);
+  std::string line =
+      session->rpc.run(dispatcher_, pending, {nullptr, &options_.image_budget, session->key});
+  // A look stored by a call that outlived its session goes with it.
+  if (session->ended.load(std::memory_order_acquire)) {
+    if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);
+  }
+  // A withdrawn call's answer is not sent.
+  if (line.empty()) return accepted();
+  return json_reply(200, std::move(line));
+}
+
+std::shared_ptr<SessionHub::Session> SessionHub::take_session(std::string_view id) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto it = sessions_.find(id);
+  if (it == sessions_.end()) return nullptr;
+  ++it->second->running;
+  it->second->last_used_ms = clock_.now_ms();
+  return it->second;
+}
+
+void SessionHub::release_session(const std::shared_ptr<Session>& session) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  --session->running;
+  session->last_used_ms = clock_.now_ms();
+}
+
+HubReply SessionHub::end(std::optional<std::string_view> session_id) {
+  if (!session_id) {
+    return rpc_error_reply(400, nullptr, kInvalidRequest,
+                           "Bad Request: Mcp-Session-Id header is required");
+  }
+  std::shared_ptr<Session> session;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    auto it = sessions_.find(*session_id);
+    if (it == sessions_.end()) {
+      return rpc_error_reply(404, nullptr, kInvalidRequest, "Session not found");
+    }
+    session = std::move(it->second);
+    sessions_.erase(it);
+  }
+  close(*session);
+  return {200, "", ""};
+}
+
+std::size_t SessionHub::expire_idle() {
+  std::vector<std::shared_ptr<Session>> expired;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    std::int64_t now = clock_.now_ms();
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+      if (it->second->running == 0 && now - it->second->last_used_ms > options_.idle_ms) {
+        expired.push_back(std::move(it->second));
+        it = sessions_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (auto& session : expired) close(*session);
+  return expired.size();
+}
+
+void SessionHub::close(Session& session) {
+  session.ended.store(true, std::memory_order_release);
+  session.rpc.cancel_all();
+  if (auto state = shared_.state.lock()) (*state)->forget_session(session.key);
+}
+
+}  // namespace winhelper::mcp

@@ -1,0 +1,95 @@
+// The official MCP client over Streamable HTTP: starts the server given on
+// the command line with `--http 127.0.0.1:PORT --token-file F` appended,
+// and runs two sessions at once, each with its own looks; a client without
+// the token is refused; a withdrawn wait stops; DELETE ends a session.
+// Usage: node http_session.mjs <server command> [its arguments...]
+
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import { Client } from '@modelcontextprotocol/sdk/client/index.js';
+import { StreamableHTTPClientTransport } from '@modelcontextprotocol/sdk/client/streamableHttp.js';
+
+import { callOk, checkSchemas, expect, run, textOf } from './client.mjs';
+
+const TOKEN = `t-${process.pid}-${Date.now()}`;
+
+async function startServer(command, args) {
+  const port = 20000 + Math.floor(Math.random() * 20000);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'winhelper-http-'));
+  fs.writeFileSync(path.join(dir, 'token'), `${TOKEN}\n`, { mode: 0o600 });
+  const server = spawn(command, [...args, '--http', `127.0.0.1:${port}`, '--token-file',
+    path.join(dir, 'token')], { stdio: ['ignore', 'ignore', 'pipe'] });
+  let stderr = '';
+  server.stderr.on('data', (chunk) => { stderr += chunk.toString(); });
+  const limit = Date.now() + 120000;
+  while (!stderr.includes('serving MCP at')) {
+    expect(server.exitCode === null, 'the server runs', stderr);
+    expect(Date.now() < limit, 'the server starts listening in time', stderr);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  return { server, url: new URL(`http://127.0.0.1:${port}/mcp`), stderr: () => stderr };
+}
+
+async function open(url, token = TOKEN) {
+  const transport = new StreamableHTTPClientTransport(url, {
+    requestInit: { headers: { Authorization: `Bearer ${token}` } },
+  });
+  const client = new Client({ name: 'winhelper-http-test', version: '1.0.0' });
+  await client.connect(transport, { timeout: 60000 });
+  return { client, transport };
+}
+
+async function main() {
+  const [command, ...args] = process.argv.slice(2);
+  const { server, url, stderr } = await startServer(command, args);
+  try {
+    const a = await open(url);
+    const b = await open(url);
+    expect(a.transport.sessionId && a.transport.sessionId !== b.transport.sessionId, 'two sessions');
+    checkSchemas((await a.client.listTools()).tools);
+
+    const listing = (await callOk(a.client, 'list_windows', {})).structuredContent;
+    const target = listing.windows[0];
+    const look = await callOk(a.client, 'look', { windowId: target.windowId });
+    const { lookId, outline } = look.structuredContent;
+    const read = { lookId, elementRef: outline.ref };
+    const foreign = await b.client.callTool({ name: 'read_text', arguments: read });
+    expect(foreign.isError && textOf(foreign).startsWith('stale_look: '),
+      "one session's look is unknown in another", foreign);
+    const own = await a.client.callTool({ name: 'read_text', arguments: read });
+    expect(!textOf(own).startsWith('stale_look: '), 'the look is known in its own session', own);
+
+    let refused = false;
+    try { await open(url, 'wrong'); } catch { refused = true; }
+    expect(refused, 'a client with a wrong token cannot connect');
+
+    // A withdrawn wait stops; the session answers at once afterwards.
+    const abort = new AbortController();
+    const waiting = a.client.callTool({ name: 'wait_for',
+      arguments: { windowId: target.windowId, text: 'never there', timeoutMs: 60000 } },
+    undefined, { signal: abort.signal, timeout: 120000 });
+    setTimeout(() => abort.abort('enough'), 500);
+    const started = Date.now();
+    await waiting.then(() => {}, () => {});
+    expect(Date.now() - started < 30000, 'the withdrawn wait stops', Date.now() - started);
+    await callOk(a.client, 'diagnostics', {});
+
+    const ended = a.transport.sessionId;
+    await a.transport.terminateSession();
+    const after = await fetch(url, { method: 'POST', headers: {
+      Authorization: `Bearer ${TOKEN}`, 'Content-Type': 'application/json',
+      Accept: 'application/json, text/event-stream', 'Mcp-Session-Id': ended,
+    }, body: JSON.stringify({ jsonrpc: '2.0', id: 1, method: 'ping' }) });
+    expect(after.status === 404, 'an ended session is not found', after.status);
+    await callOk(b.client, 'diagnostics', {});
+    await b.client.close();
+    expect(!stderr().includes(TOKEN), 'the token never appears on standard error');
+  } finally {
+    server.kill();
+  }
+}
+
+run(main);
