@@ -21,6 +21,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import time
 
 CLSID = "{FF48DBA4-60EF-4201-AA87-54103EEF594E}"
 CLASS_KEY = "HKLM\\Software\\Classes\\CLSID\\" + CLSID
@@ -50,7 +51,13 @@ def register(build_dir):
         raise RegistrationError("server not built: %s" % dll)
     key = CLASS_KEY + "\\InprocServer32"
     for args in (["/ve", "/d", _wine_path(dll)], ["/v", "ThreadingModel", "/d", "Both"]):
-        code, output = _reg("add", key, *args, "/f")
+        # Wine sometimes cannot start reg.exe while the previous test's wine processes
+        # are still ending ("Application could not be started"); a moment later it can.
+        for attempt in range(3):
+            code, output = _reg("add", key, *args, "/f")
+            if code == 0:
+                break
+            time.sleep(2)
         if code != 0:
             raise RegistrationError("wine reg add %s failed: %s" % (key, output.strip()))
 
