@@ -26,7 +26,7 @@ class Session {
         log_(std::move(log)),
         image_budget_(options.image_budget),
         rpc_(options.disabled_tools),
-        scheduler_(options.workers, dispatcher.clock()) {}
+        scheduler_(options.workers, dispatcher.context().platform.clock) {}
 
   // End of input: every call already read still runs and is answered.
   void finish() { scheduler_.close_and_join(); }

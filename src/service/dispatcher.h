@@ -57,10 +57,8 @@ class Dispatcher {
   void dispatch(const Request& request, const CallOptions& options, Scheduler& scheduler,
                 Reply reply);
 
-  // The clock the commands run on (the scheduler's timer follows it).
-  Clock& clock() const { return ctx_.platform.clock; }
-
-  // What the commands run with, for front ends that keep per-client state.
+  // What the commands run with (the scheduler's timer follows its clock),
+  // for front ends that keep per-client state.
   const CommandContext& context() const { return ctx_; }
 
  private:

@@ -9,15 +9,15 @@ namespace winhelper {
 
 void run_service(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher, int workers) {
   LineWriter writer(output);
-  Scheduler scheduler(workers, dispatcher.clock());
+  Scheduler scheduler(workers, dispatcher.context().platform.clock);
 
   LineReader reader(input);
   for (;;) {
     LineReader::Next next = reader.next();
     if (next.status == LineReader::Status::End) break;
     if (next.status == LineReader::Status::Error) {
-      writer.write(Response::failure(
-          "unknown", internal_error("Failed to read input line: " + next.error)));
+      writer.write(
+          Response::failure("unknown", internal_error("Failed to read input line: " + next.error)));
       break;
     }
     ReadOutcome outcome = read_request(next.line);
