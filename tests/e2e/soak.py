@@ -91,11 +91,20 @@ class Soak:
                 "policy": policy, "pid": self.root["pid"], "params": params}
         return self.succeed("act %s" % action, self.request("act", args))
 
-    def physical(self, iteration):
+    def replace_name(self, text):
+        """Types `text` over the name edit's whole text. The work must stay the same size every
+        iteration: text that piled up (the edit takes no ctrl+a) made every look, title and
+        text read longer, which the memory slope counted as growth."""
         edit = self.point(NAME_EDIT)
         self.act("click", edit)
-        self.act("keypress", edit, keys=["ctrl", "a"], preserveFocus=True)
-        self.act("typeText", edit, text="soak %d" % iteration, preserveFocus=True)
+        # The test application selects the name edit's text on ctrl+l, like an address bar.
+        self.act("keypress", edit, keys=["ctrl", "l"], preserveFocus=True)
+        self.act("typeText", edit, text=text, preserveFocus=True)
+        self.app.wait_for_title("text '%s'" % text)
+        return edit
+
+    def physical(self, iteration):
+        edit = self.replace_name("soak %d" % iteration)
         items = self.point(LONG_LIST)
         self.act("moveMouse", items, preserveFocus=True)
         self.act("scroll", items, scrollY=3 if iteration % 2 else -3, preserveFocus=True)
@@ -160,9 +169,7 @@ def _listing(soak, _):
 
 
 def _input(soak, n):
-    edit = soak.point(NAME_EDIT)
-    soak.act("click", edit)
-    soak.act("typeText", edit, text="k%d" % n, preserveFocus=True)
+    soak.replace_name("k%d" % n)
     soak.act("scroll", soak.point(LONG_LIST), scrollY=3 if n % 2 else -3, preserveFocus=True)
 
 
