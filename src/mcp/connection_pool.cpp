@@ -7,7 +7,9 @@ ConnectionPool::ConnectionPool(PoolLimits limits) : limits_(limits) {
   for (std::size_t i = 0; i < limits_.min_threads; ++i) start_thread();
 }
 
-ConnectionPool::~ConnectionPool() { shutdown(); }
+ConnectionPool::~ConnectionPool() {
+  shutdown();
+}
 
 void ConnectionPool::start_thread() {
   std::thread thread([this] { work(); });
@@ -50,8 +52,8 @@ void ConnectionPool::work() {
   std::unique_lock<std::mutex> hold(mutex_);
   for (;;) {
     ++idle_;
-    bool woken = ready_.wait_for(hold, limits_.idle_end,
-                                 [&] { return !jobs_.empty() || closing_; });
+    bool woken =
+        ready_.wait_for(hold, limits_.idle_end, [&] { return !jobs_.empty() || closing_; });
     --idle_;
     if (jobs_.empty()) {
       if (closing_) return;

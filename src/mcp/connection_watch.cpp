@@ -1,7 +1,5 @@
 #include "mcp/connection_watch.h"
 
-#include <vector>
-
 namespace winhelper::mcp {
 
 namespace {
@@ -31,14 +29,16 @@ std::optional<steady_clock::time_point> phase_deadline(const HttpDeadlines& dead
   return std::nullopt;
 }
 
-std::string cut_off_line(const HttpDeadlines& deadlines, ConnectionPhase phase,
-                         const std::string& peer) {
-  std::string what = phase == ConnectionPhase::Transfer
-                         ? "request body or response not transferred within " +
-                               duration_text(deadlines.transfer)
-                         : "request header not complete within " + duration_text(deadlines.header);
+std::string connection_refused_line(const std::string& peer, const std::string& reason) {
   std::string from = peer.empty() ? "a connection" : "connection from " + peer;
-  return "[mcp-http] refused " + from + ": " + what;
+  return "[mcp-http] refused " + from + ": " + reason;
+}
+
+std::string cut_off_reason(const HttpDeadlines& deadlines, ConnectionPhase phase) {
+  if (phase == ConnectionPhase::Transfer) {
+    return "request body or response not transferred within " + duration_text(deadlines.transfer);
+  }
+  return "request header not complete within " + duration_text(deadlines.header);
 }
 
 ConnectionWatch::ConnectionWatch(HttpDeadlines deadlines, Log log)
@@ -58,9 +58,9 @@ std::uint64_t ConnectionWatch::begin(SocketHold hold, std::string peer) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     ticket = next_ticket_++;
-    watched_.emplace(ticket, Watched{std::move(hold), std::move(peer), ConnectionPhase::Header,
-                                     phase_deadline(deadlines_, ConnectionPhase::Header,
-                                                    steady_clock::now())});
+    watched_.emplace(
+        ticket, Watched{std::move(hold), std::move(peer), ConnectionPhase::Header,
+                        phase_deadline(deadlines_, ConnectionPhase::Header, steady_clock::now())});
   }
   changed_.notify_all();
   return ticket;
@@ -98,20 +98,16 @@ void ConnectionWatch::run() {
     } else {
       changed_.wait(lock);
     }
-    std::vector<std::string> lines;
     auto now = steady_clock::now();
     for (auto& [ticket, w] : watched_) {
       if (!w.deadline || *w.deadline > now) continue;
+      // Logged first, so the line is out by the time the client sees the end.
+      if (log_) log_(connection_refused_line(w.peer, cut_off_reason(deadlines_, w.phase)));
       // Shut down once; the connection's thread ends it and releases the hold.
       w.hold.shut_down();
       w.deadline.reset();
       w.cut = true;
-      lines.push_back(cut_off_line(deadlines_, w.phase, w.peer));
     }
-    if (lines.empty() || !log_) continue;
-    lock.unlock();
-    for (const std::string& line : lines) log_(line);
-    lock.lock();
   }
 }
 

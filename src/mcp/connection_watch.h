@@ -44,12 +44,14 @@ enum class ConnectionPhase {
 
 // When a connection entering `phase` at `now` must have left it, if ever.
 std::optional<std::chrono::steady_clock::time_point> phase_deadline(
-    const HttpDeadlines& deadlines, ConnectionPhase phase, std::chrono::steady_clock::time_point now);
+    const HttpDeadlines& deadlines, ConnectionPhase phase,
+    std::chrono::steady_clock::time_point now);
 
-// The log line of a connection cut off in `phase`; `peer` is "host:port" or
-// empty when the address was not available.
-std::string cut_off_line(const HttpDeadlines& deadlines, ConnectionPhase phase,
-                         const std::string& peer);
+// The log line of a connection refused for `reason`; `peer` is "host:port"
+// or empty when the address was not available.
+std::string connection_refused_line(const std::string& peer, const std::string& reason);
+// Why a connection was cut off in `phase`.
+std::string cut_off_reason(const HttpDeadlines& deadlines, ConnectionPhase phase);
 
 class ConnectionWatch {
  public:

@@ -39,8 +39,7 @@ class WatchedServer final : public httplib::Server {
     std::optional<SocketHold> hold = SocketHold::take(static_cast<std::uintptr_t>(sock));
     if (!hold) {
       // Out of handles: a connection that could not be cut off is not served.
-      if (log_) log_("[mcp-http] refused " + (peer.empty() ? "a connection" : "connection from " + peer) +
-                     ": no socket handle left to watch it");
+      if (log_) log_(connection_refused_line(peer, "no socket handle left to watch it"));
       httplib::detail::shutdown_socket(sock);
       httplib::detail::close_socket(sock);
       return false;
@@ -139,17 +138,19 @@ struct HttpFront::Impl {
     };
     server.set_read_timeout(kHttpReadTimeoutSeconds, 0);
     server.set_write_timeout(kHttpReadTimeoutSeconds, 0);
-    server.set_keep_alive_timeout(kHttpKeepAliveSeconds);
+    server.set_keep_alive_timeout(
+        std::chrono::duration_cast<std::chrono::seconds>(options.deadlines.idle).count());
     server.set_keep_alive_max_count(kHttpKeepAliveRequests);
     server.set_payload_max_length(kMaxBodyBytes);
     server.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           return screen(request, response);
         });
-    server.Get(std::string(kHealthPath), [this](const httplib::Request&, httplib::Response& response) {
-      progress(ConnectionPhase::Handling);
-      response.set_content(R"({"status":"ok"})", "application/json");
-    });
+    server.Get(std::string(kHealthPath),
+               [this](const httplib::Request&, httplib::Response& response) {
+                 progress(ConnectionPhase::Handling);
+                 response.set_content(R"({"status":"ok"})", "application/json");
+               });
     // This server sends nothing unasked, so it offers no stream to GET.
     server.Get(std::string(kMcpPath), [](const httplib::Request&, httplib::Response& response) {
       response.status = 405;
@@ -169,7 +170,9 @@ struct HttpFront::Impl {
                   });
     // Every answer, refusals included, is written under the transfer deadline.
     server.set_post_routing_handler(
-        [this](const httplib::Request&, httplib::Response&) { progress(ConnectionPhase::Transfer); });
+        [this](const httplib::Request&, httplib::Response&) {
+          progress(ConnectionPhase::Transfer);
+        });
     // Runs once a response was written: a keep-alive connection may idle,
     // then its next header is due. Oversized bodies sent without a length are
     // cut off by the library; those refusals are logged here.

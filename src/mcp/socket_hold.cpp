@@ -20,7 +20,9 @@ SocketHold& SocketHold::operator=(SocketHold&& other) noexcept {
   return *this;
 }
 
-SocketHold::~SocketHold() { release(); }
+SocketHold::~SocketHold() {
+  release();
+}
 
 #ifndef _WIN32
 // The native builds; Windows has its own in win32/.

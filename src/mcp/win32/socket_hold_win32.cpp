@@ -2,8 +2,8 @@
 // share the one socket and its state, so shutting the duplicate down ends the
 // connection, and the socket stays open until both are closed.
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <utility>
 
