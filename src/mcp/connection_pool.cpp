@@ -39,6 +39,11 @@ void ConnectionPool::shutdown() {
   join_retired(hold);
 }
 
+std::size_t ConnectionPool::threads() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return threads_.size();
+}
+
 void ConnectionPool::join_retired(std::unique_lock<std::mutex>& lock) {
   if (retired_.empty()) return;
   std::vector<std::thread> ended = std::move(retired_);

@@ -36,6 +36,9 @@ class ConnectionPool final : public httplib::TaskQueue {
   // Runs the queued connections, then ends every thread.
   void shutdown() override;
 
+  // Threads running now, busy or idle.
+  std::size_t threads();
+
  private:
   // Called with mutex_ held.
   void start_thread();
