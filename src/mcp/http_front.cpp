@@ -45,9 +45,11 @@ class WatchedServer final : public httplib::Server {
       return false;
     }
     t_connection = watch_.begin(std::move(*hold), std::move(peer));
-    bool kept = httplib::Server::process_and_close_socket(sock);
-    watch_.end(std::exchange(t_connection, 0));
-    return kept;
+    struct Unwatch {
+      ConnectionWatch& watch;
+      ~Unwatch() { watch.end(std::exchange(t_connection, 0)); }
+    } unwatch{watch_};
+    return httplib::Server::process_and_close_socket(sock);
   }
 
  private:
