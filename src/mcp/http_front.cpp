@@ -1,69 +1,60 @@
 #include "mcp/http_front.h"
 
 #include <condition_variable>
-#include <deque>
+#include <cstdint>
 #include <mutex>
 #include <thread>
-#include <vector>
+#include <utility>
 
 #include <httplib.h>
+
+#include "mcp/connection_pool.h"
+#include "mcp/socket_hold.h"
 
 namespace winhelper::mcp {
 
 namespace {
 
-// cpp-httplib's pool with a bounded queue: when every thread is busy and the
-// queue is full, accepting waits, so connections beyond the bound stay in
-// the system's backlog instead of holding memory or threads here.
-class BoundedPool final : public httplib::TaskQueue {
+// The connection being served on this thread, for the hooks that mark its
+// progress (they run on the thread that took it up).
+thread_local std::uint64_t t_connection = 0;
+
+// A server whose connections run under the watch's deadlines: each is
+// watched from the moment a thread takes it up until it is closed.
+class WatchedServer final : public httplib::Server {
  public:
-  BoundedPool(int threads, std::size_t max_queued) : max_queued_(max_queued) {
-    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
-  }
-  ~BoundedPool() override { shutdown(); }
+  WatchedServer(ConnectionWatch& watch, ConnectionWatch::Log log)
+      : watch_(watch), log_(std::move(log)) {}
 
-  void enqueue(std::function<void()> fn) override {
-    std::unique_lock<std::mutex> hold(mutex_);
-    room_.wait(hold, [&] { return jobs_.size() < max_queued_ || closing_; });
-    jobs_.push_back(std::move(fn));
-    ready_.notify_one();
+  static void enter(ConnectionWatch& watch, ConnectionPhase phase) {
+    if (t_connection != 0) watch.enter(t_connection, phase);
   }
 
-  void shutdown() override {
-    {
-      std::lock_guard<std::mutex> hold(mutex_);
-      if (closing_ && threads_.empty()) return;
-      closing_ = true;
+ protected:
+  bool process_and_close_socket(socket_t sock) override {
+    std::string ip;
+    int port = 0;
+    httplib::detail::get_remote_ip_and_port(sock, ip, port);
+    std::string peer = ip.empty() ? "" : ip + ":" + std::to_string(port);
+    std::optional<SocketHold> hold = SocketHold::take(static_cast<std::uintptr_t>(sock));
+    if (!hold) {
+      // Out of handles: a connection that could not be cut off is not served.
+      if (log_) log_(connection_refused_line(peer, "no socket handle left to watch it"));
+      httplib::detail::shutdown_socket(sock);
+      httplib::detail::close_socket(sock);
+      return false;
     }
-    ready_.notify_all();
-    room_.notify_all();
-    for (auto& thread : threads_) thread.join();
-    threads_.clear();
+    t_connection = watch_.begin(std::move(*hold), std::move(peer));
+    struct Unwatch {
+      ConnectionWatch& watch;
+      ~Unwatch() { watch.end(std::exchange(t_connection, 0)); }
+    } unwatch{watch_};
+    return httplib::Server::process_and_close_socket(sock);
   }
 
  private:
-  void work() {
-    for (;;) {
-      std::function<void()> job;
-      {
-        std::unique_lock<std::mutex> hold(mutex_);
-        ready_.wait(hold, [&] { return !jobs_.empty() || closing_; });
-        if (jobs_.empty()) return;
-        job = std::move(jobs_.front());
-        jobs_.pop_front();
-      }
-      room_.notify_one();
-      job();
-    }
-  }
-
-  const std::size_t max_queued_;
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::condition_variable room_;
-  std::deque<std::function<void()>> jobs_;
-  bool closing_ = false;
-  std::vector<std::thread> threads_;
+  ConnectionWatch& watch_;
+  ConnectionWatch::Log log_;
 };
 
 std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
@@ -97,7 +88,13 @@ void send(httplib::Response& response, const HubReply& reply) {
 
 struct HttpFront::Impl {
   Impl(Dispatcher& dispatcher, SharedState& shared, Clock& clock, HttpOptions given)
-      : options(std::move(given)), hub(dispatcher, shared, clock, options.hub) {}
+      : options(std::move(given)),
+        hub(dispatcher, shared, clock, options.hub),
+        watch(options.deadlines, options.log),
+        server(watch, options.log) {}
+
+  // The connection on this thread reached `phase`.
+  void progress(ConnectionPhase phase) { WatchedServer::enter(watch, phase); }
 
   void log(const std::string& line) const {
     if (options.log) options.log(line);
@@ -105,6 +102,7 @@ struct HttpFront::Impl {
 
   httplib::Server::HandlerResponse screen(const httplib::Request& request,
                                           httplib::Response& response) {
+    progress(ConnectionPhase::Transfer);  // the header is in; the body may follow
     RequestFacts facts{request.method,          request.path,
                        header(request, "Host"), header(request, "Origin"),
                        header(request, "Authorization"), content_length(request)};
@@ -135,20 +133,26 @@ struct HttpFront::Impl {
 
   void install() {
     server.new_task_queue = [] {
-      return new BoundedPool(kHttpThreads, kHttpQueuedConnections);
+      PoolLimits limits;
+      limits.max_threads = kHttpMaxThreads;
+      limits.max_queued = kHttpQueuedConnections;
+      return new ConnectionPool(limits);
     };
     server.set_read_timeout(kHttpReadTimeoutSeconds, 0);
     server.set_write_timeout(kHttpReadTimeoutSeconds, 0);
-    server.set_keep_alive_timeout(kHttpKeepAliveSeconds);
+    server.set_keep_alive_timeout(
+        std::chrono::duration_cast<std::chrono::seconds>(options.deadlines.idle).count());
     server.set_keep_alive_max_count(kHttpKeepAliveRequests);
     server.set_payload_max_length(kMaxBodyBytes);
     server.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           return screen(request, response);
         });
-    server.Get(std::string(kHealthPath), [](const httplib::Request&, httplib::Response& response) {
-      response.set_content(R"({"status":"ok"})", "application/json");
-    });
+    server.Get(std::string(kHealthPath),
+               [this](const httplib::Request&, httplib::Response& response) {
+                 progress(ConnectionPhase::Handling);
+                 response.set_content(R"({"status":"ok"})", "application/json");
+               });
     // This server sends nothing unasked, so it offers no stream to GET.
     server.Get(std::string(kMcpPath), [](const httplib::Request&, httplib::Response& response) {
       response.status = 405;
@@ -156,17 +160,26 @@ struct HttpFront::Impl {
     });
     server.Post(std::string(kMcpPath),
                 [this](const httplib::Request& request, httplib::Response& response) {
+                  progress(ConnectionPhase::Handling);
                   answer(request, response,
                          hub.post(header(request, "Mcp-Session-Id"),
                                   header(request, "MCP-Protocol-Version"), request.body));
                 });
     server.Delete(std::string(kMcpPath),
                   [this](const httplib::Request& request, httplib::Response& response) {
+                    progress(ConnectionPhase::Handling);
                     answer(request, response, hub.end(header(request, "Mcp-Session-Id")));
                   });
-    // Oversized bodies sent without a length are cut off by the library;
-    // those refusals are logged here.
+    // Every answer, refusals included, is written under the transfer deadline.
+    server.set_post_routing_handler(
+        [this](const httplib::Request&, httplib::Response&) {
+          progress(ConnectionPhase::Transfer);
+        });
+    // Runs once a response was written: a keep-alive connection may idle,
+    // then its next header is due. Oversized bodies sent without a length are
+    // cut off by the library; those refusals are logged here.
     server.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+      progress(ConnectionPhase::NextHeader);
       // Refusals of the checks above carry a body and were logged already.
       if (response.status != 413 || !response.body.empty()) return;
       log_refusal(request, make_refusal(RefusalKind::PayloadTooLarge).reason);
@@ -189,7 +202,8 @@ struct HttpFront::Impl {
 
   HttpOptions options;
   SessionHub hub;
-  httplib::Server server;
+  ConnectionWatch watch;
+  WatchedServer server;
   std::mutex sweep_mutex;
   std::condition_variable sweep_wake;
   bool stopping = false;

@@ -11,19 +11,23 @@
 #include "common/clock.h"
 #include "common/result.h"
 #include "context/helper_state.h"
+#include "mcp/connection_watch.h"
 #include "mcp/http_policy.h"
 #include "mcp/session_hub.h"
 #include "service/dispatcher.h"
 
 namespace winhelper::mcp {
 
-// Threads serving connections, and connections accepted but waiting for one
-// beyond which the server stops accepting until one frees.
+// Threads serving connections besides those whose calls wait: a call runs on
+// its connection's thread, so the pool grows by the number of waits that may
+// be pending. Connections accepted but waiting for a thread, beyond which
+// the server stops accepting until one frees.
 inline constexpr int kHttpThreads = 24;
+inline constexpr int kHttpMaxThreads = kHttpThreads + static_cast<int>(kMaxPendingWaits);
 inline constexpr int kHttpQueuedConnections = 32;
-// Seconds a read of a request may wait, and an idle keep-alive connection.
+// Seconds a single read or write may wait (the whole header, body and
+// response are bounded by HttpDeadlines).
 inline constexpr int kHttpReadTimeoutSeconds = 10;
-inline constexpr int kHttpKeepAliveSeconds = 5;
 inline constexpr int kHttpKeepAliveRequests = 100;
 
 struct HttpOptions {
@@ -31,6 +35,8 @@ struct HttpOptions {
   HubOptions hub;
   // Diagnostic lines (without line feed).
   std::function<void(const std::string&)> log;
+  // The whole header, the body and the response (see connection_watch.h).
+  HttpDeadlines deadlines;
 };
 
 class HttpFront {

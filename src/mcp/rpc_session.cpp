@@ -1,5 +1,7 @@
 #include "mcp/rpc_session.h"
 
+#include <future>
+
 #include <exception>
 
 #include "mcp/argument_check.h"
@@ -94,13 +96,18 @@ std::string RpcSession::answer(PendingCall& pending, Response response) {
   return line;
 }
 
-std::string RpcSession::run(Dispatcher& dispatcher, PendingCall& pending, CallOptions options) {
+std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
+                            CallOptions options) {
   if (withdrawn(pending)) {
     drop(pending);
     return {};
   }
   options.cancel = &pending.call->cancelled;
-  return answer(pending, dispatcher.dispatch(pending.request, options));
+  std::promise<Response> answered;
+  std::future<Response> response = answered.get_future();
+  dispatcher.dispatch(pending.request, options, scheduler,
+                      [&answered](Response r) { answered.set_value(std::move(r)); });
+  return answer(pending, response.get());
 }
 
 }  // namespace winhelper::mcp

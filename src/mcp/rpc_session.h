@@ -47,9 +47,12 @@ class RpcSession {
   // The answer line for the call's response, or empty when the call was
   // withdrawn meanwhile (its answer is then not sent). Ends the call.
   std::string answer(PendingCall& pending, Response response);
-  // Runs the call's command on the calling thread, with the call's own
-  // cancel flag in `options`, and gives its answer as `answer` does.
-  std::string run(Dispatcher& dispatcher, PendingCall& pending, CallOptions options);
+  // Runs the call's command with the call's own cancel flag in `options`,
+  // and gives its answer as `answer` does. The calling thread waits for the
+  // answer; a command that waits polls on `scheduler` meanwhile and counts
+  // against its bound of pending waits.
+  std::string run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
+                  CallOptions options);
   // Withdraws every call in progress (the session ended).
   void cancel_all() { calls_.cancel_all(); }
 

@@ -32,7 +32,11 @@ HubReply accepted() {
 
 SessionHub::SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock,
                        HubOptions options)
-    : dispatcher_(dispatcher), shared_(shared), clock_(clock), options_(std::move(options)) {}
+    : dispatcher_(dispatcher),
+      shared_(shared),
+      clock_(clock),
+      options_(std::move(options)),
+      scheduler_(kHubPollWorkers, dispatcher.context().platform.clock) {}
 
 SessionHub::~SessionHub() {
   std::lock_guard<std::mutex> hold(mutex_);
@@ -129,7 +133,8 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
   if (auto* line = std::get_if<std::string>(&step)) return json_reply(200, std::move(*line));
   auto& pending = std::get<RpcSession::PendingCall>(step);
   std::string line =
-      session->rpc.run(dispatcher_, pending, {nullptr, &options_.image_budget, session->key});
+      session->rpc.run(dispatcher_, scheduler_, pending,
+                       {nullptr, &options_.image_budget, session->key});
   // A look stored by a call that outlived its session goes with it.
   if (session->ended.load(std::memory_order_acquire)) {
     if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);

@@ -19,6 +19,7 @@
 #include "context/helper_state.h"
 #include "mcp/rpc_session.h"
 #include "service/dispatcher.h"
+#include "service/scheduler.h"
 
 namespace winhelper::mcp {
 
@@ -26,6 +27,9 @@ inline constexpr std::size_t kMaxSessions = 16;
 inline constexpr std::int64_t kSessionIdleMs = 30 * 60 * 1000;
 // Seconds a client is asked to wait when every session is taken.
 inline constexpr int kSessionsFullRetrySeconds = 60;
+// Workers running the polls of pending waits (a call itself runs on its
+// connection's thread).
+inline constexpr int kHubPollWorkers = 4;
 
 struct HubOptions {
   std::size_t max_sessions = kMaxSessions;
@@ -61,6 +65,8 @@ class SessionHub {
   // Ends the sessions idle for longer than the limit; returns how many.
   std::size_t expire_idle();
   std::size_t size() const;
+  // Waits pending now, over every session.
+  std::size_t pending_waits() { return scheduler_.pending(); }
 
  private:
   struct Session {
@@ -87,6 +93,8 @@ class SessionHub {
   mutable std::mutex mutex_;
   std::map<std::string, std::shared_ptr<Session>, std::less<>> sessions_;
   ClientSession next_key_ = kDefaultSession + 1;
+  // Last: its pending waits run to their answers before the rest goes.
+  Scheduler scheduler_;
 };
 
 }  // namespace winhelper::mcp

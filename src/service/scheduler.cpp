@@ -55,6 +55,11 @@ bool Scheduler::begin_wait() {
   return true;
 }
 
+std::size_t Scheduler::pending() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return pending_;
+}
+
 void Scheduler::end_wait() {
   bool last = false;
   {

@@ -43,6 +43,8 @@ class Scheduler {
   // The wait counted by begin_wait has answered.
   void end_wait();
   std::size_t max_pending() const { return max_pending_; }
+  // Waits counted now.
+  std::size_t pending();
 
   // No more requests: every pending wait runs to its answer, every queued
   // job runs, then the threads end. Safe to call more than once.

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -11,6 +17,7 @@
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/loopback.h"
 #include "mcp/http_front.h"
+#include "fakes/sleep_gate.h"
 
 namespace winhelper::mcp {
 namespace {
@@ -19,8 +26,9 @@ constexpr const char* kToken = "tok-0123456789";
 
 class HttpHarness {
  public:
-  explicit HttpHarness(HubOptions hub = {}) {
+  explicit HttpHarness(HubOptions hub = {}, HttpDeadlines deadlines = {}) {
     HttpOptions options;
+    options.deadlines = deadlines;
     options.security.listen = {"127.0.0.1", 0};
     options.security.token = kToken;
     options.hub = std::move(hub);
@@ -216,6 +224,153 @@ TEST(McpHttp, ConcurrentSessionsEachGetEveryAnswerOnce) {
   for (int s = 1; s < kSessions; ++s) {
     for (const std::string& id : own_looks[s]) EXPECT_FALSE(own_looks[0].contains(id)) << id;
   }
+}
+
+// A raw client connection, to send a request at the pace a test chooses.
+class RawConnection {
+ public:
+  explicit RawConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~RawConnection() { ::close(fd_); }
+
+  bool send(std::string_view bytes) {
+    return connected_ && ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+                             static_cast<ssize_t>(bytes.size());
+  }
+  // Whether the server closed the connection within `ms`.
+  bool closed_within(int ms) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, ms) <= 0) return false;
+    char c;
+    return ::recv(fd_, &c, 1, MSG_PEEK) <= 0;
+  }
+  // One response's status line, read up to the end of its body.
+  std::string response() {
+    std::string got;
+    char buffer[4096];
+    for (;;) {
+      std::size_t end = got.find("\r\n\r\n");
+      if (end != std::string::npos) {
+        std::size_t at = got.find("Content-Length: ");
+        std::size_t length = at == std::string::npos ? 0 : std::stoul(got.substr(at + 16));
+        if (got.size() >= end + 4 + length) return got.substr(0, got.find("\r\n"));
+      }
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 10'000) <= 0) return "";
+      ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return "";
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+};
+
+constexpr HttpDeadlines kShortDeadlines{std::chrono::seconds(1), std::chrono::seconds(1),
+                                        std::chrono::seconds(5)};
+
+std::string initialize_request(int port, const std::string& body) {
+  return "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+         "\r\nAuthorization: Bearer " + kToken +
+         "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\n\r\n" + body;
+}
+
+const std::string kInitialize =
+    R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{"protocolVersion":"2025-06-18"}})";
+
+TEST(McpHttp, TricklingClientsAreCutOffAndRunNothing) {
+  struct Case {
+    const char* name;
+    bool header_at_once;  // the header sent whole, then the body trickled
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"header", false, "request header not complete within 1 s"},
+      {"body", true, "request body or response not transferred within 1 s"},
+  };
+  for (const Case& c : cases) {
+    HttpHarness h({}, kShortDeadlines);
+    std::string request = initialize_request(h.port, kInitialize);
+    std::size_t head = !c.header_at_once ? 0 : request.find("\r\n\r\n") + 4;
+    RawConnection connection(h.port);
+    ASSERT_TRUE(connection.send(request.substr(0, head))) << c.name;
+    auto start = std::chrono::steady_clock::now();
+    bool closed = false;
+    // A byte every 200 ms: each read is quick, the request never completes.
+    for (std::size_t i = head; i < request.size() && !closed; ++i) {
+      if (!connection.send(request.substr(i, 1))) break;
+      closed = connection.closed_within(200);
+      if (std::chrono::steady_clock::now() - start > std::chrono::seconds(25)) break;
+    }
+    EXPECT_TRUE(closed || connection.closed_within(1000)) << c.name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25)) << c.name;
+    EXPECT_EQ(h.front->hub().size(), 0u) << c.name;  // no session was opened
+    EXPECT_TRUE(h.nothing_ran()) << c.name;
+    std::string log = h.log();
+    EXPECT_NE(log.find("[mcp-http] refused connection from 127.0.0.1:"), std::string::npos) << log;
+    EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+  }
+}
+
+TEST(McpHttp, KeepAliveAndSlowButCompleteRequestsAreServed) {
+  HttpHarness h({}, kShortDeadlines);
+  RawConnection keep_alive(h.port);
+  const std::string health =
+      "GET /health HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port) + "\r\n\r\n";
+  // Four requests on one connection over longer than one header deadline.
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(keep_alive.send(health)) << i;
+    EXPECT_EQ(keep_alive.response(), "HTTP/1.1 200 OK") << i;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  }
+  // A header sent in three parts, complete within its deadline.
+  RawConnection slow(h.port);
+  std::string request = initialize_request(h.port, kInitialize);
+  std::size_t third = request.size() / 3;
+  for (std::size_t at = 0; at < request.size(); at += third) {
+    ASSERT_TRUE(slow.send(request.substr(at, third)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  }
+  EXPECT_EQ(slow.response(), "HTTP/1.1 200 OK");
+  EXPECT_EQ(h.front->hub().size(), 1u);
+  EXPECT_EQ(h.log().find("refused"), std::string::npos) << h.log();
+}
+
+TEST(McpHttp, PendingWaitsLeaveThreadsForOtherRequests) {
+  HttpHarness h;
+  fakes::SleepGate gate;  // holds the waits' polls on the timer
+  h.desk.clock().on_sleep = [&] { gate.hold(); };
+  std::string session = h.initialize();
+  constexpr int kWaits = 30;  // more than the threads a pool without waits needs
+  std::atomic<int> timed_out = 0;
+  std::vector<std::thread> waits;
+  for (int i = 0; i < kWaits; ++i) {
+    waits.emplace_back([&, i] {
+      Json result = h.call(session, "wait_for",
+                           {{"windowId", 65552}, {"text", "never there"}, {"timeoutMs", 60000}},
+                           100 + i);
+      if (!result.is_null() && result["structuredContent"]["timedOut"] == true) ++timed_out;
+    });
+    // One at a time: the listening backlog is short, and a dropped connect is retried late.
+    for (int t = 0; t < 1000 && h.front->hub().pending_waits() <= std::size_t(i); ++t) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ASSERT_EQ(h.front->hub().pending_waits(), static_cast<std::size_t>(kWaits));
+  Json windows = h.call(h.initialize(), "list_windows", Json::object());
+  EXPECT_FALSE(windows.is_null());
+  EXPECT_FALSE(windows.value("isError", false)) << windows.dump();
+  gate.release();
+  for (auto& wait : waits) wait.join();
+  EXPECT_EQ(timed_out, kWaits);
 }
 
 }  // namespace

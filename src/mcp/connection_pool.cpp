@@ -1,0 +1,83 @@
+#include "mcp/connection_pool.h"
+
+namespace winhelper::mcp {
+
+ConnectionPool::ConnectionPool(PoolLimits limits) : limits_(limits) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  for (std::size_t i = 0; i < limits_.min_threads; ++i) start_thread();
+}
+
+ConnectionPool::~ConnectionPool() {
+  shutdown();
+}
+
+void ConnectionPool::start_thread() {
+  std::thread thread([this] { work(); });
+  std::thread::id id = thread.get_id();
+  threads_.emplace(id, std::move(thread));
+}
+
+void ConnectionPool::enqueue(std::function<void()> fn) {
+  std::unique_lock<std::mutex> hold(mutex_);
+  room_.wait(hold, [&] { return jobs_.size() < limits_.max_queued || closing_; });
+  jobs_.push_back(std::move(fn));
+  if (jobs_.size() > idle_ && threads_.size() < limits_.max_threads) start_thread();
+  ready_.notify_one();
+  join_retired(hold);
+}
+
+void ConnectionPool::shutdown() {
+  std::unique_lock<std::mutex> hold(mutex_);
+  closing_ = true;
+  ready_.notify_all();
+  room_.notify_all();
+  std::map<std::thread::id, std::thread> running = std::move(threads_);
+  threads_.clear();
+  hold.unlock();
+  for (auto& [id, thread] : running) thread.join();
+  hold.lock();
+  join_retired(hold);
+}
+
+std::size_t ConnectionPool::threads() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return threads_.size();
+}
+
+void ConnectionPool::join_retired(std::unique_lock<std::mutex>& lock) {
+  if (retired_.empty()) return;
+  std::vector<std::thread> ended = std::move(retired_);
+  retired_.clear();
+  lock.unlock();
+  for (auto& thread : ended) thread.join();
+  lock.lock();
+}
+
+void ConnectionPool::work() {
+  std::unique_lock<std::mutex> hold(mutex_);
+  for (;;) {
+    ++idle_;
+    bool woken =
+        ready_.wait_for(hold, limits_.idle_end, [&] { return !jobs_.empty() || closing_; });
+    --idle_;
+    if (jobs_.empty()) {
+      if (closing_) return;
+      // Idle for long enough: a thread beyond the first few ends.
+      if (!woken && threads_.size() > limits_.min_threads) {
+        auto self = threads_.find(std::this_thread::get_id());
+        retired_.push_back(std::move(self->second));
+        threads_.erase(self);
+        return;
+      }
+      continue;
+    }
+    std::function<void()> job = std::move(jobs_.front());
+    jobs_.pop_front();
+    room_.notify_one();
+    hold.unlock();
+    job();
+    hold.lock();
+  }
+}
+
+}  // namespace winhelper::mcp
