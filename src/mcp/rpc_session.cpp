@@ -1,8 +1,7 @@
 #include "mcp/rpc_session.h"
 
-#include <future>
-
 #include <exception>
+#include <future>
 
 #include "mcp/argument_check.h"
 #include "mcp/lifecycle.h"

@@ -93,30 +93,28 @@ HubReply SessionHub::open_session(const RpcMessage& initialize) {
   std::shared_ptr<Session> session;
   {
     std::lock_guard<std::mutex> hold(mutex_);
-    if (sessions_.size() >= options_.max_sessions) {
-      HubReply full = rpc_error_reply(503, initialize.id, kInternalError,
-                                      "Server busy: all " + std::to_string(options_.max_sessions) +
-                                          " sessions are in use; retry later");
-      full.retry_after_seconds = kSessionsFullRetrySeconds;
-      return full;
-    }
+    if (sessions_.size() >= options_.max_sessions) return sessions_full(initialize.id);
     session = std::make_shared<Session>(options_.disabled_tools, next_key_++);
   }
   std::string line = std::get<std::string>(session->rpc.on_request(initialize));
   // A refused handshake (bad params) opens no session.
   if (!session->rpc.initialized()) return json_reply(200, std::move(line));
   std::lock_guard<std::mutex> hold(mutex_);
-  if (sessions_.size() >= options_.max_sessions) {
-    HubReply full = rpc_error_reply(503, initialize.id, kInternalError,
-                                    "Server busy: all sessions are in use; retry later");
-    full.retry_after_seconds = kSessionsFullRetrySeconds;
-    return full;
-  }
+  // Others may have taken the last places while this handshake ran.
+  if (sessions_.size() >= options_.max_sessions) return sessions_full(initialize.id);
   session->last_used_ms = clock_.now_ms();
   sessions_.emplace(*id, session);
   HubReply reply = json_reply(200, std::move(line));
   reply.session_id = std::move(id);
   return reply;
+}
+
+HubReply SessionHub::sessions_full(const Json& id) const {
+  HubReply full = rpc_error_reply(503, id, kInternalError,
+                                  "Server busy: all " + std::to_string(options_.max_sessions) +
+                                      " sessions are in use; retry later");
+  full.retry_after_seconds = kSessionsFullRetrySeconds;
+  return full;
 }
 
 HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMessage& message) {
@@ -132,9 +130,8 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
   RpcSession::Step step = session->rpc.on_request(message);
   if (auto* line = std::get_if<std::string>(&step)) return json_reply(200, std::move(*line));
   auto& pending = std::get<RpcSession::PendingCall>(step);
-  std::string line =
-      session->rpc.run(dispatcher_, scheduler_, pending,
-                       {nullptr, &options_.image_budget, session->key});
+  std::string line = session->rpc.run(dispatcher_, scheduler_, pending,
+                                      {nullptr, &options_.image_budget, session->key});
   // A look stored by a call that outlived its session goes with it.
   if (session->ended.load(std::memory_order_acquire)) {
     if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);

@@ -80,6 +80,8 @@ class SessionHub {
   };
 
   HubReply open_session(const RpcMessage& initialize);
+  // 503 with Retry-After: every session place is taken.
+  HubReply sessions_full(const Json& id) const;
   HubReply handle(const std::shared_ptr<Session>& session, const RpcMessage& message);
   std::shared_ptr<Session> take_session(std::string_view id);
   void release_session(const std::shared_ptr<Session>& session);
