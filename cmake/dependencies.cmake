@@ -43,9 +43,22 @@ set(WINHELPER_HTTPLIB_DIR "${PROJECT_SOURCE_DIR}/.deps/cpp-httplib")
 if(NOT EXISTS "${WINHELPER_HTTPLIB_DIR}/httplib.h")
   message(FATAL_ERROR "cpp-httplib is missing from .deps: run scripts/setup")
 endif()
+file(STRINGS "${WINHELPER_HTTPLIB_DIR}/httplib.h" httplib_current LIMIT_COUNT 1
+     REGEX "#define CPPHTTPLIB_VERSION \"0\\.41\\.0\"")
 file(STRINGS "${WINHELPER_HTTPLIB_DIR}/httplib.h" httplib_patched LIMIT_COUNT 1
-     REGEX "winhelper: process_and_close_socket is protected")
-if(NOT httplib_patched)
-  message(FATAL_ERROR "cpp-httplib in .deps lacks the setup's patch: run scripts/setup")
+     REGEX "winhelper: header values are not percent-decoded")
+if(NOT httplib_current OR NOT httplib_patched)
+  message(FATAL_ERROR "cpp-httplib in .deps is not version 0.41.0 with the setup's patch: "
+                      "run scripts/setup")
 endif()
+# The limits the library applies before the HTTP front sees a request, the
+# same in every file that includes it: a request line or header line of at
+# most 8 KiB, at most 100 headers. Ranges are never served (the front drops
+# them), so their count is kept small too.
+target_compile_definitions(winhelper_thirdparty INTERFACE
+  CPPHTTPLIB_REQUEST_URI_MAX_LENGTH=8192
+  CPPHTTPLIB_HEADER_MAX_LENGTH=8192
+  CPPHTTPLIB_HEADER_MAX_COUNT=100
+  CPPHTTPLIB_MAX_LINE_LENGTH=8192
+  CPPHTTPLIB_RANGE_MAX_COUNT=16)
 target_include_directories(winhelper_thirdparty SYSTEM INTERFACE "${WINHELPER_HTTPLIB_DIR}")

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/lowercase.h"
 #include "desktop/launch_wait.h"
 #include "process/launch_request.h"
 #include "protocol/args.h"
@@ -15,6 +16,24 @@ namespace winhelper {
 namespace {
 
 bool has_nul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
+// Whether a program is a batch file, which Windows runs through the command
+// interpreter whatever way it is started. A command line's program is its
+// first argument, quoted or up to the first blank.
+bool names_batch_file(std::string_view program, bool command_line) {
+  if (command_line && !program.empty() && program.front() == '"') {
+    program.remove_prefix(1);
+    program = program.substr(0, program.find('"'));
+  } else if (std::size_t blank = program.find_first_of(" \t");
+             command_line && blank != std::string_view::npos) {
+    program = program.substr(0, blank);
+  }
+  while (!program.empty() && (program.back() == ' ' || program.back() == '.')) {
+    program.remove_suffix(1);  // Windows ignores trailing dots and blanks in names
+  }
+  std::string lower = to_lower_ascii(program);
+  return lower.ends_with(".bat") || lower.ends_with(".cmd");
+}
 
 // `args` as one string: given as a string it is passed as it stands; given
 // as an array each item is quoted as one argument.
@@ -50,6 +69,14 @@ Result<LaunchRequest> read_request(const Json& args) {
   }
   auto extra = read_args(args);
   if (!extra) return extra.take_error();
+  const Json* listed = arg_member(args, "args");
+  if (listed && listed->is_array() && !listed->empty() &&
+      names_batch_file(path ? *path : *command, !path)) {
+    return invalid_request(
+        "launchApp cannot pass an array of args to a batch file: the command interpreter reads "
+        "them again as a command line, so quoting cannot keep them apart; give the whole line "
+        "as command");
+  }
   std::string cwd = arg_string(args, "cwd").value_or(std::string());
   if (has_nul(path.value_or("")) || has_nul(command.value_or("")) || has_nul(*extra) ||
       has_nul(cwd)) {
@@ -87,6 +114,10 @@ HelperError launch_error(const std::string& shown, const LaunchError& error) {
     case LaunchFailure::ElevationDeclined:
       return HelperError{ErrorCode::CaptureFailed,
                          prefix + "the elevation prompt was declined; nothing was started"};
+    case LaunchFailure::AmbiguousProgram:
+      return invalid_request(prefix +
+                             "the program's path has blanks and no quotes, and more than one "
+                             "reading of it names a program; quote the program");
     case LaunchFailure::Other:
       break;
   }

@@ -1,6 +1,7 @@
 #include "mcp/argument_check.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "mcp/jsonrpc.h"
 
@@ -44,6 +45,28 @@ std::string article(const std::string& word) {
 }
 
 std::optional<std::string> check(const Json& schema, const Json& value, const std::string& path);
+
+// "rootRef or windowId", "text, role or value", "ref, or x and y" when every
+// branch only requires members; nothing otherwise.
+std::optional<std::string> alternatives(const Json& branches) {
+  std::vector<std::string> parts;
+  bool compound = false;
+  for (const Json& branch : branches) {
+    if (branch.size() != 1 || !branch.contains("required")) return std::nullopt;
+    std::string part;
+    for (const Json& name : branch["required"]) {
+      part += (part.empty() ? "" : " and ") + name.get<std::string>();
+    }
+    compound = compound || branch["required"].size() > 1;
+    parts.push_back(std::move(part));
+  }
+  std::string words;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) words += i + 1 < parts.size() ? ", " : (compound ? ", or " : " or ");
+    words += parts[i];
+  }
+  return words;
+}
 
 std::optional<std::string> check_object(const Json& schema, const Json& value,
                                         const std::string& path) {
@@ -119,6 +142,7 @@ std::optional<std::string> check(const Json& schema, const Json& value, const st
       if (!fault) return std::nullopt;
       if (!first) first = fault;
     }
+    if (auto needed = alternatives(*any_of)) return path + " must have " + *needed;
     return first;
   }
   return std::nullopt;

@@ -1,5 +1,7 @@
 #include "mcp/connection_pool.h"
 
+#include <algorithm>
+
 namespace winhelper::mcp {
 
 ConnectionPool::ConnectionPool(PoolLimits limits) : limits_(limits) {
@@ -17,13 +19,36 @@ void ConnectionPool::start_thread() {
   threads_.emplace(id, std::move(thread));
 }
 
-void ConnectionPool::enqueue(std::function<void()> fn) {
+std::size_t ConnectionPool::ceiling() const {
+  return std::min(limits_.max_threads, limits_.base_threads + calls_);
+}
+
+void ConnectionPool::start_needed() {
+  for (std::size_t waiting = jobs_.size(); waiting > idle_ && threads_.size() < ceiling();
+       --waiting) {
+    start_thread();
+  }
+}
+
+bool ConnectionPool::enqueue(std::function<void()> fn) {
   std::unique_lock<std::mutex> hold(mutex_);
   room_.wait(hold, [&] { return jobs_.size() < limits_.max_queued || closing_; });
   jobs_.push_back(std::move(fn));
-  if (jobs_.size() > idle_ && threads_.size() < limits_.max_threads) start_thread();
+  start_needed();
   ready_.notify_one();
   join_retired(hold);
+  return true;
+}
+
+void ConnectionPool::begin_call() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  ++calls_;
+  start_needed();
+}
+
+void ConnectionPool::end_call() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  --calls_;
 }
 
 void ConnectionPool::shutdown() {
@@ -53,6 +78,12 @@ void ConnectionPool::join_retired(std::unique_lock<std::mutex>& lock) {
   lock.lock();
 }
 
+void ConnectionPool::retire() {
+  auto self = threads_.find(std::this_thread::get_id());
+  retired_.push_back(std::move(self->second));
+  threads_.erase(self);
+}
+
 void ConnectionPool::work() {
   std::unique_lock<std::mutex> hold(mutex_);
   for (;;) {
@@ -63,12 +94,7 @@ void ConnectionPool::work() {
     if (jobs_.empty()) {
       if (closing_) return;
       // Idle for long enough: a thread beyond the first few ends.
-      if (!woken && threads_.size() > limits_.min_threads) {
-        auto self = threads_.find(std::this_thread::get_id());
-        retired_.push_back(std::move(self->second));
-        threads_.erase(self);
-        return;
-      }
+      if (!woken && threads_.size() > limits_.min_threads) return retire();
       continue;
     }
     std::function<void()> job = std::move(jobs_.front());
@@ -77,6 +103,8 @@ void ConnectionPool::work() {
     hold.unlock();
     job();
     hold.lock();
+    // A thread lent to a call that ended is not kept for the next connection.
+    if (threads_.size() > std::max(limits_.min_threads, ceiling())) return retire();
   }
 }
 

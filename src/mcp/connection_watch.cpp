@@ -1,5 +1,8 @@
 #include "mcp/connection_watch.h"
 
+#include <utility>
+#include <vector>
+
 namespace winhelper::mcp {
 
 namespace {
@@ -99,14 +102,24 @@ void ConnectionWatch::run() {
       changed_.wait(lock);
     }
     auto now = steady_clock::now();
+    std::vector<std::pair<std::uint64_t, std::string>> due;
     for (auto& [ticket, w] : watched_) {
       if (!w.deadline || *w.deadline > now) continue;
-      // Logged first, so the line is out by the time the client sees the end.
-      if (log_) log_(connection_refused_line(w.peer, cut_off_reason(deadlines_, w.phase)));
-      // Shut down once; the connection's thread ends it and releases the hold.
-      w.hold.shut_down();
+      due.emplace_back(ticket, connection_refused_line(w.peer, cut_off_reason(deadlines_, w.phase)));
       w.deadline.reset();
-      w.cut = true;
+      w.cut = true;  // no later phase is watched
+    }
+    if (due.empty()) continue;
+    // Logged outside the lock (a slow log must not hold up the connections),
+    // and before the shutdown, so the line is out by the time the client sees
+    // the end. A connection that ended meanwhile needs no shutdown.
+    lock.unlock();
+    for (const auto& [ticket, line] : due) {
+      if (log_) log_(line);
+    }
+    lock.lock();
+    for (const auto& [ticket, line] : due) {
+      if (auto it = watched_.find(ticket); it != watched_.end()) it->second.hold.shut_down();
     }
   }
 }

@@ -44,7 +44,8 @@ std::vector<Tool> desktop_tools() {
                          {"args", {{"type", {"string", "array"}}, {"items", of_type("string")}}},
                          {"cwd", of_type("string")},
                          {"waitMs", integer}}),
-           {.open_world = true}));
+           // Starting a program can do anything that program does.
+           {.destructive = true, .open_world = true}));
   tools.push_back(tool(
       "set_window_state", "setWindowState", "Arrange window",
       "minimize, maximize, restore or close (politely) a listed window; bounds {x, y, width, "

@@ -117,6 +117,9 @@ Result<ResolvedSecurity, std::string> resolve_security(const HttpArguments& args
   return out;
 }
 
+#ifndef _WIN32
+// The Windows version reads the environment in UTF-16 and the profile folder
+// from the shell (win32/token_environment_win32.cpp).
 TokenEnvironment process_token_environment() {
   auto variable = [](const char* name) -> std::optional<std::string> {
     const char* value = std::getenv(name);
@@ -125,9 +128,11 @@ TokenEnvironment process_token_environment() {
   };
   TokenEnvironment out;
   out.env_token = variable(kTokenEnvironment);
-  out.profile_dir = variable("LOCALAPPDATA");
-  if (!out.profile_dir) out.profile_dir = variable("HOME");
+  // Read once and gone: no program the server starts inherits it.
+  ::unsetenv(kTokenEnvironment);
+  out.profile_dir = variable("HOME");
   return out;
 }
+#endif
 
 }  // namespace winhelper::mcp

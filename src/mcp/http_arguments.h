@@ -42,7 +42,8 @@ Result<HttpArguments, std::string> take_http_arguments(std::vector<std::string>&
 // What resolving the token may touch, so that tests give their own.
 struct TokenEnvironment {
   std::optional<std::string> env_token;
-  // The directory of the user's own files (LOCALAPPDATA, or HOME).
+  // The directory of the user's own files (the local application data
+  // folder on Windows, HOME elsewhere).
   std::optional<std::string> profile_dir;
 };
 
@@ -57,7 +58,8 @@ struct ResolvedSecurity {
 Result<ResolvedSecurity, std::string> resolve_security(const HttpArguments& args,
                                                        const TokenEnvironment& environment);
 
-// The process's own environment.
+// The process's own environment. The token variable is removed from it once
+// read, so that no program started later inherits the token.
 TokenEnvironment process_token_environment();
 
 }  // namespace winhelper::mcp

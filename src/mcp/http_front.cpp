@@ -1,59 +1,247 @@
 #include "mcp/http_front.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include <httplib.h>
 
 #include "mcp/connection_pool.h"
+#include "mcp/log_field.h"
+#include "mcp/peer_slots.h"
 #include "mcp/socket_hold.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace winhelper::mcp {
+
+// The library's own limits, set for every file that includes it by the
+// build (cmake/dependencies.cmake), are the ones the front promises.
+static_assert(CPPHTTPLIB_HEADER_MAX_LENGTH == kMaxLineBytes);
+static_assert(CPPHTTPLIB_MAX_LINE_LENGTH == kMaxLineBytes);
+static_assert(CPPHTTPLIB_REQUEST_URI_MAX_LENGTH == kMaxLineBytes);
+static_assert(CPPHTTPLIB_HEADER_MAX_COUNT == kMaxHeaders);
 
 namespace {
 
 // The connection being served on this thread, for the hooks that mark its
-// progress (they run on the thread that took it up).
-thread_local std::uint64_t t_connection = 0;
+// progress and the stream that bounds what it reads (they all run on the
+// thread that took it up).
+struct Connection {
+  std::uint64_t ticket = 0;
+  std::string address;  // the peer's address, without the port
+  std::string peer;     // "address:port", for the log
+  // The request being read: bytes of its head so far; whether the head was
+  // complete and checked; whether it was refused (nothing more is read).
+  std::size_t head_bytes = 0;
+  bool screened = false;
+  bool refused = false;
+  // Once screened: the body bytes still to come. A request without
+  // Content-Length has none (the library would read one until the
+  // connection closes, taking the next request with it).
+  std::size_t body_left = 0;
+};
+thread_local Connection* t_connection = nullptr;
 
-// A server whose connections run under the watch's deadlines: each is
-// watched from the moment a thread takes it up until it is closed.
+// The connection's stream as the library reads it: the head of each request
+// is cut off at kMaxHeadBytes (the library bounds each line and the number
+// of lines, not their sum), and a refused request's body is never read, so
+// the connection ends instead of serving what follows.
+class GuardedStream final : public httplib::Stream {
+ public:
+  GuardedStream(httplib::Stream& inner, Connection& connection)
+      : inner_(inner), connection_(connection) {}
+
+  bool is_readable() const override { return inner_.is_readable(); }
+  bool wait_readable() const override { return inner_.wait_readable(); }
+  bool wait_writable() const override { return inner_.wait_writable(); }
+  bool is_peer_alive() const override { return inner_.is_peer_alive(); }
+  ssize_t read(char* ptr, size_t size) override {
+    if (connection_.refused) return -1;
+    if (connection_.screened) {
+      if (connection_.body_left == 0) return 0;  // the body's end
+      size = std::min(size, connection_.body_left);
+    } else {
+      if (connection_.head_bytes >= kMaxHeadBytes) {
+        connection_.refused = true;
+        over_head_ = true;
+        return -1;
+      }
+      size = std::min(size, kMaxHeadBytes - connection_.head_bytes);
+    }
+    ssize_t got = inner_.read(ptr, size);
+    if (got > 0) {
+      auto bytes = static_cast<std::size_t>(got);
+      if (connection_.screened) {
+        connection_.body_left -= bytes;
+      } else {
+        connection_.head_bytes += bytes;
+      }
+    }
+    return got;
+  }
+  ssize_t write(const char* ptr, size_t size) override { return inner_.write(ptr, size); }
+  void get_remote_ip_and_port(std::string& ip, int& port) const override {
+    inner_.get_remote_ip_and_port(ip, port);
+  }
+  void get_local_ip_and_port(std::string& ip, int& port) const override {
+    inner_.get_local_ip_and_port(ip, port);
+  }
+  socket_t socket() const override { return inner_.socket(); }
+  time_t duration() const override { return inner_.duration(); }
+  void set_read_timeout(time_t sec, time_t usec) override { inner_.set_read_timeout(sec, usec); }
+
+  bool over_head() const { return over_head_; }
+
+ private:
+  httplib::Stream& inner_;
+  Connection& connection_;
+  bool over_head_ = false;
+};
+
+// Binds so that no other socket can take over the port while we listen (on
+// Windows, SO_REUSEADDR would let another process bind the same port and
+// read the requests, tokens included; SO_EXCLUSIVEADDRUSE forbids it).
+void exclusive_bind(socket_t sock) {
+  int on = 1;
+#ifdef _WIN32
+  ::setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+               sizeof(on));
+#else
+  ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+#endif
+}
+
+// Ends a connection whose last request was refused. Closing a socket with
+// unread bytes makes the system reset the connection, which can discard the
+// refusal before the client reads it; so our side is shut first and what the
+// client still sends is read and dropped, within a bound of bytes and time.
+void close_after_refusal(socket_t sock) {
+#ifdef _WIN32
+  ::shutdown(sock, SD_SEND);
+#else
+  ::shutdown(sock, SHUT_WR);
+#endif
+  constexpr std::size_t kMaxDropped = 256 * 1024;
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  char buffer[4096];
+  for (std::size_t dropped = 0; dropped < kMaxDropped;) {
+    if (std::chrono::steady_clock::now() >= until) break;
+    ssize_t ready = httplib::detail::select_read(sock, 0, 50'000);
+    if (ready < 0) break;
+    if (ready == 0) continue;
+    ssize_t got = httplib::detail::read_socket(sock, buffer, sizeof(buffer), 0);
+    if (got <= 0) break;
+    dropped += static_cast<std::size_t>(got);
+  }
+}
+
+// A server whose connections run under the watch's deadlines and the
+// per-peer bound, and whose requests are read through GuardedStream.
 class WatchedServer final : public httplib::Server {
  public:
-  WatchedServer(ConnectionWatch& watch, ConnectionWatch::Log log)
-      : watch_(watch), log_(std::move(log)) {}
+  WatchedServer(ConnectionWatch& watch, PeerSlots& peers, ConnectionWatch::Log log)
+      : watch_(watch), peers_(peers), log_(std::move(log)) {}
 
   static void enter(ConnectionWatch& watch, ConnectionPhase phase) {
-    if (t_connection != 0) watch.enter(t_connection, phase);
+    if (t_connection) watch.enter(t_connection->ticket, phase);
   }
 
  protected:
+  // The library's own connection loop, with our stream and checks around
+  // each request.
   bool process_and_close_socket(socket_t sock) override {
-    std::string ip;
+    Connection connection;
     int port = 0;
-    httplib::detail::get_remote_ip_and_port(sock, ip, port);
-    std::string peer = ip.empty() ? "" : ip + ":" + std::to_string(port);
+    httplib::detail::get_remote_ip_and_port(sock, connection.address, port);
+    connection.peer =
+        connection.address.empty() ? "" : connection.address + ":" + std::to_string(port);
+    if (!peers_.take(connection.address)) {
+      refuse(sock, connection.peer,
+             "more than " + std::to_string(kConnectionsPerPeer) + " connections from this address");
+      return false;
+    }
     std::optional<SocketHold> hold = SocketHold::take(static_cast<std::uintptr_t>(sock));
     if (!hold) {
       // Out of handles: a connection that could not be cut off is not served.
-      if (log_) log_(connection_refused_line(peer, "no socket handle left to watch it"));
-      httplib::detail::shutdown_socket(sock);
-      httplib::detail::close_socket(sock);
+      peers_.give(connection.address);
+      refuse(sock, connection.peer, "no socket handle left to watch it");
       return false;
     }
-    t_connection = watch_.begin(std::move(*hold), std::move(peer));
+    connection.ticket = watch_.begin(std::move(*hold), connection.peer);
+    t_connection = &connection;
     struct Unwatch {
-      ConnectionWatch& watch;
-      ~Unwatch() { watch.end(std::exchange(t_connection, 0)); }
-    } unwatch{watch_};
-    return httplib::Server::process_and_close_socket(sock);
+      WatchedServer& server;
+      Connection& connection;
+      ~Unwatch() {
+        t_connection = nullptr;
+        server.watch_.end(connection.ticket);
+        server.peers_.give(connection.address);
+      }
+    } unwatch{*this, connection};
+
+    std::string local_address;
+    int local_port = 0;
+    httplib::detail::get_local_ip_and_port(sock, local_address, local_port);
+    bool served = httplib::detail::process_server_socket(
+        svr_sock_, sock, keep_alive_max_count_, keep_alive_timeout_sec_, read_timeout_sec_,
+        read_timeout_usec_, write_timeout_sec_, write_timeout_usec_,
+        [&](httplib::Stream& socket_stream, bool close_connection, bool& connection_closed) {
+          connection.head_bytes = connection.body_left = 0;
+          connection.screened = connection.refused = false;
+          GuardedStream stream(socket_stream, connection);
+          bool answered = process_request(
+              stream, connection.address, port, local_address, local_port, close_connection,
+              connection_closed, [](httplib::Request& request) {
+                // Nothing here is served in ranges: a Range header is dropped,
+                // so no answer is multiplied into parts.
+                request.ranges.clear();
+                request.headers.erase("Range");
+              });
+          if (stream.over_head() && log_) {
+            log_(connection_refused_line(
+                connection.peer, "request head larger than " +
+                                     std::to_string(kMaxHeadBytes / 1024) + " KiB"));
+          }
+          // A request refused, by us or by the library before our checks,
+          // ends the connection: what follows it on the wire is never read
+          // as a request.
+          if (!connection.screened || connection.refused) {
+            connection_closed = true;
+          }
+          return answered;
+        });
+    if (connection.refused) close_after_refusal(sock);
+    httplib::detail::shutdown_socket(sock);
+    httplib::detail::close_socket(sock);
+    return served;
   }
 
  private:
+  void refuse(socket_t sock, const std::string& peer, const std::string& reason) {
+    if (log_) log_(connection_refused_line(peer, reason));
+    static constexpr std::string_view kBusy =
+        "HTTP/1.1 503 Service Unavailable\r\nRetry-After: 1\r\nContent-Length: 0\r\n"
+        "Connection: close\r\n\r\n";
+    httplib::detail::SocketStream stream(sock, 0, 0, 1, 0);
+    stream.write(kBusy.data(), kBusy.size());
+    httplib::detail::shutdown_socket(sock);
+    httplib::detail::close_socket(sock);
+  }
+
   ConnectionWatch& watch_;
+  PeerSlots& peers_;
   ConnectionWatch::Log log_;
 };
 
@@ -63,16 +251,11 @@ std::optional<std::string_view> header(const httplib::Request& request, const ch
   return std::string_view(range.first->second);
 }
 
-std::optional<std::size_t> content_length(const httplib::Request& request) {
-  auto value = header(request, "Content-Length");
-  if (!value) return std::nullopt;
-  std::size_t out = 0;
-  for (char c : *value) {
-    if (c < '0' || c > '9') return std::nullopt;
-    // Saturates: any absurd length is simply over the limit.
-    out = out > kMaxBodyBytes * 10 ? out : out * 10 + static_cast<std::size_t>(c - '0');
-  }
-  return out;
+BodyFraming framing_of(const httplib::Request& request) {
+  std::vector<std::string_view> lengths;
+  auto range = request.headers.equal_range("Content-Length");
+  for (auto it = range.first; it != range.second; ++it) lengths.emplace_back(it->second);
+  return body_framing(lengths, request.has_header("Transfer-Encoding"));
 }
 
 void send(httplib::Response& response, const HubReply& reply) {
@@ -91,7 +274,7 @@ struct HttpFront::Impl {
       : options(std::move(given)),
         hub(dispatcher, shared, clock, options.hub),
         watch(options.deadlines, options.log),
-        server(watch, options.log) {}
+        server(watch, peers, options.log) {}
 
   // The connection on this thread reached `phase`.
   void progress(ConnectionPhase phase) { WatchedServer::enter(watch, phase); }
@@ -105,9 +288,14 @@ struct HttpFront::Impl {
     progress(ConnectionPhase::Transfer);  // the header is in; the body may follow
     RequestFacts facts{request.method,          request.path,
                        header(request, "Host"), header(request, "Origin"),
-                       header(request, "Authorization"), content_length(request)};
+                       header(request, "Authorization"), framing_of(request)};
+    if (t_connection) {
+      t_connection->screened = true;
+      t_connection->body_left = facts.framing.length.value_or(0);
+    }
     std::optional<Refusal> refusal = refuse_request(options.security, facts);
     if (!refusal) return httplib::Server::HandlerResponse::Unhandled;
+    if (t_connection) t_connection->refused = true;
     log_refusal(request, refusal->reason);
     response.status = refusal->status;
     if (refusal->kind == RefusalKind::Unauthorized) {
@@ -120,9 +308,11 @@ struct HttpFront::Impl {
     return httplib::Server::HandlerResponse::Handled;
   }
 
+  // Every field a peer chose is escaped: none can start a line of its own.
   void log_refusal(const httplib::Request& request, const std::string& reason) const {
-    log("[mcp-http] refused " + request.method + " " + request.path + " from " +
-        request.remote_addr + ":" + std::to_string(request.remote_port) + ": " + reason);
+    log("[mcp-http] refused " + log_field(request.method, 16) + " " + log_field(request.target) +
+        " from " + log_field(request.remote_addr, 64) + ":" +
+        std::to_string(request.remote_port) + ": " + log_field(reason));
   }
 
   void answer(const httplib::Request& request, httplib::Response& response,
@@ -131,13 +321,37 @@ struct HttpFront::Impl {
     send(response, reply);
   }
 
+  // An authenticated call on this connection's thread: it may wait, so it
+  // lends its thread's place in the pool and its peer slot while it runs.
+  HubReply call(const httplib::Request& request) {
+    ConnectionPool* lender = pool.load();
+    Connection* connection = t_connection;
+    if (lender) lender->begin_call();
+    if (connection) peers.give(connection->address);
+    struct Repay {
+      ConnectionPool* lender;
+      Connection* connection;
+      PeerSlots& peers;
+      ~Repay() {
+        if (connection) peers.take_back(connection->address);
+        if (lender) lender->end_call();
+      }
+    } repay{lender, connection, peers};
+    return hub.post(header(request, "Mcp-Session-Id"), header(request, "MCP-Protocol-Version"),
+                    request.body);
+  }
+
   void install() {
-    server.new_task_queue = [] {
+    server.new_task_queue = [this] {
       PoolLimits limits;
+      limits.base_threads = kHttpThreads;
       limits.max_threads = kHttpMaxThreads;
       limits.max_queued = kHttpQueuedConnections;
-      return new ConnectionPool(limits);
+      auto* created = new ConnectionPool(limits);
+      pool.store(created);
+      return created;
     };
+    server.set_socket_options(exclusive_bind);
     server.set_read_timeout(kHttpReadTimeoutSeconds, 0);
     server.set_write_timeout(kHttpReadTimeoutSeconds, 0);
     server.set_keep_alive_timeout(
@@ -147,6 +361,22 @@ struct HttpFront::Impl {
     server.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           return screen(request, response);
+        });
+    // A fault of ours is answered without its text, which stays in our log.
+    server.set_exception_handler(
+        [this](const httplib::Request& request, httplib::Response& response,
+               std::exception_ptr fault) {
+          std::string what = "unknown exception";
+          try {
+            std::rethrow_exception(fault);
+          } catch (const std::exception& e) {
+            what = e.what();
+          } catch (...) {
+          }
+          log("[mcp-http] internal error serving " + log_field(request.method, 16) + " " +
+              log_field(request.target) + ": " + log_field(what));
+          response.status = 500;
+          response.set_content(R"({"error":"internal error"})", "application/json");
         });
     server.Get(std::string(kHealthPath),
                [this](const httplib::Request&, httplib::Response& response) {
@@ -161,9 +391,7 @@ struct HttpFront::Impl {
     server.Post(std::string(kMcpPath),
                 [this](const httplib::Request& request, httplib::Response& response) {
                   progress(ConnectionPhase::Handling);
-                  answer(request, response,
-                         hub.post(header(request, "Mcp-Session-Id"),
-                                  header(request, "MCP-Protocol-Version"), request.body));
+                  answer(request, response, call(request));
                 });
     server.Delete(std::string(kMcpPath),
                   [this](const httplib::Request& request, httplib::Response& response) {
@@ -175,14 +403,10 @@ struct HttpFront::Impl {
         [this](const httplib::Request&, httplib::Response&) {
           progress(ConnectionPhase::Transfer);
         });
-    // Runs once a response was written: a keep-alive connection may idle,
-    // then its next header is due. Oversized bodies sent without a length are
-    // cut off by the library; those refusals are logged here.
-    server.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+    // Runs as each answer is written: a keep-alive connection may idle, then
+    // its next header is due.
+    server.set_logger([this](const httplib::Request&, const httplib::Response&) {
       progress(ConnectionPhase::NextHeader);
-      // Refusals of the checks above carry a body and were logged already.
-      if (response.status != 413 || !response.body.empty()) return;
-      log_refusal(request, make_refusal(RefusalKind::PayloadTooLarge).reason);
     });
   }
 
@@ -203,7 +427,10 @@ struct HttpFront::Impl {
   HttpOptions options;
   SessionHub hub;
   ConnectionWatch watch;
+  PeerSlots peers;
   WatchedServer server;
+  // Made by the library when serving starts, owned and ended by it.
+  std::atomic<ConnectionPool*> pool{nullptr};
   std::mutex sweep_mutex;
   std::condition_variable sweep_wake;
   bool stopping = false;

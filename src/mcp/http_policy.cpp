@@ -127,8 +127,35 @@ Refusal make_refusal(RefusalKind kind) {
       return {kind, 401, "missing or wrong bearer token"};
     case RefusalKind::PayloadTooLarge:
       return {kind, 413, "request body larger than " + std::to_string(kMaxBodyBytes) + " bytes"};
+    case RefusalKind::BadFraming:
+      return {kind, 400, "conflicting or malformed Content-Length"};
+    case RefusalKind::LengthRequired:
+      return {kind, 411,
+              "a request body needs a Content-Length of at most " +
+                  std::to_string(kMaxBodyBytes) + " bytes (no chunked bodies)"};
   }
   return {kind, 500, "unknown refusal"};
+}
+
+BodyFraming body_framing(const std::vector<std::string_view>& lengths, bool transfer_encoded) {
+  BodyFraming framing;
+  framing.transfer_encoded = transfer_encoded;
+  for (std::string_view text : lengths) {
+    std::size_t value = 0;
+    bool digits = !text.empty();
+    for (char c : text) {
+      if (c < '0' || c > '9') digits = false;
+      // Saturates: any absurd length is simply over the limit.
+      if (digits) value = value > kMaxBodyBytes * 10 ? value : value * 10 + std::size_t(c - '0');
+    }
+    if (!digits || (framing.length && *framing.length != value)) {
+      framing.conflicting = true;
+      framing.length.reset();
+      return framing;
+    }
+    framing.length = value;
+  }
+  return framing;
 }
 
 std::optional<Refusal> refuse_request(const HttpSecurity& security, const RequestFacts& request) {
@@ -138,6 +165,7 @@ std::optional<Refusal> refuse_request(const HttpSecurity& security, const Reques
   if (!known || (health && request.method != "GET")) {
     return make_refusal(RefusalKind::MethodNotAllowed);
   }
+  if (request.framing.conflicting) return make_refusal(RefusalKind::BadFraming);
   if (!request.host || !host_allowed(security, *request.host)) {
     return make_refusal(RefusalKind::ForbiddenHost);
   }
@@ -150,7 +178,11 @@ std::optional<Refusal> refuse_request(const HttpSecurity& security, const Reques
       return make_refusal(RefusalKind::Unauthorized);
     }
   }
-  if (request.content_length && *request.content_length > kMaxBodyBytes) {
+  const BodyFraming& framing = request.framing;
+  if (framing.transfer_encoded || (request.method == "POST" && !framing.length)) {
+    return make_refusal(RefusalKind::LengthRequired);
+  }
+  if (framing.length && *framing.length > kMaxBodyBytes) {
     return make_refusal(RefusalKind::PayloadTooLarge);
   }
   return std::nullopt;

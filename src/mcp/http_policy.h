@@ -16,6 +16,13 @@ namespace winhelper::mcp {
 inline constexpr std::string_view kMcpPath = "/mcp";
 inline constexpr std::string_view kHealthPath = "/health";
 inline constexpr std::size_t kMaxBodyBytes = 4 * 1024 * 1024;
+// A request's head: the request line and each header line at most
+// kMaxLineBytes, at most kMaxHeaders headers, kMaxHeaderBytes in all. The
+// connection ends as soon as one is passed.
+inline constexpr std::size_t kMaxLineBytes = 8 * 1024;
+inline constexpr std::size_t kMaxHeaders = 100;
+inline constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+inline constexpr std::size_t kMaxHeadBytes = kMaxLineBytes + kMaxHeaderBytes;
 
 struct ListenAddress {
   std::string host = "127.0.0.1";
@@ -43,6 +50,22 @@ struct HttpSecurity {
 std::optional<std::string> startup_refusal(const ListenAddress& listen, bool has_token,
                                            bool no_auth);
 
+// How a request says where its body ends.
+struct BodyFraming {
+  // Content-Length, when given (once, or repeated with one value).
+  std::optional<std::size_t> length;
+  // Content-Length values that differ or are not a decimal number.
+  bool conflicting = false;
+  // Transfer-Encoding given (chunked or another): the body's length is not
+  // known before it is read.
+  bool transfer_encoded = false;
+};
+
+// The framing of a request with these Content-Length values (in the order
+// sent) and, when `transfer_encoded`, a Transfer-Encoding header. A length
+// beyond any body accepted saturates instead of overflowing.
+BodyFraming body_framing(const std::vector<std::string_view>& lengths, bool transfer_encoded);
+
 // The parts of a request the checks read; absent headers are null.
 struct RequestFacts {
   std::string_view method;
@@ -50,8 +73,8 @@ struct RequestFacts {
   std::optional<std::string_view> host;
   std::optional<std::string_view> origin;
   std::optional<std::string_view> authorization;
-  // Content-Length as sent (null when absent).
-  std::optional<std::size_t> content_length;
+  // How the body is delimited (content_length_of reads it from the headers).
+  BodyFraming framing;
 };
 
 enum class RefusalKind {
@@ -61,6 +84,8 @@ enum class RefusalKind {
   ForbiddenOrigin,     // 403: an Origin not allowed
   Unauthorized,        // 401: no or a wrong bearer token
   PayloadTooLarge,     // 413: a body over the limit
+  BadFraming,          // 400: Content-Length values that conflict or cannot be read
+  LengthRequired,      // 411: a POST without Content-Length, or a chunked body
 };
 
 struct Refusal {
@@ -72,7 +97,9 @@ struct Refusal {
 Refusal make_refusal(RefusalKind kind);
 
 // The refusal of a request, or nothing when it may go on to its handler.
-// /health needs no token; every other check applies to it too.
+// /health needs no token; every other check applies to it too. Bodies are
+// accepted only with a Content-Length within kMaxBodyBytes, so none is read
+// whose size is not known and bounded before the first byte of it.
 std::optional<Refusal> refuse_request(const HttpSecurity& security, const RequestFacts& request);
 
 // Equal strings, compared in time that depends only on their lengths.

@@ -116,8 +116,8 @@ Json input_schema_for(std::string_view tool) {
     return object_schema({{"rootRef", typed("string")}}, {"rootRef"});
   }
   if (tool == "look") {
-    Json schema = object_schema(
-        {{"rootRef", typed("string")},
+    return object_schema(
+        {{"rootRef", typed("string", "The window (or windowId).")},
          {"windowId", typed("integer", "Instead of rootRef.")},
          {"includeImage", typed("boolean", "Default true.")},
          {"maxDimension", count("Largest image side in pixels (default 1568 or the server's).")},
@@ -126,8 +126,6 @@ Json input_schema_for(std::string_view tool) {
          {"baseLookId", typed("string", "The look scopeRef is from.")},
          {"sinceLookId",
           typed("string", "List only what changed since this look of the window.")}});
-    schema["anyOf"] = Json::array({{{"required", {"rootRef"}}}, {{"required", {"windowId"}}}});
-    return schema;
   }
   if (tool == "act") return parse(kActionSchema);
   if (tool == "act_batch") {
@@ -146,8 +144,7 @@ Json input_schema_for(std::string_view tool) {
                          {"lookId", "elementRef"});
   }
   if (tool == "wait_for") {
-    Json schema =
-        object_schema({{"text", typed("string", "Contained in the value or title, any case.")},
+    return object_schema({{"text", typed("string", "Contained in the value or title, any case.")},
                        {"role", typed("string", "Exact, as the outline shows it.")},
                        {"value", typed("string", "Equal, any case, blanks around ignored.")},
                        {"gone", typed("boolean")},
@@ -158,9 +155,6 @@ Json input_schema_for(std::string_view tool) {
                        {"lookId", typed("string", "The look scopeRef is from.")},
                        {"scopeRef", typed("string", "Only this element's subtree.")},
                        {"scopeExact", typed("boolean", "Only the scope element itself.")}});
-    schema["anyOf"] = Json::array(
-        {{{"required", {"text"}}}, {{"required", {"role"}}}, {{"required", {"value"}}}});
-    return schema;
   }
   if (tool == "open_browser_location") {
     return object_schema(
@@ -170,12 +164,24 @@ Json input_schema_for(std::string_view tool) {
   return object_schema(Json::object());
 }
 
+// Alternatives among a tool's arguments ("rootRef or windowId") are checked
+// here and stated in the descriptions, never shown as a composition at the
+// root of the listed schema: model APIs refuse a tool whose input schema has
+// anyOf, oneOf or allOf at the top level, and with it the whole request.
 Json argument_schema_for(std::string_view tool) {
-  if (tool != "act_batch") return input_schema_for(tool);
   Json schema = input_schema_for(tool);
-  Json action = parse(kActionSchema);
-  action["required"].push_back("pid");
-  schema["properties"]["actions"]["items"] = std::move(action);
+  auto one_of_these = [](std::initializer_list<const char*> names) {
+    Json branches = Json::array();
+    for (const char* name : names) branches.push_back({{"required", {name}}});
+    return branches;
+  };
+  if (tool == "look") schema["anyOf"] = one_of_these({"rootRef", "windowId"});
+  if (tool == "wait_for") schema["anyOf"] = one_of_these({"text", "role", "value"});
+  if (tool == "act_batch") {
+    Json action = parse(kActionSchema);
+    action["required"].push_back("pid");
+    schema["properties"]["actions"]["items"] = std::move(action);
+  }
   return schema;
 }
 

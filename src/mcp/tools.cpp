@@ -36,7 +36,8 @@ constexpr Entry kEntries[] = {
     {"look",
      "look",
      "Look at a window",
-     "Screenshot (PNG, or JPEG when large) and element outline of a listed window, kept as "
+     "Screenshot (PNG, or JPEG when large) and element outline of a listed window (rootRef "
+     "or windowId), kept as "
      "lookId (last 8 kept). One line per element: role \"title\" ref =\"value\" [flags] x,y "
      "wxh (image pixels). act, act_batch, read_text and wait_for take the lookId and refs such "
      "as win:look_4:@e12. With sinceLookId, only the changes since that look. Password fields "
@@ -73,8 +74,8 @@ constexpr Entry kEntries[] = {
     {"wait_for",
      "uiaWaitFor",
      "Wait for an element",
-     "Wait until an element matching text, role and/or value appears in a window, or with gone "
-     "true until none does. A timeout is a result (timedOut true), not an error.",
+     "Wait until an element matching text, role and/or value (at least one) appears in a "
+     "window, or with gone true until none does. A timeout is a result (timedOut true), not an error.",
      {.read_only = true, .idempotent = true},
      Rendering::Json},
     {"open_browser_location",

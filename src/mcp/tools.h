@@ -32,7 +32,8 @@ struct Tool {
   std::string title;
   std::string description;
   // What tools/list shows, and what the arguments are checked against:
-  // the same, except where the shown one refers to another tool's schema.
+  // the same, except where the shown one refers to another tool's schema or
+  // leaves alternatives among the arguments to the description.
   Json input_schema;
   Json argument_schema;
   Json output_schema;

@@ -73,12 +73,45 @@ LaunchFailure launch_failure_of(std::uint32_t system_code) {
   }
 }
 
+std::vector<std::string> program_readings(std::string_view line) {
+  if (!line.empty() && line.front() == '"') {
+    std::size_t close = line.find('"', 1);
+    return {std::string(line.substr(1, close == std::string_view::npos ? close : close - 1))};
+  }
+  std::vector<std::string> readings;
+  for (std::size_t at = line.find_first_of(" \t"); at != std::string_view::npos;
+       at = line.find_first_of(" \t", at + 1)) {
+    if (at > 0 && line[at - 1] != ' ' && line[at - 1] != '\t') {
+      readings.emplace_back(line.substr(0, at));
+    }
+  }
+  std::size_t end = line.find_last_not_of(" \t");
+  if (end != std::string_view::npos) readings.emplace_back(line.substr(0, end + 1));
+  return readings;
+}
+
+namespace {
+
+LaunchResult start_command(ProcessLauncher& launcher, const LaunchRequest& request) {
+  std::optional<std::string> program;
+  for (const std::string& reading : program_readings(request.target)) {
+    std::optional<std::string> found = launcher.find_program(reading, request.cwd);
+    if (!found || found == program) continue;
+    if (program) return LaunchError{LaunchFailure::AmbiguousProgram, {}};
+    program = std::move(found);
+  }
+  if (!program) return LaunchError{LaunchFailure::NotFound, {}};
+  return launcher.create_process(*program, request.target, request.cwd);
+}
+
+}  // namespace
+
 LaunchResult start_launch(ProcessLauncher& launcher, const LaunchRequest& request) {
   switch (request.route) {
     case LaunchRoute::Package:
       return launcher.activate_package(request.target, request.args);
     case LaunchRoute::Command:
-      return launcher.create_process(request.target, request.cwd);
+      return start_command(launcher, request);
     case LaunchRoute::Shell:
       break;
   }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "process/process_launcher.h"
@@ -40,7 +41,16 @@ std::string join_command_line(const std::vector<std::string>& args);
 // an HRESULT that wraps one).
 LaunchFailure launch_failure_of(std::uint32_t system_code);
 
-// Starts the request through the port's call for its route.
+// The readings of a command line's program, in the order a start tries
+// them: a quoted first argument is the program; an unquoted line may end its
+// program at any blank ("C:\Program Files\a.exe x" reads as "C:\Program",
+// "C:\Program Files\a.exe" and the whole line).
+std::vector<std::string> program_readings(std::string_view command_line);
+
+// Starts the request through the port's call for its route. A command
+// line's program is looked for under each reading, and the start is refused
+// when more than one names a program: an unquoted path must never run
+// whatever program sits at a shorter reading of it.
 LaunchResult start_launch(ProcessLauncher& launcher, const LaunchRequest& request);
 
 }  // namespace winhelper

@@ -18,6 +18,8 @@ enum class LaunchFailure {
   AccessDenied,        // the system refused to open or run it
   ElevationRequired,   // it asks for elevation, which a plain start cannot give
   ElevationDeclined,   // the elevation prompt was cancelled
+  // An unquoted program path with blanks that reads as more than one program.
+  AmbiguousProgram,
   Other,
 };
 
@@ -54,8 +56,16 @@ class ProcessLauncher {
   // Activation of a packaged application by its AppUserModelID.
   virtual LaunchResult activate_package(const std::string& app_user_model_id,
                                         const std::string& args) = 0;
-  // A command line started directly, without a shell. `cwd` may be empty.
-  virtual LaunchResult create_process(const std::string& command_line, const std::string& cwd) = 0;
+  // A command line started directly, without a shell: `program` is the file
+  // to run (found by find_program), `command_line` what it receives. `cwd`
+  // may be empty.
+  virtual LaunchResult create_process(const std::string& program, const std::string& command_line,
+                                      const std::string& cwd) = 0;
+  // The full path of the program `name` as a start would find it (with
+  // ".exe" added when it has no extension; a bare name searched for in the
+  // system's places and PATH), or nothing when there is none.
+  virtual std::optional<std::string> find_program(const std::string& name,
+                                                  const std::string& cwd) = 0;
   // Every running process; empty when the table cannot be read.
   virtual std::vector<ProcessEntry> processes() = 0;
 };

@@ -34,9 +34,28 @@ LaunchResult FakeProcesses::activate_package(const std::string& app_user_model_i
   return start("package " + app_user_model_id + " | " + args);
 }
 
-LaunchResult FakeProcesses::create_process(const std::string& command_line,
+LaunchResult FakeProcesses::create_process(const std::string& program,
+                                           const std::string& command_line,
                                            const std::string& cwd) {
-  return start("command " + command_line + " | " + cwd);
+  return start("command " + program + " <- " + command_line + " | " + cwd);
+}
+
+void FakeProcesses::add_program(std::string name) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  programs_.push_back(std::move(name));
+}
+
+std::optional<std::string> FakeProcesses::find_program(const std::string& name,
+                                                       const std::string&) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (programs_.empty()) {
+    if (name.find(' ') == std::string::npos) return name;
+    return std::nullopt;
+  }
+  for (const std::string& program : programs_) {
+    if (program == name) return program;
+  }
+  return std::nullopt;
 }
 
 std::vector<ProcessEntry> FakeProcesses::processes() {

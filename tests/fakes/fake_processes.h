@@ -19,14 +19,20 @@ class FakeProcesses final : public ProcessLauncher {
   void answer_next(LaunchResult outcome);
   void add_process(ProcessEntry entry);
   // Starts as "shell <path> | <args> | <cwd>", "package <aumid> | <args>",
-  // "command <line> | <cwd>".
+  // "command <program> <- <line> | <cwd>".
   std::vector<std::string> starts() const;
+  // Programs find_program finds; until one is added, every name without a
+  // blank is found as itself.
+  void add_program(std::string name);
 
   LaunchResult shell_open(const std::string& path, const std::string& args,
                           const std::string& cwd) override;
   LaunchResult activate_package(const std::string& app_user_model_id,
                                 const std::string& args) override;
-  LaunchResult create_process(const std::string& command_line, const std::string& cwd) override;
+  LaunchResult create_process(const std::string& program, const std::string& command_line,
+                              const std::string& cwd) override;
+  std::optional<std::string> find_program(const std::string& name,
+                                          const std::string& cwd) override;
   std::vector<ProcessEntry> processes() override;
 
  private:
@@ -36,6 +42,7 @@ class FakeProcesses final : public ProcessLauncher {
   LaunchResult next_ = StartedProcess{500, 1000};
   std::vector<ProcessEntry> table_;
   std::vector<std::string> starts_;
+  std::vector<std::string> programs_;
 };
 
 // Holds optional text; can be made busy for a number of attempts or fail.

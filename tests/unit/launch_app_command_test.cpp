@@ -8,6 +8,31 @@ namespace {
 using fakes::error_of;
 using fakes::ServiceHarness;
 
+const std::string kBatchRefusal =
+    "invalid_request: launchApp cannot pass an array of args to a batch file: the command "
+    "interpreter reads them again as a command line, so quoting cannot keep them apart; give the "
+    "whole line as command";
+
+// CreateProcessW given no program tries "C:\Program" before "C:\Program Files\...".
+TEST(LaunchApp, AnUnquotedProgramPathRunsOnlyWhenOneReadingNamesAProgram) {
+  ServiceHarness h;
+  const std::string app = R"(C:\Program Files\App\app.exe)";
+  h.processes.add_program(app);
+  auto launch = [&](const std::string& line) {
+    std::string seen = error_of(ask(h, "launchApp", Json{{"command", line}, {"waitMs", 0}}));
+    return seen == "ok" ? h.processes.starts().back() : seen;
+  };
+  EXPECT_EQ(launch(app + " --x"), "command " + app + " <- " + app + " --x | ");
+  h.processes.add_program(R"(C:\Program)");  // planted where the shorter reading points
+  EXPECT_EQ(launch(app + " --x"),
+            "invalid_request: Cannot launch '" + app +
+                " --x': the program's path has blanks and no quotes, and more than one reading "
+                "of it names a program; quote the program");
+  EXPECT_EQ(launch("\"" + app + "\" --x"), "command " + app + " <- \"" + app + "\" --x | ");
+  EXPECT_EQ(launch(R"(C:\Nowhere\x.exe)"),
+            R"(target_not_found: Cannot launch 'C:\Nowhere\x.exe': no such file or program)");
+}
+
 TEST(LaunchApp, ArgumentsAreCheckedAndRouted) {
   struct Case {
     const char* args;
@@ -29,7 +54,11 @@ TEST(LaunchApp, ArgumentsAreCheckedAndRouted) {
       {R"({"path":"SHELL:AppsFolder\\Calc_8wekyb3d8bbwe!App","args":"-x","waitMs":0})",
        "package Calc_8wekyb3d8bbwe!App | -x"},
       {R"({"command":"regedit.exe /m","args":"two","cwd":"D:\\","waitMs":0})",
-       "command regedit.exe /m two | D:\\"},
+       "command regedit.exe <- regedit.exe /m two | D:\\"},
+      // A batch file reads its arguments again as a command line: "a&calc" would run calc.
+      {R"({"path":"C:\\My Tools\\Run.BAT. ","args":["a&calc"]})", kBatchRefusal},
+      {R"({"command":"\"C:\\My Tools\\run.cmd\" -x","args":["a&calc"]})", kBatchRefusal},
+      {R"({"command":"run.cmd","args":"a&calc","waitMs":0})", "command run.cmd <- run.cmd a&calc | "},
   };
   for (const Case& c : cases) {
     ServiceHarness h;

@@ -21,7 +21,7 @@ bool eventually(const std::function<bool()>& condition) {
 }
 
 TEST(ConnectionPool, GrowsWhileAllAreBusyAndEndsIdleThreadsBeyondTheFirst) {
-  ConnectionPool pool({1, 4, 8, std::chrono::milliseconds(50)});
+  ConnectionPool pool({1, 4, 5, 8, std::chrono::milliseconds(50)});
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<int> started = 0;
@@ -33,7 +33,15 @@ TEST(ConnectionPool, GrowsWhileAllAreBusyAndEndsIdleThreadsBeyondTheFirst) {
   };
   for (int i = 0; i < 5; ++i) pool.enqueue(blocking);
   ASSERT_TRUE(eventually([&] { return started == 4; }));
-  EXPECT_EQ(pool.threads(), 4u);  // the ceiling: the fifth waits in the queue
+  EXPECT_EQ(pool.threads(), 4u);  // the base ceiling: the fifth waits in the queue
+  // A call that may block lends its thread's place: the fifth starts, and
+  // the hard ceiling holds however many calls run.
+  pool.begin_call();
+  pool.begin_call();
+  ASSERT_TRUE(eventually([&] { return started == 5; }));
+  EXPECT_EQ(pool.threads(), 5u);
+  pool.end_call();
+  pool.end_call();
   release.set_value();
   ASSERT_TRUE(eventually([&] { return finished == 5; }));
   ASSERT_TRUE(eventually([&] { return pool.threads() == 1; }));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -39,7 +40,9 @@ TEST(HttpPolicy, EachRefusalHasItsStatus) {
     int status;  // 0: accepted
   };
   auto facts = [&](std::string_view method, std::string_view path) {
-    return RequestFacts{method, path, "127.0.0.1:8080", std::nullopt, good_auth, std::nullopt};
+    BodyFraming framing;
+    if (method == "POST") framing.length = 2;
+    return RequestFacts{method, path, "127.0.0.1:8080", std::nullopt, good_auth, framing};
   };
   std::vector<Case> cases = {{"accepted", facts("POST", "/mcp"), 0},
                              {"health without token", facts("GET", "/health"), 0},
@@ -68,8 +71,18 @@ TEST(HttpPolicy, EachRefusalHasItsStatus) {
   with("the server's own Origin", 0, [](RequestFacts& r) { r.origin = "http://localhost:8080"; });
   with("own host, other port", 403, [](RequestFacts& r) { r.origin = "http://localhost:9"; });
   with("own host, https", 403, [](RequestFacts& r) { r.origin = "https://localhost:8080"; });
-  with("4 MiB", 0, [](RequestFacts& r) { r.content_length = kMaxBodyBytes; });
-  with("4 MiB + 1", 413, [](RequestFacts& r) { r.content_length = kMaxBodyBytes + 1; });
+  with("4 MiB", 0, [](RequestFacts& r) { r.framing.length = kMaxBodyBytes; });
+  with("4 MiB + 1", 413, [](RequestFacts& r) { r.framing.length = kMaxBodyBytes + 1; });
+  with("no length", 411, [](RequestFacts& r) { r.framing.length.reset(); });
+  with("chunked", 411, [](RequestFacts& r) { r.framing = body_framing({}, true); });
+  with("chunked with length", 411, [](RequestFacts& r) { r.framing = body_framing({"2"}, true); });
+  with("repeated length", 0, [](RequestFacts& r) { r.framing = body_framing({"2", "2"}, false); });
+  with("two lengths", 400, [](RequestFacts& r) { r.framing = body_framing({"2", "3"}, false); });
+  with("signed length", 400, [](RequestFacts& r) { r.framing = body_framing({"+2"}, false); });
+  with("empty length", 400, [](RequestFacts& r) { r.framing = body_framing({""}, false); });
+  with("absurd length", 413, [](RequestFacts& r) {
+    r.framing = body_framing({"99999999999999999999999999"}, false);
+  });
   // The Host check comes before the token check: a rebinding page learns nothing.
   with("rebound and no token", 403, [](RequestFacts& r) {
     r.host = "evil.example:8080";
@@ -139,6 +152,13 @@ TEST_F(TokenResolution, FileThenEnvironmentThenAGeneratedPrivateFile) {
   auto open = resolve_security(parsed({"--http", "9", "--no-auth"}), env);
   EXPECT_FALSE(open->security.token);
   EXPECT_NE(open->notices.at(0).find("warning"), std::string::npos);
+}
+
+TEST(TokenEnvironment, TheTokenLeavesTheEnvironmentOnceRead) {
+  ::setenv(kTokenEnvironment, "env-token", 1);
+  EXPECT_EQ(process_token_environment().env_token, "env-token");
+  EXPECT_EQ(std::getenv(kTokenEnvironment), nullptr);  // no program started later inherits it
+  EXPECT_FALSE(process_token_environment().env_token);
 }
 
 TEST_F(TokenResolution, RefusedSettings) {

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -17,6 +19,7 @@
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/loopback.h"
 #include "mcp/http_front.h"
+#include "mcp/peer_slots.h"
 #include "fakes/sleep_gate.h"
 
 namespace winhelper::mcp {
@@ -145,7 +148,7 @@ TEST(McpHttp, RefusedRequestsRunNothing) {
   EXPECT_EQ(h.client().Get("/mcp")->status, 405);
   EXPECT_EQ(h.post(kLook)->status, 400);  // no session id
   EXPECT_EQ(h.post(kLook, "0123456789abcdef0123456789abcdef")->status, 404);
-  EXPECT_EQ(h.client().Delete("/mcp", {{"Mcp-Session-Id", session}})->status, 200);
+  EXPECT_EQ(h.client().Delete("/mcp", httplib::Headers{{"Mcp-Session-Id", session}})->status, 200);
   EXPECT_EQ(h.post(kLook, session)->status, 404);
   EXPECT_TRUE(h.nothing_ran());
 
@@ -194,7 +197,7 @@ TEST(McpHttp, EachSessionHasItsOwnLooksAndEndingOneFreesThem) {
   auto text = [](const Json& result) { return result["content"][0]["text"].get<std::string>(); };
   EXPECT_TRUE(text(h.call(b, "read_text", read)).starts_with("stale_look")) << look.dump();
   EXPECT_FALSE(text(h.call(a, "read_text", read)).starts_with("stale_look"));
-  EXPECT_EQ(h.client().Delete("/mcp", {{"Mcp-Session-Id", a}})->status, 200);
+  EXPECT_EQ(h.client().Delete("/mcp", httplib::Headers{{"Mcp-Session-Id", a}})->status, 200);
   EXPECT_TRUE(h.nothing_ran());  // a's looks went with it
 }
 
@@ -340,8 +343,15 @@ TEST(McpHttp, KeepAliveAndSlowButCompleteRequestsAreServed) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
   }
   EXPECT_EQ(slow.response(), "HTTP/1.1 200 OK");
+  // A DELETE has no body without Content-Length: the next request on the
+  // connection is read as a request, not swallowed as that body.
+  ASSERT_TRUE(slow.send("DELETE /mcp HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port) +
+                        "\r\nAuthorization: Bearer " + kToken + "\r\nMcp-Session-Id: x\r\n\r\n"));
+  EXPECT_EQ(slow.response(), "HTTP/1.1 404 Not Found");
+  ASSERT_TRUE(slow.send(health));
+  EXPECT_EQ(slow.response(), "HTTP/1.1 200 OK");
   EXPECT_EQ(h.front->hub().size(), 1u);
-  EXPECT_EQ(h.log().find("refused"), std::string::npos) << h.log();
+  EXPECT_EQ(h.log().find("refused POST"), std::string::npos) << h.log();
 }
 
 TEST(McpHttp, PendingWaitsLeaveThreadsForOtherRequests) {
@@ -371,6 +381,115 @@ TEST(McpHttp, PendingWaitsLeaveThreadsForOtherRequests) {
   gate.release();
   for (auto& wait : waits) wait.join();
   EXPECT_EQ(timed_out, kWaits);
+}
+
+// Resident memory of this process (the server runs in it), in bytes.
+std::size_t resident_bytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  std::size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Sends `piece` over and over until `total` bytes went or the server ended
+// the connection; whether it ended it.
+bool flood(RawConnection& connection, const std::string& start, const std::string& piece,
+           std::size_t total) {
+  if (!connection.send(start)) return true;
+  std::string block;
+  while (block.size() < 64 * 1024) block += piece;
+  for (std::size_t sent = 0; sent < total; sent += block.size()) {
+    if (!connection.send(block)) return true;
+  }
+  return connection.closed_within(5000);
+}
+
+TEST(McpHttp, HostileBytesBeforeAuthenticationAreBoundedAndRunNothing) {
+  HttpHarness h;
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(h.port) + "\r\n";
+  const std::string auth = std::string("Authorization: Bearer ") + kToken + "\r\n";
+  const std::string call = kLook.dump();
+  const std::string smuggled = "GET /health HTTP/1.1\r\n" + host + "\r\n";
+  std::string ranges = "Range: bytes=0-0";
+  while (ranges.size() < 7000) ranges += ",0-0";
+  struct Case {
+    const char* name;
+    std::string request;
+    const char* status;  // the whole status line, or "" when only the end is expected
+  };
+  const Case cases[] = {
+      {"a long Range is ignored", "GET /health HTTP/1.1\r\n" + host + ranges + "\r\n\r\n",
+       "HTTP/1.1 200 OK"},
+      {"too many headers", "GET /health HTTP/1.1\r\n" + host + [] {
+         std::string many;
+         for (int i = 0; i < 101; ++i) many += "X-" + std::to_string(i) + ": y\r\n";
+         return many;
+       }() + "\r\n", "HTTP/1.1 400 Bad Request"},
+      {"chunked body", "POST /mcp HTTP/1.1\r\n" + host + auth +
+           "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", "HTTP/1.1 411 Length Required"},
+      {"no length", "POST /mcp HTTP/1.1\r\n" + host + auth + "Connection: close\r\n\r\n" + call,
+       "HTTP/1.1 411 Length Required"},
+      {"two lengths", "POST /mcp HTTP/1.1\r\n" + host + auth + "Content-Length: " +
+           std::to_string(call.size()) + "\r\nContent-Length: 2\r\n\r\n" + call,
+       "HTTP/1.1 400 Bad Request"},
+      {"an encoded length", "POST /mcp HTTP/1.1\r\n" + host + auth +
+           "Content-Length: %32\r\n\r\n{}", "HTTP/1.1 400 Bad Request"},
+      // What follows a refused request is never served: one answer, then the end.
+      {"a body that smuggles a request", "POST /mcp HTTP/1.1\r\n" + host + "Content-Length: " +
+           std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+       "HTTP/1.1 401 Unauthorized"},
+      {"a line feed in the path", "GET /x%0A[mcp-http]%20serving HTTP/1.1\r\n" + host + "\r\n",
+       "HTTP/1.1 404 Not Found"},
+  };
+  for (const Case& c : cases) {
+    std::string answer = fuzz::loopback_exchange(h.port, c.request, true);
+    EXPECT_EQ(answer.substr(0, answer.find("\r\n")), c.status) << c.name;
+    EXPECT_EQ(answer.find("HTTP/1.1", 1), std::string::npos) << c.name << ": " << answer;
+    EXPECT_LT(answer.size(), 1024u) << c.name;
+  }
+
+  // Heads that never end: one endless line, and long lines each within its
+  // own bound. Each connection is cut off long before memory grows.
+  std::size_t before = resident_bytes();
+  const std::pair<const char*, std::string> floods[] = {
+      {"X: ", "a"}, {"", "X-Pad: " + std::string(8000, 'a') + "\r\n"}};
+  for (const auto& [start, piece] : floods) {
+    RawConnection endless(h.port);
+    EXPECT_TRUE(flood(endless, "GET /health HTTP/1.1\r\n" + host + start, piece, 64 << 20))
+        << piece;
+  }
+  EXPECT_LT(resident_bytes(), before + (64 << 20));
+
+  // More idle connections than one peer may hold: the ninth is turned away.
+  {
+    std::vector<std::unique_ptr<RawConnection>> idle;
+    for (std::size_t i = 0; i < kConnectionsPerPeer; ++i) {
+      idle.push_back(std::make_unique<RawConnection>(h.port));
+    }
+    for (int i = 0; i < 1000 && h.log().find("connections from this address") == std::string::npos;
+         ++i) {
+      RawConnection one_more(h.port);
+      if (one_more.response() == "HTTP/1.1 503 Service Unavailable") break;
+    }
+  }
+  auto start = std::chrono::steady_clock::now();
+  httplib::Client health = h.client(false);
+  health.set_connection_timeout(1, 0);
+  health.set_read_timeout(1, 0);
+  EXPECT_EQ(health.Get("/health")->status, 200);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  EXPECT_EQ(h.front->hub().size(), 0u);
+  EXPECT_TRUE(h.nothing_ran());
+  std::string log = h.log();
+  EXPECT_NE(log.find("request head larger than 72 KiB"), std::string::npos) << log;
+  EXPECT_NE(log.find("more than 8 connections from this address"), std::string::npos) << log;
+  EXPECT_NE(log.find("refused GET /x%0A[mcp-http]%20serving from"), std::string::npos) << log;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(line.starts_with("[mcp-http] refused ")) << line;
+  }
 }
 
 }  // namespace

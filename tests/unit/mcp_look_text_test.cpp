@@ -77,7 +77,7 @@ TEST(ArgumentCheck, NamesTheFirstArgumentThatBreaksTheSchema) {
   EXPECT_EQ(fault(R"({"name":"n","points":[{"x":1},{}]})"), "arguments.points[1].x is required");
   EXPECT_EQ(fault(R"({"name":"n","points":[{"x":1},{"x":1},{"x":1}]})"),
             "arguments.points must have at most 2 items");
-  EXPECT_EQ(fault(R"({"name":"n","target":{"x":1}})"), "arguments.target.ref is required");
+  EXPECT_EQ(fault(R"({"name":"n","target":{"x":1}})"), "arguments.target must have ref, or x and y");
   EXPECT_EQ(fault(R"({"name":"n","extra":true})"), "arguments.extra is not a known argument");
   EXPECT_EQ(fault(R"([1])"), "arguments must be an object");
 }

@@ -148,10 +148,21 @@ TEST(McpServer, ToolsListDescribesEveryToolWithCheckableSchemas) {
       }
     }
   };
+  // Model APIs refuse a whole request when one tool's input schema has a
+  // composition or condition at its root: only a plain object is listed.
+  const std::set<std::string> root_keys = {"type", "properties", "required",
+                                           "additionalProperties"};
   for (const Json& tool : tools) {
     SCOPED_TRACE(tool["name"].get<std::string>());
-    walk(tool["inputSchema"]);
-    if (tool.contains("outputSchema")) walk(tool["outputSchema"]);
+    const Json& input = tool["inputSchema"];
+    walk(input);
+    EXPECT_EQ(input["type"], "object");
+    EXPECT_TRUE(input["properties"].is_object());
+    for (const auto& [key, value] : input.items()) EXPECT_TRUE(root_keys.count(key)) << key;
+    if (tool.contains("outputSchema")) {
+      walk(tool["outputSchema"]);
+      EXPECT_EQ(tool["outputSchema"]["type"], "object");
+    }
   }
 }
 
@@ -242,7 +253,8 @@ TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
       {"read_text", R"({"lookId":"look_1","elementRef":"x","offset":5.0})",
        "invalid_request: Invalid arguments for read_text: arguments.offset must be an integer"},
       {"wait_for", R"({"rootRef":"@w1","timeoutMs":100})",
-       "invalid_request: Invalid arguments for wait_for: arguments.text is required"},
+       "invalid_request: Invalid arguments for wait_for: arguments must have text, role or "
+       "value"},
       {"open_browser_location", R"({"appName":"no such browser","url":"x"})",
        "target_not_found: Target browser window was not found; refusing to type into the "
        "currently focused window"},
@@ -257,7 +269,10 @@ TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
     EXPECT_FALSE(result.contains("structuredContent"));
   }
   EXPECT_EQ(text_of(h.call("act", Json::parse(R"({"lookId":"l","action":"press","target":{}})"))),
-            "invalid_request: Invalid arguments for act: arguments.target.ref is required");
+            "invalid_request: Invalid arguments for act: arguments.target must have ref, or x and "
+            "y");
+  EXPECT_EQ(text_of(h.call("look", Json::parse(R"({"includeImage":false})"))),
+            "invalid_request: Invalid arguments for look: arguments must have rootRef or windowId");
 
   EXPECT_EQ(error_of(h.call("nope", Json::object())),
             Json({{"code", -32602}, {"message", "Unknown tool: nope"}}));

@@ -107,9 +107,43 @@ LaunchResult Win32ProcessLauncher::activate_package(const std::string& app_user_
   return started;
 }
 
-LaunchResult Win32ProcessLauncher::create_process(const std::string& command_line,
+std::optional<std::string> Win32ProcessLauncher::find_program(const std::string& name,
+                                                              const std::string& cwd) {
+  // A relative name with a folder in it is taken from the start's folder,
+  // as CreateProcessW takes it from its current directory.
+  std::wstring file = wide(name);
+  const std::wstring directory = wide(cwd);
+  bool has_folder = file.find_first_of(L"\\/:") != std::wstring::npos;
+  bool absolute = file.size() > 2 && (file[1] == L':' || (file[0] == L'\\' && file[1] == L'\\'));
+  if (has_folder && !absolute && !directory.empty()) file = directory + L"\\" + file;
+  // SearchPathW looks in the helper's folder, the system folders, the
+  // current folder and PATH, and adds ".exe" to a name without extension.
+  std::wstring found(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD length = SearchPathW(nullptr, file.c_str(), L".exe", static_cast<DWORD>(found.size()),
+                               found.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length < found.size()) {
+      found.resize(length);
+      DWORD attributes = GetFileAttributesW(found.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+      }
+      return utf16_to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(found.data()),
+                                               found.size()));
+    }
+    found.assign(length, L'\0');
+  }
+  return std::nullopt;
+}
+
+LaunchResult Win32ProcessLauncher::create_process(const std::string& program,
+                                                  const std::string& command_line,
                                                   const std::string& cwd) {
-  // CreateProcessW may write into the command line, so it gets its own copy.
+  // The program is named on its own, so the system never guesses where an
+  // unquoted path ends. CreateProcessW may write into the command line, so
+  // it gets its own copy.
+  const std::wstring application = wide(program);
   std::wstring line = wide(command_line);
   const std::wstring directory = wide(cwd);
   STARTUPINFOW startup{};
@@ -120,7 +154,8 @@ LaunchResult Win32ProcessLauncher::create_process(const std::string& command_lin
   allow_foreground();
   // A console program gets a console of its own rather than the helper's
   // standard streams, which carry the protocol.
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                      nullptr,
                       or_null(directory), &startup, &info)) {
     return last_failure();
   }

@@ -12,7 +12,10 @@ class Win32ProcessLauncher final : public ProcessLauncher {
                           const std::string& cwd) override;
   LaunchResult activate_package(const std::string& app_user_model_id,
                                 const std::string& args) override;
-  LaunchResult create_process(const std::string& command_line, const std::string& cwd) override;
+  LaunchResult create_process(const std::string& program, const std::string& command_line,
+                              const std::string& cwd) override;
+  std::optional<std::string> find_program(const std::string& name,
+                                          const std::string& cwd) override;
   std::vector<ProcessEntry> processes() override;
 };
 

@@ -1,11 +1,13 @@
 // The official MCP client over Streamable HTTP: starts the server given on
 // the command line with `--http 127.0.0.1:PORT --token-file F` appended,
 // and runs two sessions at once, each with its own looks; a client without
-// the token is refused; a withdrawn wait stops; DELETE ends a session.
+// the token is refused; a withdrawn wait stops; DELETE ends a session. Before
+// the sessions, raw bytes without the token: a long Range and an endless header.
 // Usage: node http_session.mjs <server command> [its arguments...]
 
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
+import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 
@@ -42,10 +44,48 @@ async function open(url, token = TOKEN) {
   return { client, transport };
 }
 
+// Raw bytes to the server: `head`, then `flood` bytes of 'a' (an endless
+// header line); what came back before the server closed, or '' on a reset.
+function rawExchange(url, head, flood = 0) {
+  return new Promise((resolve) => {
+    const socket = net.connect(Number(url.port), url.hostname);
+    let answer = '';
+    socket.on('data', (chunk) => { answer += chunk.toString('latin1'); });
+    socket.on('error', () => {});
+    socket.on('close', () => resolve(answer));
+    socket.setTimeout(30000, () => socket.destroy());
+    socket.on('connect', async () => {
+      socket.write(head);
+      const block = Buffer.alloc(64 * 1024, 'a');
+      for (let sent = 0; sent < flood && !socket.destroyed; sent += block.length) {
+        if (!socket.write(block)) await new Promise((go) => socket.once('drain', go).once('close', go));
+      }
+      if (!socket.destroyed) socket.end();
+    });
+  });
+}
+
+// A long Range and a header line that never ends, from a peer without the token:
+// the first gets the plain answer, the second is cut off, and /health answers at once after.
+async function hostileBytes(url) {
+  const host = `Host: ${url.host}\r\n`;
+  const ranges = `Range: bytes=0-0${',0-0'.repeat(1700)}\r\n`;
+  const ranged = await rawExchange(url, `GET /health HTTP/1.1\r\n${host}${ranges}\r\n`);
+  expect(ranged.startsWith('HTTP/1.1 200 ') && ranged.length < 1024,
+    'a long Range is ignored', ranged.slice(0, 200));
+  const endless = await rawExchange(url, `GET /health HTTP/1.1\r\n${host}X: `, 64 << 20);
+  expect(!endless.startsWith('HTTP/1.1 200'), 'an endless header line is cut off', endless.slice(0, 80));
+  const started = Date.now();
+  const health = await fetch(new URL('/health', url), { signal: AbortSignal.timeout(5000) });
+  expect(health.status === 200 && Date.now() - started < 1000, '/health answers within 1 s',
+    Date.now() - started);
+}
+
 async function main() {
   const [command, ...args] = process.argv.slice(2);
   const { server, url, stderr } = await startServer(command, args);
   try {
+    await hostileBytes(url);
     const a = await open(url);
     const b = await open(url);
     expect(a.transport.sessionId && a.transport.sessionId !== b.transport.sessionId, 'two sessions');
