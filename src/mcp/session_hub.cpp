@@ -35,6 +35,14 @@ const Json& answer_id(const RpcMessage& message) {
   return message.kind == RpcMessage::Kind::Request ? message.id : kNone;
 }
 
+// The log line of a request this server failed to handle; its method cut
+// short, both quoted so that neither can forge a line.
+std::string fault_line(const RpcMessage* message, std::string_view what) {
+  constexpr std::size_t kMethodShown = 64;
+  std::string method = message ? message->method.substr(0, kMethodShown) : "a message";
+  return "[mcp-http] " + dump_json(method) + " not handled: " + dump_json(std::string(what));
+}
+
 }  // namespace
 
 SessionHub::SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock,
@@ -59,24 +67,26 @@ std::size_t SessionHub::size() const {
 HubReply SessionHub::post(std::optional<std::string_view> session_id,
                           std::optional<std::string_view> protocol_version, std::string_view body,
                           std::string_view peer) {
-  RpcReadOutcome outcome = read_rpc_message(body);
-  if (std::holds_alternative<RpcBlank>(outcome)) {
-    return rpc_error_reply(400, nullptr, kInvalidRequest, "Invalid Request: the body is empty");
-  }
-  if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
-    return rpc_error_reply(400, failure->id, failure->code, failure->message);
-  }
-  const RpcMessage& message = std::get<RpcMessage>(outcome);
+  RpcReadOutcome outcome;
+  const RpcMessage* message = nullptr;  // once read
   try {
-    return post_message(session_id, protocol_version, message, peer);
+    outcome = read_rpc_message(body);
+    if (std::holds_alternative<RpcBlank>(outcome)) {
+      return rpc_error_reply(400, nullptr, kInvalidRequest, "Invalid Request: the body is empty");
+    }
+    if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
+      return rpc_error_reply(400, failure->id, failure->code, failure->message);
+    }
+    message = &std::get<RpcMessage>(outcome);
+    return post_message(session_id, protocol_version, *message, peer);
   } catch (const std::exception& e) {
-    log("[mcp-http] " + dump_json(message.method) + " not handled: " + dump_json(e.what()));
+    log(fault_line(message, e.what()));
   } catch (...) {
-    log("[mcp-http] " + dump_json(message.method) + " not handled: an unknown exception");
+    log(fault_line(message, "an unknown exception"));
   }
   // A fault of this server: the client gets our words, the exception's text
   // stays in the local log.
-  return rpc_error_reply(500, answer_id(message), kInternalError,
+  return rpc_error_reply(500, message ? answer_id(*message) : Json(nullptr), kInternalError,
                          "Internal error: the request could not be handled");
 }
 
