@@ -30,6 +30,9 @@ std::string_view error_code_name(ErrorCode code);
 struct HelperError {
   ErrorCode code = ErrorCode::InternalError;
   std::string message;
+  // Raised by an exception: the message carries the exception's text, which
+  // a front end serving remote clients keeps to its local log.
+  bool thrown = false;
 
   bool operator==(const HelperError&) const = default;
 };

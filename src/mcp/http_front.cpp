@@ -338,7 +338,7 @@ struct HttpFront::Impl {
       }
     } repay{lender, connection, peers};
     return hub.post(header(request, "Mcp-Session-Id"), header(request, "MCP-Protocol-Version"),
-                    request.body);
+                    request.body, connection ? std::string_view(connection->peer) : "");
   }
 
   void install() {

@@ -20,6 +20,7 @@ int run_mcp_http_server(Dispatcher& dispatcher, const HttpArguments& args,
   HttpOptions http{resolved->security, {}, log};
   http.hub.disabled_tools = options.disabled_tools;
   http.hub.image_budget = options.image_budget;
+  http.hub.log = log;
   const CommandContext& context = dispatcher.context();
   HttpFront front(dispatcher, context.shared, context.platform.clock, std::move(http));
   auto port = front.bind();

@@ -95,8 +95,16 @@ std::string RpcSession::answer(PendingCall& pending, Response response) {
   return line;
 }
 
+std::string RpcSession::internal_failure(PendingCall& pending) {
+  std::string line =
+      rpc_error_line(pending.id, kInternalError, "Internal error: the tool could not be run");
+  if (!calls_.finish(pending.request.id)) line.clear();
+  return line;
+}
+
 std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
-                            CallOptions options) {
+                            CallOptions options,
+                            const std::function<void(const std::string&)>& log_fault) {
   if (withdrawn(pending)) {
     drop(pending);
     return {};
@@ -104,9 +112,21 @@ std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, Pendin
   options.cancel = &pending.call->cancelled;
   std::promise<Response> answered;
   std::future<Response> response = answered.get_future();
-  dispatcher.dispatch(pending.request, options, scheduler,
-                      [&answered](Response r) { answered.set_value(std::move(r)); });
-  return answer(pending, response.get());
+  try {
+    dispatcher.dispatch(pending.request, options, scheduler,
+                        [&answered](Response r) { answered.set_value(std::move(r)); });
+  } catch (...) {
+    // Its id is free again for the client's retry.
+    drop(pending);
+    throw;
+  }
+  Response got = response.get();
+  if (auto* error = std::get_if<HelperError>(&got.body); error && error->thrown) {
+    log_fault("tools/call " + pending.tool->name + " failed: " + dump_json(error->message));
+    error->message = "The tool failed unexpectedly; the server's log has the details";
+    error->thrown = false;
+  }
+  return answer(pending, std::move(got));
 }
 
 }  // namespace winhelper::mcp

@@ -5,6 +5,7 @@
 // and run by the transport on a thread of its choosing.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -47,12 +48,18 @@ class RpcSession {
   // The answer line for the call's response, or empty when the call was
   // withdrawn meanwhile (its answer is then not sent). Ends the call.
   std::string answer(PendingCall& pending, Response response);
+  // The answer line for a call whose command could not be run because this
+  // server failed (an exception), or empty as for `answer`. Ends the call.
+  std::string internal_failure(PendingCall& pending);
   // Runs the call's command with the call's own cancel flag in `options`,
   // and gives its answer as `answer` does. The calling thread waits for the
   // answer; a command that waits polls on `scheduler` meanwhile and counts
-  // against its bound of pending waits.
+  // against its bound of pending waits. For a remote client: a command that
+  // threw is answered without the exception's text, which goes to
+  // `log_fault` instead. A throw of the dispatcher itself ends the call and
+  // passes on.
   std::string run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
-                  CallOptions options);
+                  CallOptions options, const std::function<void(const std::string&)>& log_fault);
   // Withdraws every call in progress (the session ended).
   void cancel_all() { calls_.cancel_all(); }
 

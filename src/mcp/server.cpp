@@ -32,12 +32,17 @@ class Session {
   void finish() { scheduler_.close_and_join(); }
 
   void handle_line(std::string_view line) {
-    RpcReadOutcome outcome = read_rpc_message(line);
-    if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
-      error(failure->id, failure->code, failure->message);
-    } else if (auto* message = std::get_if<RpcMessage>(&outcome)) {
+    Json id;  // the request's, once read
+    try {
+      RpcReadOutcome outcome = read_rpc_message(line);
+      if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
+        return error(failure->id, failure->code, failure->message);
+      }
+      auto* message = std::get_if<RpcMessage>(&outcome);
+      if (!message) return;
       switch (message->kind) {
         case RpcMessage::Kind::Request:
+          id = message->id;
           handle_request(*message);
           break;
         case RpcMessage::Kind::Notification:
@@ -47,6 +52,11 @@ class Session {
           log_("[mcp] ignored a reply from the client: this server sends no requests");
           break;
       }
+    } catch (const std::exception& e) {
+      // A fault of this server, not of the message: reported, and reading goes on.
+      log_(std::string("[mcp] message not handled: ") + e.what());
+      // The client gets our words; the library's text stays in the log.
+      error(id, kInternalError, "Internal error: the message could not be handled");
     }
   }
 
@@ -65,11 +75,18 @@ class Session {
       if (rpc_.withdrawn(*pending)) return rpc_.drop(*pending);
       // A wait holds no worker between its polls: its answer comes from
       // whichever worker runs the last one.
-      dispatcher_.dispatch(pending->request, {&pending->call->cancelled, &image_budget_},
-                           scheduler_, [this, pending](Response response) {
-                             std::string line = rpc_.answer(*pending, std::move(response));
-                             if (!line.empty()) writer_.write_line(std::move(line));
-                           });
+      try {
+        dispatcher_.dispatch(pending->request, {&pending->call->cancelled, &image_budget_},
+                             scheduler_, [this, pending](Response response) {
+                               std::string line = rpc_.answer(*pending, std::move(response));
+                               if (!line.empty()) writer_.write_line(std::move(line));
+                             });
+      } catch (const std::exception& e) {
+        // Escaping the worker would end the server and every call's answer.
+        log_(std::string("[mcp] call not run: ") + e.what());
+        std::string line = rpc_.internal_failure(*pending);
+        if (!line.empty()) writer_.write_line(std::move(line));
+      }
     });
   }
 
@@ -107,14 +124,7 @@ void run_mcp_server(ByteInput& input, ByteOutput& output, Dispatcher& dispatcher
                         std::to_string(options.max_message_bytes) + " bytes");
       continue;
     }
-    try {
-      session.handle_line(next.line);
-    } catch (const std::exception& e) {
-      // A fault of this server, not of the message: reported, and reading goes on.
-      log(std::string("[mcp] message not handled: ") + e.what());
-      // The client gets our words; the library's text stays in the log.
-      session.error(nullptr, kInternalError, "Internal error: the message could not be handled");
-    }
+    session.handle_line(next.line);
   }
   session.finish();
 }

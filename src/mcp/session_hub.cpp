@@ -28,6 +28,21 @@ HubReply accepted() {
   return {202, "", ""};
 }
 
+// The id an error answer to `message` carries: a request's own; null for a
+// notification or a reply, which are not requests.
+const Json& answer_id(const RpcMessage& message) {
+  static const Json kNone;
+  return message.kind == RpcMessage::Kind::Request ? message.id : kNone;
+}
+
+// The log line of a request this server failed to handle; its method cut
+// short, both quoted so that neither can forge a line.
+std::string fault_line(const RpcMessage* message, std::string_view what) {
+  constexpr std::size_t kMethodShown = 64;
+  std::string method = message ? message->method.substr(0, kMethodShown) : "a message";
+  return "[mcp-http] " + dump_json(method) + " not handled: " + dump_json(std::string(what));
+}
+
 }  // namespace
 
 SessionHub::SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock,
@@ -50,40 +65,65 @@ std::size_t SessionHub::size() const {
 }
 
 HubReply SessionHub::post(std::optional<std::string_view> session_id,
-                          std::optional<std::string_view> protocol_version, std::string_view body) {
-  RpcReadOutcome outcome = read_rpc_message(body);
-  if (std::holds_alternative<RpcBlank>(outcome)) {
-    return rpc_error_reply(400, nullptr, kInvalidRequest, "Invalid Request: the body is empty");
+                          std::optional<std::string_view> protocol_version, std::string_view body,
+                          std::string_view peer) {
+  RpcReadOutcome outcome;
+  const RpcMessage* message = nullptr;  // once read
+  try {
+    outcome = read_rpc_message(body);
+    if (std::holds_alternative<RpcBlank>(outcome)) {
+      return rpc_error_reply(400, nullptr, kInvalidRequest, "Invalid Request: the body is empty");
+    }
+    if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
+      return rpc_error_reply(400, failure->id, failure->code, failure->message);
+    }
+    message = &std::get<RpcMessage>(outcome);
+    return post_message(session_id, protocol_version, *message, peer);
+  } catch (const std::exception& e) {
+    log(fault_line(message, e.what()));
+  } catch (...) {
+    log(fault_line(message, "an unknown exception"));
   }
-  if (auto* failure = std::get_if<RpcFailure>(&outcome)) {
-    return rpc_error_reply(400, failure->id, failure->code, failure->message);
-  }
-  const RpcMessage& message = std::get<RpcMessage>(outcome);
+  // A fault of this server: the client gets our words, the exception's text
+  // stays in the local log.
+  return rpc_error_reply(500, message ? answer_id(*message) : Json(nullptr), kInternalError,
+                         "Internal error: the request could not be handled");
+}
+
+HubReply SessionHub::post_message(std::optional<std::string_view> session_id,
+                                  std::optional<std::string_view> protocol_version,
+                                  const RpcMessage& message, std::string_view peer) {
   if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize") {
-    return open_session(message);
+    return open_session(message, peer);
   }
+  const Json& id = answer_id(message);
   if (!session_id) {
-    return rpc_error_reply(400, nullptr, kInvalidRequest,
+    return rpc_error_reply(400, id, kInvalidRequest,
                            "Bad Request: Mcp-Session-Id header is required; send initialize "
                            "first");
   }
   if (protocol_version && std::find(kProtocolVersions.begin(), kProtocolVersions.end(),
                                     *protocol_version) == kProtocolVersions.end()) {
     return rpc_error_reply(
-        400, nullptr, kInvalidRequest,
+        400, id, kInvalidRequest,
         "Bad Request: unsupported MCP-Protocol-Version " + std::string(*protocol_version));
   }
-  std::shared_ptr<Session> session = take_session(*session_id);
+  std::shared_ptr<Session> session = take_session(*session_id, peer);
   if (!session) {
-    return rpc_error_reply(404, nullptr, kInvalidRequest,
+    return rpc_error_reply(404, id, kInvalidRequest,
                            "Session not found: it ended or never existed; initialize again");
   }
-  HubReply reply = handle(session, message);
-  release_session(session);
-  return reply;
+  // Released however the handling ends: a session left counted as busy
+  // could never be evicted or expire.
+  struct Release {
+    SessionHub& hub;
+    const std::shared_ptr<Session>& session;
+    ~Release() { hub.release_session(session); }
+  } release{*this, session};
+  return handle(session, message);
 }
 
-HubReply SessionHub::open_session(const RpcMessage& initialize) {
+HubReply SessionHub::open_session(const RpcMessage& initialize, std::string_view peer) {
   std::optional<std::string> id = random_hex(kSessionIdBytes);
   if (!id) {
     return rpc_error_reply(500, initialize.id, kInternalError,
@@ -93,28 +133,57 @@ HubReply SessionHub::open_session(const RpcMessage& initialize) {
   std::shared_ptr<Session> session;
   {
     std::lock_guard<std::mutex> hold(mutex_);
-    if (sessions_.size() >= options_.max_sessions) return sessions_full(initialize.id);
+    if (sessions_.size() >= options_.max_sessions && idle_victim() == sessions_.end()) {
+      return sessions_busy(initialize.id);
+    }
     session = std::make_shared<Session>(options_.disabled_tools, next_key_++);
   }
   std::string line = std::get<std::string>(session->rpc.on_request(initialize));
-  // A refused handshake (bad params) opens no session.
+  // A refused handshake (bad params) opens no session and ends none.
   if (!session->rpc.initialized()) return json_reply(200, std::move(line));
-  std::lock_guard<std::mutex> hold(mutex_);
-  // Others may have taken the last places while this handshake ran.
-  if (sessions_.size() >= options_.max_sessions) return sessions_full(initialize.id);
-  session->last_used_ms = clock_.now_ms();
-  sessions_.emplace(*id, session);
+  std::shared_ptr<Session> evicted;
+  std::string eviction;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    // Checked again: others may have taken places or started calls meanwhile.
+    if (sessions_.size() >= options_.max_sessions) {
+      auto victim = idle_victim();
+      if (victim == sessions_.end()) return sessions_busy(initialize.id);
+      evicted = std::move(victim->second);
+      sessions_.erase(victim);
+      eviction = "[mcp-http] ended the least recently used session, last used from " +
+                 (evicted->peer.empty() ? std::string("an unknown peer") : evicted->peer) + " " +
+                 std::to_string((clock_.now_ms() - evicted->last_used_ms) / 1000) +
+                 " s ago, to make room for a new one";
+    }
+    session->peer = std::string(peer);
+    touch(*session);
+    sessions_.emplace(*id, session);
+  }
+  if (evicted) {
+    close(*evicted);
+    log(eviction);
+  }
   HubReply reply = json_reply(200, std::move(line));
   reply.session_id = std::move(id);
   return reply;
 }
 
-HubReply SessionHub::sessions_full(const Json& id) const {
-  HubReply full = rpc_error_reply(503, id, kInternalError,
+SessionHub::Sessions::iterator SessionHub::idle_victim() {
+  auto victim = sessions_.end();
+  for (auto it = sessions_.begin(); it != sessions_.end(); ++it) {
+    if (it->second->running > 0) continue;
+    if (victim == sessions_.end() || it->second->last_use < victim->second->last_use) victim = it;
+  }
+  return victim;
+}
+
+HubReply SessionHub::sessions_busy(const Json& id) const {
+  HubReply busy = rpc_error_reply(503, id, kInternalError,
                                   "Server busy: all " + std::to_string(options_.max_sessions) +
-                                      " sessions are in use; retry later");
-  full.retry_after_seconds = kSessionsFullRetrySeconds;
-  return full;
+                                      " sessions have calls in progress; retry later");
+  busy.retry_after_seconds = kSessionsBusyRetrySeconds;
+  return busy;
 }
 
 HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMessage& message) {
@@ -130,8 +199,9 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
   RpcSession::Step step = session->rpc.on_request(message);
   if (auto* line = std::get_if<std::string>(&step)) return json_reply(200, std::move(*line));
   auto& pending = std::get<RpcSession::PendingCall>(step);
-  std::string line = session->rpc.run(dispatcher_, scheduler_, pending,
-                                      {nullptr, &options_.image_budget, session->key});
+  std::string line = session->rpc.run(
+      dispatcher_, scheduler_, pending, {nullptr, &options_.image_budget, session->key},
+      [this](const std::string& fault) { log("[mcp-http] " + fault); });
   // A look stored by a call that outlived its session goes with it.
   if (session->ended.load(std::memory_order_acquire)) {
     if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);
@@ -141,19 +211,26 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
   return json_reply(200, std::move(line));
 }
 
-std::shared_ptr<SessionHub::Session> SessionHub::take_session(std::string_view id) {
+std::shared_ptr<SessionHub::Session> SessionHub::take_session(std::string_view id,
+                                                              std::string_view peer) {
   std::lock_guard<std::mutex> hold(mutex_);
   auto it = sessions_.find(id);
   if (it == sessions_.end()) return nullptr;
   ++it->second->running;
-  it->second->last_used_ms = clock_.now_ms();
+  touch(*it->second);
+  if (!peer.empty()) it->second->peer = std::string(peer);
   return it->second;
 }
 
 void SessionHub::release_session(const std::shared_ptr<Session>& session) {
   std::lock_guard<std::mutex> hold(mutex_);
   --session->running;
-  session->last_used_ms = clock_.now_ms();
+  touch(*session);
+}
+
+void SessionHub::touch(Session& session) {
+  session.last_used_ms = clock_.now_ms();
+  session.last_use = ++next_use_;
 }
 
 HubReply SessionHub::end(std::optional<std::string_view> session_id) {

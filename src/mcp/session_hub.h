@@ -3,10 +3,12 @@
 // POST body is one JSON-RPC message for one session, answered with a status
 // and a body. Sessions share the desktop (the dispatcher, the window
 // registry, the input lock) and nothing else: each has its own look history.
-// Ending a session (DELETE or expiry) withdraws its calls and frees its looks.
+// Ending a session (DELETE, expiry, or eviction to make room for a new one)
+// withdraws its calls and frees its looks.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,8 +27,14 @@ namespace winhelper::mcp {
 
 inline constexpr std::size_t kMaxSessions = 16;
 inline constexpr std::int64_t kSessionIdleMs = 30 * 60 * 1000;
-// Seconds a client is asked to wait when every session is taken.
-inline constexpr int kSessionsFullRetrySeconds = 60;
+// Seconds a client is asked to wait when every session has a call in
+// flight. A place frees the moment the last call of any session ends, and
+// nothing here knows when that will be: most calls end within a second, a
+// wait at its own timeout, which the hub does not see. So the figure is the
+// earliest a place may plausibly free, not a promise; a client retrying early
+// costs one cheap refusal, one told to stay away longer than needed would
+// miss a place that is already free.
+inline constexpr int kSessionsBusyRetrySeconds = 2;
 // Workers running the polls of pending waits (a call itself runs on its
 // connection's thread).
 inline constexpr int kHubPollWorkers = 4;
@@ -37,6 +45,9 @@ struct HubOptions {
   std::set<std::string> disabled_tools;
   // What every look's image is held to.
   ImageBudget image_budget;
+  // Diagnostic lines (without line feed): evictions, and the faults of this
+  // server that a remote client is not told the details of. None when empty.
+  std::function<void(const std::string&)> log;
 };
 
 // What the transport sends back. An empty content type means no body.
@@ -57,9 +68,13 @@ class SessionHub {
   ~SessionHub();
 
   // A POST: the Mcp-Session-Id and MCP-Protocol-Version headers (null when
-  // absent) and the body. A tool call runs on the calling thread.
+  // absent), the body, and the peer's "host:port" for the log (empty when
+  // not known). A tool call runs on the calling thread. When every place is
+  // taken, initialize ends the least recently used session that has no call
+  // in flight; when each has one, it is refused with 503.
   HubReply post(std::optional<std::string_view> session_id,
-                std::optional<std::string_view> protocol_version, std::string_view body);
+                std::optional<std::string_view> protocol_version, std::string_view body,
+                std::string_view peer = {});
   // A DELETE: ends the session.
   HubReply end(std::optional<std::string_view> session_id);
   // Ends the sessions idle for longer than the limit; returns how many.
@@ -74,17 +89,34 @@ class SessionHub {
         : rpc(std::move(disabled)), key(client) {}
     RpcSession rpc;
     const ClientSession key;
-    std::int64_t last_used_ms = 0;  // under the hub's lock
-    int running = 0;                // requests in progress, under the hub's lock
+    // Under the hub's lock: when and in which order sessions were last used
+    // (the order tells apart uses within one millisecond), where from, and
+    // the requests in progress. A session with one is never evicted.
+    std::int64_t last_used_ms = 0;
+    std::uint64_t last_use = 0;
+    std::string peer;
+    int running = 0;
     std::atomic<bool> ended{false};
   };
 
-  HubReply open_session(const RpcMessage& initialize);
-  // 503 with Retry-After: every session place is taken.
-  HubReply sessions_full(const Json& id) const;
+  HubReply post_message(std::optional<std::string_view> session_id,
+                        std::optional<std::string_view> protocol_version, const RpcMessage& message,
+                        std::string_view peer);
+  HubReply open_session(const RpcMessage& initialize, std::string_view peer);
+  // 503 with Retry-After: every session place is taken by a session at work.
+  HubReply sessions_busy(const Json& id) const;
+  using Sessions = std::map<std::string, std::shared_ptr<Session>, std::less<>>;
+
+  // Under the lock: the least recently used session with nothing in
+  // progress, or end() when every one has something.
+  Sessions::iterator idle_victim();
   HubReply handle(const std::shared_ptr<Session>& session, const RpcMessage& message);
-  std::shared_ptr<Session> take_session(std::string_view id);
+  std::shared_ptr<Session> take_session(std::string_view id, std::string_view peer);
   void release_session(const std::shared_ptr<Session>& session);
+  void touch(Session& session);  // under the lock
+  void log(const std::string& line) const {
+    if (options_.log) options_.log(line);
+  }
   // Withdraws the session's calls and frees its looks; it is out of the map.
   void close(Session& session);
 
@@ -93,8 +125,9 @@ class SessionHub {
   Clock& clock_;
   const HubOptions options_;
   mutable std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Session>, std::less<>> sessions_;
+  Sessions sessions_;
   ClientSession next_key_ = kDefaultSession + 1;
+  std::uint64_t next_use_ = 0;
   // Last: its pending waits run to their answers before the rest goes.
   Scheduler scheduler_;
 };

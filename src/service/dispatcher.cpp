@@ -8,8 +8,10 @@ namespace winhelper {
 namespace {
 
 HelperError unexpected(const std::string& cmd, const std::exception* e) {
-  return internal_error("command '" + cmd +
-                        "' failed unexpectedly: " + (e ? e->what() : "unknown exception"));
+  HelperError error = internal_error(
+      "command '" + cmd + "' failed unexpectedly: " + (e ? e->what() : "unknown exception"));
+  error.thrown = true;
+  return error;
 }
 
 // Runs `body`, turning an escaping exception into internal_error.
