@@ -15,7 +15,7 @@
 
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/loopback.h"
-#include "mcp/http_front.h"
+#include "http/http_front.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "fuzz/fuzz_platform.h"
-#include "mcp/http_arguments.h"
-#include "mcp/http_server.h"
+#include "http/http_arguments.h"
+#include "http/http_server.h"
 #include "mcp/server.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "app/win32/win32_wiring.h"
 #include "context/desktop_presence.h"
-#include "mcp/http_arguments.h"
-#include "mcp/http_server.h"
+#include "http/http_arguments.h"
+#include "http/http_server.h"
 #include "mcp/server.h"
 #include "mcp/server_arguments.h"
 

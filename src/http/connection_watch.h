@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "mcp/socket_hold.h"
+#include "http/socket_hold.h"
 
 namespace winhelper::mcp {
 

@@ -1,4 +1,4 @@
-#include "mcp/http_arguments.h"
+#include "http/http_arguments.h"
 
 #include <cstdlib>
 #include <filesystem>

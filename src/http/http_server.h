@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "mcp/http_arguments.h"
+#include "http/http_arguments.h"
 #include "mcp/server.h"
 #include "service/dispatcher.h"
 

@@ -10,7 +10,7 @@
 #include <stdlib.h>
 
 #include "common/text.h"
-#include "mcp/http_arguments.h"
+#include "http/http_arguments.h"
 
 namespace winhelper::mcp {
 

@@ -18,8 +18,8 @@
 
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/loopback.h"
-#include "mcp/http_front.h"
-#include "mcp/peer_slots.h"
+#include "http/http_front.h"
+#include "http/peer_slots.h"
 #include "fakes/sleep_gate.h"
 
 namespace winhelper::mcp {

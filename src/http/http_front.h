@@ -11,9 +11,9 @@
 #include "common/clock.h"
 #include "common/result.h"
 #include "context/helper_state.h"
-#include "mcp/connection_watch.h"
-#include "mcp/http_policy.h"
-#include "mcp/session_hub.h"
+#include "http/connection_watch.h"
+#include "http/http_policy.h"
+#include "http/session_hub.h"
 #include "service/dispatcher.h"
 
 namespace winhelper::mcp {

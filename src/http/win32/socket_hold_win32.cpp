@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "mcp/socket_hold.h"
+#include "http/socket_hold.h"
 
 namespace winhelper::mcp {
 

@@ -7,7 +7,7 @@
 #include <future>
 #include <thread>
 
-#include "mcp/connection_pool.h"
+#include "http/connection_pool.h"
 
 namespace winhelper::mcp {
 namespace {

@@ -1,4 +1,4 @@
-#include "mcp/connection_watch.h"
+#include "http/connection_watch.h"
 
 #include <utility>
 #include <vector>

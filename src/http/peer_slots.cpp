@@ -1,4 +1,4 @@
-#include "mcp/peer_slots.h"
+#include "http/peer_slots.h"
 
 namespace winhelper::mcp {
 

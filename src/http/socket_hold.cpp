@@ -1,4 +1,4 @@
-#include "mcp/socket_hold.h"
+#include "http/socket_hold.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "mcp/connection_pool.h"
+#include "http/connection_pool.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "mcp/http_policy.h"
+#include "http/http_policy.h"
 
 #include <algorithm>
 #include <charconv>

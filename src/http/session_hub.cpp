@@ -1,4 +1,4 @@
-#include "mcp/session_hub.h"
+#include "http/session_hub.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "mcp/http_front.h"
+#include "http/http_front.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,10 +13,10 @@
 
 #include <httplib.h>
 
-#include "mcp/connection_pool.h"
-#include "mcp/log_field.h"
-#include "mcp/peer_slots.h"
-#include "mcp/socket_hold.h"
+#include "http/connection_pool.h"
+#include "http/log_field.h"
+#include "http/peer_slots.h"
+#include "http/socket_hold.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

@@ -1,8 +1,8 @@
-#include "mcp/http_server.h"
+#include "http/http_server.h"
 
 #include <cstdio>
 
-#include "mcp/http_front.h"
+#include "http/http_front.h"
 
 namespace winhelper::mcp {
 

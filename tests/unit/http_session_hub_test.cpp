@@ -2,7 +2,7 @@
 // abandoned sessions make room while sessions at work stay, error answers
 // carry their ids, and faults of the server stay in its log.
 
-#include "mcp/session_hub.h"
+#include "http/session_hub.h"
 
 #include <gtest/gtest.h>
 

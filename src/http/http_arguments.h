@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/result.h"
-#include "mcp/http_policy.h"
+#include "http/http_policy.h"
 
 namespace winhelper::mcp {
 

@@ -1,4 +1,4 @@
-#include "mcp/log_field.h"
+#include "http/log_field.h"
 
 namespace winhelper::mcp {
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "mcp/http_arguments.h"
-#include "mcp/http_policy.h"
+#include "http/http_arguments.h"
+#include "http/http_policy.h"
 
 namespace winhelper::mcp {
 namespace {
