@@ -17,7 +17,7 @@ constexpr std::pair<const char*, const char*> kFlags[] = {
     {"canPress", "press"},          {"canSetValue", "setvalue"},   {"canScroll", "scroll"},
     {"canIncrement", "increment"},  {"canDecrement", "decrement"}, {"canFocus", "focus"},
     {"isTextInput", "textinput"},   {"focused", "focused"},        {"offscreen", "offscreen"},
-    {"pictureOnly", "pictureonly"}, {"truncated", "truncated"},
+    {"pictureOnly", "pictureonly"}, {"truncated", "truncated"},   {"isPassword", "password"},
 };
 
 std::string json_quoted(const std::string& text) {

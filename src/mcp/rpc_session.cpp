@@ -83,10 +83,29 @@ RpcSession::Step RpcSession::prepare_call(const RpcMessage& m) {
                      Request{kProtocolVersion, key, tool->command, std::move(arguments)}};
 }
 
-std::string RpcSession::answer(PendingCall& pending, Response response) {
+std::set<std::string> password_refs(const Tool& tool, const Response& response,
+                                    SharedState& shared, ClientSession session) {
+  std::set<std::string> refs;
+  const Json* result = std::get_if<Json>(&response.body);
+  if (tool.rendering != Rendering::Look || !result || !result->is_object()) return refs;
+  auto look_id = result->find("lookId");
+  if (look_id == result->end() || !look_id->is_string()) return refs;
+  auto state = shared.state.lock();
+  if (!state) return refs;
+  std::optional<Look> look = (*state)->looks_of(session).find(look_id->get<std::string>());
+  if (!look) return refs;
+  for (const auto& [ref, record] : look->elements) {
+    if (record.is_password) refs.insert(ref);
+  }
+  return refs;
+}
+
+std::string RpcSession::answer(PendingCall& pending, Response response,
+                               const std::set<std::string>& secret_refs) {
   std::string line;
   try {
-    line = rpc_result_line(pending.id, tool_result(*pending.tool, std::move(response)));
+    line = rpc_result_line(pending.id,
+                           tool_result(*pending.tool, std::move(response), secret_refs));
   } catch (const std::exception&) {
     line = rpc_error_line(pending.id, kInternalError,
                           "Internal error: the tool's result could not be written");
@@ -126,7 +145,9 @@ std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, Pendin
     error->message = "The tool failed unexpectedly; the server's log has the details";
     error->thrown = false;
   }
-  return answer(pending, std::move(got));
+  std::set<std::string> secret =
+      password_refs(*pending.tool, got, dispatcher.context().shared, options.session);
+  return answer(pending, std::move(got), secret);
 }
 
 }  // namespace winhelper::mcp

@@ -15,12 +15,18 @@
 #include "mcp/call_table.h"
 #include "mcp/jsonrpc.h"
 #include "mcp/tools.h"
+#include "context/helper_state.h"
 #include "service/dispatcher.h"
 
 namespace winhelper::mcp {
 
 // tools/list's result without the operator's disabled tools.
 Json tool_listing(const std::set<std::string>& disabled);
+
+// The password fields of the look that a look call answered with, read from
+// its session's store; empty for other calls.
+std::set<std::string> password_refs(const Tool& tool, const Response& response,
+                                    SharedState& shared, ClientSession session);
 
 class RpcSession {
  public:
@@ -47,7 +53,9 @@ class RpcSession {
   void drop(PendingCall& pending) { calls_.finish(pending.request.id); }
   // The answer line for the call's response, or empty when the call was
   // withdrawn meanwhile (its answer is then not sent). Ends the call.
-  std::string answer(PendingCall& pending, Response response);
+  // `secret_refs` (password_refs) are named in a look's outline text.
+  std::string answer(PendingCall& pending, Response response,
+                     const std::set<std::string>& secret_refs = {});
   // The answer line for a call whose command could not be run because this
   // server failed (an exception), or empty as for `answer`. Ends the call.
   std::string internal_failure(PendingCall& pending);

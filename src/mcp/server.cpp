@@ -78,7 +78,11 @@ class Session {
       try {
         dispatcher_.dispatch(pending->request, {&pending->call->cancelled, &image_budget_},
                              scheduler_, [this, pending](Response response) {
-                               std::string line = rpc_.answer(*pending, std::move(response));
+                               std::set<std::string> secret =
+                                   password_refs(*pending->tool, response,
+                                                 dispatcher_.context().shared, kDefaultSession);
+                               std::string line =
+                                   rpc_.answer(*pending, std::move(response), secret);
                                if (!line.empty()) writer_.write_line(std::move(line));
                              });
       } catch (const std::exception& e) {

@@ -13,9 +13,21 @@ Json text_block(std::string text) {
   return {{"type", "text"}, {"text", std::move(text)}};
 }
 
+// Marks the password fields of an outline for its text.
+void mark_passwords(Json& node, const std::set<std::string>& refs) {
+  if (!node.is_object()) return;
+  if (auto ref = node.find("ref"); ref != node.end() && ref->is_string() && refs.contains(*ref)) {
+    node["isPassword"] = true;
+  }
+  if (auto children = node.find("children"); children != node.end() && children->is_array()) {
+    for (Json& child : *children) mark_passwords(child, refs);
+  }
+}
+
 // The image travels once, as an image block; the structured copy of the look
-// keeps the image's size and type but not its data.
-Json look_result(Json look) {
+// keeps the image's size and type but not its data. The text names password
+// fields, so that a model does not try to read them.
+Json look_result(Json look, const std::set<std::string>& password_refs) {
   Json content = Json::array();
   if (auto image = look.find("image"); image != look.end() && image->is_object()) {
     auto data = image->find("jpegBase64");
@@ -26,7 +38,15 @@ Json look_result(Json look) {
       image->erase(data);
     }
   }
-  content.push_back(text_block(render_look(look)));
+  if (password_refs.empty()) {
+    content.push_back(text_block(render_look(look)));
+  } else {
+    Json shown = look;
+    if (auto outline = shown.find("outline"); outline != shown.end()) {
+      mark_passwords(*outline, password_refs);
+    }
+    content.push_back(text_block(render_look(shown)));
+  }
   return {{"content", std::move(content)}, {"structuredContent", std::move(look)}};
 }
 
@@ -37,7 +57,8 @@ Json tool_error_result(std::string_view code, std::string_view message) {
           {"isError", true}};
 }
 
-Json tool_result(const Tool& tool, const Response& response) {
+Json tool_result(const Tool& tool, const Response& response,
+                 const std::set<std::string>& password_refs) {
   if (const auto* error = std::get_if<HelperError>(&response.body)) {
     return tool_error_result(error_code_name(error->code), error->message);
   }
@@ -48,7 +69,7 @@ Json tool_result(const Tool& tool, const Response& response) {
   }
   switch (tool.rendering) {
     case Rendering::Look:
-      return look_result(std::move(result));
+      return look_result(std::move(result), password_refs);
     case Rendering::Windows:
       return {{"content", Json::array({text_block(render_windows(result))})},
               {"structuredContent", std::move(result)}};

@@ -4,6 +4,8 @@
 // error becomes a result with isError true that carries the helper's error
 // code and message.
 
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "mcp/tools.h"
@@ -11,7 +13,10 @@
 
 namespace winhelper::mcp {
 
-Json tool_result(const Tool& tool, const Response& response);
+// `password_refs`: the refs of a look's password fields, named so in the
+// outline's text (the structured outline stays as it is).
+Json tool_result(const Tool& tool, const Response& response,
+                 const std::set<std::string>& password_refs = {});
 
 // A failure found before the command ran (arguments that break the schema).
 Json tool_error_result(std::string_view code, std::string_view message);

@@ -230,6 +230,26 @@ TEST(McpServer, EveryToolRunsItsCommandOnTheFakeDesktop) {
   EXPECT_EQ(Json::parse(text_of(diagnostics)), diagnostics["structuredContent"]);
 }
 
+TEST(McpServer, PasswordFieldsAreNamedInTheOutlineTextOnly) {
+  McpHarness h({}, [](fuzz::FuzzPlatform& desk) {
+    for (auto& [handle, root] : desk.desk().uia.windows()) {
+      for (fakes::FakeElement* child : root->children) {
+        if (child->name == "File name") child->password = true;
+      }
+    }
+  });
+  h.initialize();
+  h.call("list_windows", Json::object());
+  Json look = h.call("look", {{"rootRef", "@w1"}});
+  std::string field = ref_titled(look, "File name");
+  std::string text = look["content"][1]["text"];
+  std::size_t line = text.find(field);
+  ASSERT_NE(line, std::string::npos) << text;
+  EXPECT_NE(text.substr(line, text.find('\n', line) - line).find(",password]"), std::string::npos)
+      << text;
+  EXPECT_EQ(look["structuredContent"].dump().find("assword"), std::string::npos);
+}
+
 TEST(McpServer, FailuresAreToolErrorsOrInvalidParams) {
   McpHarness h;
   h.initialize();
