@@ -66,8 +66,9 @@ Result<std::optional<T>> run_with_grace(std::function<Result<T>(const PatternCal
   };
   if (!detail::take_pattern_thread()) return detail::no_pattern_thread();
   auto state = std::make_shared<State>();
+  std::thread worker;
   try {
-    std::thread([state, action = std::move(action)] {
+    worker = std::thread([state, action = std::move(action)] {
       Result<T> result = action([&state] {
         std::lock_guard<std::mutex> lock(state->mutex);
         if (state->abandoned) return false;
@@ -81,7 +82,7 @@ Result<std::optional<T>> run_with_grace(std::function<Result<T>(const PatternCal
         state->changed.notify_all();
       }
       detail::leave_pattern_thread();
-    }).detach();
+    });
   } catch (const std::system_error&) {
     detail::leave_pattern_thread();
     return detail::no_pattern_thread();
@@ -90,14 +91,23 @@ Result<std::optional<T>> run_with_grace(std::function<Result<T>(const PatternCal
   if (!state->changed.wait_for(lock, periods.resolution,
                                [&] { return state->calling || state->result.has_value(); })) {
     state->abandoned = true;
+    lock.unlock();
+    worker.detach();
     return detail::resolution_timed_out(periods.resolution);
   }
   if (!state->changed.wait_for(lock, periods.grace, [&] { return state->result.has_value(); })) {
+    lock.unlock();
+    worker.detach();
     return std::optional<T>();
   }
   Result<T> result = std::move(*state->result);
+  const bool called = state->calling;
+  lock.unlock();
+  // Done in time: the thread is ending, and is waited for so that it is gone
+  // when the action answers.
+  worker.join();
   if (result) return std::optional<T>(std::move(result).value());
-  if (state->calling && result.error().kind == UiaErrorKind::Timeout) return std::optional<T>();
+  if (called && result.error().kind == UiaErrorKind::Timeout) return std::optional<T>();
   return std::move(result).take_error();
 }
 

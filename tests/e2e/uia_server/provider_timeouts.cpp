@@ -1,5 +1,6 @@
 #include "provider_timeouts.h"
 
+#include <cstdint>
 #include <string>
 
 #include "call_log.h"
@@ -8,24 +9,36 @@
 namespace uia_server {
 namespace {
 
-struct Timeouts {
-  DWORD connection = 0;
-  DWORD transaction = 0;
-};
+// Both timeouts in one thread-local slot of the system's own (the low and high 32 bits).
+// Not C++ thread_local: in this statically linked DLL that goes through its own copy of the
+// threads library, which gives every helper thread that touches it a duplicated thread
+// handle and events of its own.
+DWORD slot() {
+  static const DWORD index = TlsAlloc();
+  return index;
+}
 
-thread_local Timeouts current;
+std::uint64_t both() {
+  return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(TlsGetValue(slot())));
+}
+
+void store(std::uint64_t value) {
+  TlsSetValue(slot(), reinterpret_cast<void*>(static_cast<std::uintptr_t>(value)));
+}
 
 }  // namespace
 
-void start_thread_timeouts() { current = Timeouts{}; }
-void set_connection_timeout(DWORD ms) { current.connection = ms; }
-void set_transaction_timeout(DWORD ms) { current.transaction = ms; }
-DWORD connection_timeout() { return current.connection; }
-DWORD transaction_timeout() { return current.transaction; }
+void start_thread_timeouts() { store(0); }
+void set_connection_timeout(DWORD ms) { store((both() & 0xFFFFFFFF00000000ull) | ms); }
+void set_transaction_timeout(DWORD ms) {
+  store((both() & 0xFFFFFFFFull) | (static_cast<std::uint64_t>(ms) << 32));
+}
+DWORD connection_timeout() { return static_cast<DWORD>(both() & 0xFFFFFFFFull); }
+DWORD transaction_timeout() { return static_cast<DWORD>(both() >> 32); }
 
 HRESULT reach(const Node& node, bool connection) {
   if (!alive(node)) return element_gone();
-  DWORD limit = connection ? current.connection : current.transaction;
+  DWORD limit = connection ? connection_timeout() : transaction_timeout();
   if (limit == 0) {
     // No timeout set: the call waits for the provider.
     SendMessageW(node.window, WM_NULL, 0, 0);
