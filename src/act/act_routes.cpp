@@ -35,8 +35,17 @@ Json semantic_result(std::string_view outcome, std::string_view evidence_key, Js
   return result;
 }
 
+// A pattern call that had not returned within its grace period: delivered,
+// outcome unknown. Never an error, so that the caller does not act again.
+Json pending_result(std::string_view action) {
+  return semantic_result("unknown", "pending",
+                         std::string("The ") + std::string(action) +
+                             " has not returned yet: a modal dialog it opened may be waiting");
+}
+
 uia::ElementLocator locator_of(const ElementRecord& record) {
-  return uia::ElementLocator{record.window_id, record.runtime_id, record.automation_id};
+  return uia::ElementLocator{record.window_id, record.runtime_id, record.automation_id,
+                             record.control_type, record.name};
 }
 
 Result<InputSink*> input_port(CommandContext& ctx) {
@@ -132,9 +141,11 @@ Result<Json> physical_route(const ActRequest& request, const ElementRecord& reco
 Result<Json> press_semantically(const ActRequest& request, const ElementRecord& record,
                                 CommandContext& ctx, uia::UiaClient& client) {
   using Kind = uia::PressResult::Kind;
-  auto pressed = uia::press_element(client, locator_of(record));
+  auto pressed = uia::press_element_within(client, locator_of(record));
   if (!pressed) return uia_protocol_error(pressed.error());
   switch (pressed->kind) {
+    case Kind::Pending:
+      return pending_result("press");
     case Kind::Invoked:
     case Kind::Expanded:
     case Kind::DefaultAction:
@@ -162,8 +173,10 @@ Result<Json> scroll_semantically(const ActRequest& request, const ElementRecord&
 Result<Json> set_text_semantically(const ActRequest& request, const ElementRecord& record,
                                    CommandContext& ctx, uia::UiaClient& client) {
   std::string text = arg_string(request.params, "text").value_or(std::string());
-  auto written = uia::set_element_value(client, locator_of(record), text);
-  if (!written) return uia_protocol_error(written.error());
+  auto attempt = uia::set_element_value_within(client, locator_of(record), text);
+  if (!attempt) return uia_protocol_error(attempt.error());
+  if (!attempt->has_value()) return pending_result("value write");
+  const std::optional<std::string>* written = &**attempt;
   if (written->has_value()) {
     const std::string& read_back = **written;
     if (read_back == text) return semantic_result("worked", "value", read_back);

@@ -14,6 +14,10 @@ namespace winhelper {
 
 struct ElementRecord {
   std::string automation_id;
+  // The UI Automation control type and name the look saw, which resolution
+  // checks (0 and empty: not recorded).
+  int control_type = 0;
+  std::string name;
   // The element's class name and the root window's subrole, joined by one blank.
   std::string class_descriptor;
   std::vector<std::int32_t> runtime_id;

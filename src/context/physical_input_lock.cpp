@@ -16,6 +16,7 @@ Result<PhysicalInputLock::Hold> PhysicalInputLock::acquire() {
     return internal_error("physical input lock poisoned");
   }
   t_holds_input = true;
+  held_ = true;
   return Hold(this, true);
 }
 
@@ -23,6 +24,7 @@ PhysicalInputLock::Hold::~Hold() {
   if (!owns_) return;
   if (std::uncaught_exceptions() > unwinding_) owner_->poisoned_ = true;
   t_holds_input = false;
+  owner_->held_ = false;
   owner_->mutex_.unlock();
 }
 

@@ -5,6 +5,7 @@
 // Lock order: this lock may be held while the state lock is taken, never the
 // reverse.
 
+#include <atomic>
 #include <exception>
 #include <mutex>
 
@@ -37,9 +38,13 @@ class PhysicalInputLock {
 
   // Whether the calling thread holds the lock.
   static bool held_by_this_thread();
+  // Whether any thread holds it (pattern calls run on threads of their own
+  // while the action's thread holds it).
+  bool held() const { return held_.load(); }
 
  private:
   std::mutex mutex_;
+  std::atomic<bool> held_{false};
   bool poisoned_ = false;  // guarded by mutex_
 };
 

@@ -9,6 +9,7 @@ HelperError uia_protocol_error(const uia::UiaError& error) {
     case uia::UiaErrorKind::Stale:
       return stale_ref_error();
     case uia::UiaErrorKind::Unavailable:
+    case uia::UiaErrorKind::Timeout:
     case uia::UiaErrorKind::ProviderFailure:
       return internal_error(error.message);
   }

@@ -7,8 +7,9 @@
 
 namespace winhelper {
 
-// Stale: `stale_ref` "Element reference is stale". Unavailable and provider
-// failures: `internal_error` with the failure text unchanged.
+// Stale: `stale_ref` "Element reference is stale". Unavailable, timed out
+// and provider failures: `internal_error` with the failure text unchanged
+// (a timeout's text names UIA_E_TIMEOUT, 0x80131505).
 HelperError uia_protocol_error(const uia::UiaError& error);
 
 }  // namespace winhelper

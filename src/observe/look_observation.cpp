@@ -22,7 +22,8 @@ uia::ElementList window_elements(const LookArguments& args, std::optional<std::i
     uia::warn_extraction_skipped(*reach.elements_skipped);
     return {};
   }
-  return uia::extract_window_or_warn(*ctx.platform.uia, *handle, numbering);
+  return uia::extract_window_settled_or_warn(*ctx.platform.uia, *handle, numbering,
+                                             ctx.platform.clock);
 }
 
 Result<Observation> observe_with_image(const LookArguments& args, const LookRoot& root,
@@ -80,7 +81,8 @@ Result<uia::ElementList> extract_scope_elements(const LookScope& scope, const Lo
                                                 uia::ElementNumbering& numbering) {
   if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
   uia::ElementLocator locator{root.window_id, scope.element.runtime_id,
-                              scope.element.automation_id};
+                              scope.element.automation_id, scope.element.control_type,
+                              scope.element.name};
   auto list = uia::extract_scope(*ctx.platform.uia, locator, numbering);
   if (!list) return uia_protocol_error(list.error());
   return std::move(list).value();

@@ -40,6 +40,8 @@ ElementRecord look_record(const uia::ExtractedElement& raw, const WindowRecord& 
                           double width, double height) {
   ElementRecord record;
   record.automation_id = raw.automation_id;
+  record.control_type = raw.control_type;
+  record.name = raw.label;
   record.class_descriptor = raw.class_name + " " + root_record.class_name;
   record.runtime_id = raw.runtime_id;
   record.window_id = root_record.window_id;

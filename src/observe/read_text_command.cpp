@@ -40,7 +40,8 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
 
   std::string text;
   {
-    uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id};
+    uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id,
+                                record->control_type, record->name};
     auto resolved = uia::resolve_element(*ctx.platform.uia, locator);
     if (!resolved) return uia_protocol_error(resolved.error());
     text = uia::read_element_text(*resolved->element);

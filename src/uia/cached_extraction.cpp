@@ -39,7 +39,8 @@ class CachedWalk {
 
   Session& session_;
   Element& root_;
-  ConditionPtr true_condition_;
+  // The control view, the filter of every request and search here.
+  ConditionPtr view_;
   // Owners of the examined elements: the cached tree of a small subtree, or
   // the search result of a large one.
   std::optional<CachedTree> full_tree_;
@@ -97,7 +98,10 @@ std::optional<ConditionPtr> ids_with_flag(Session& session, const std::vector<Ru
     any.push_back(condition.value().get());
     owned.push_back(std::move(condition).value());
   }
-  auto either = session.create_or_condition(any);
+  if (owned.empty()) return std::nullopt;
+  // A single id is its own condition: an or condition combines two or more.
+  Result<ConditionPtr> either = std::move(owned.front());
+  if (any.size() > 1) either = session.create_or_condition(any);
   auto flagged = session.create_bool_condition(flag_property, flag);
   if (!either || !flagged) return std::nullopt;
   auto both = session.create_and_condition(*either.value(), *flagged.value());
@@ -106,16 +110,16 @@ std::optional<ConditionPtr> ids_with_flag(Session& session, const std::vector<Ru
 }
 
 std::optional<CachedTree> CachedWalk::light_tree() {
-  // Runtime ids and the control-view flag of the whole subtree in the raw
-  // view (the one a subtree search with the true condition walks), as
-  // elements that answer cached reads only. Nothing else is asked of every
+  // Runtime ids and the control-view flag of the whole subtree in the control
+  // view (the one the element-by-element walk searches), as elements that
+  // answer cached reads only. Nothing else is asked of every
   // element: a provider may answer even the off-screen state only by working
   // out the element's place, which is dear across a large list; it is asked
   // of the examined elements alone, with their facts.
   auto request = session_.create_cache_request(
       CacheRequestSpec{{property::kRuntimeId, property::kIsControlElement},
                        CacheScope::Subtree,
-                       true_condition_.get(),
+                       view_.get(),
                        ElementMode::None});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
@@ -125,16 +129,18 @@ std::optional<CachedTree> CachedWalk::light_tree() {
 }
 
 // A subtree within the reported limit is fetched whole, in full, through a
-// filter that keeps only on-screen elements (off-screen ones are never
-// reported, so they are not read in full). That view lists them in the order
-// of the light tree; the runtime ids pair them up.
+// filter that keeps only the control view's on-screen elements (off-screen
+// ones are never reported, so they are not read in full). That view lists them
+// in the order of the light tree; the runtime ids pair them up.
 std::optional<std::vector<Examined>> CachedWalk::examined_of_small_tree(const CachedTree& light) {
   auto index = examined_by_id(light);
   if (!index) return std::nullopt;
   auto on_screen = session_.create_bool_condition(property::kIsOffscreen, false);
   if (!on_screen) return std::nullopt;
+  auto filter = session_.create_and_condition(*view_, *on_screen.value());
+  if (!filter) return std::nullopt;
   auto request = session_.create_cache_request(CacheRequestSpec{
-      fact_properties(), CacheScope::Subtree, on_screen.value().get(), ElementMode::Full});
+      fact_properties(), CacheScope::Subtree, filter.value().get(), ElementMode::Full});
   if (!request) return std::nullopt;
   auto cached_root = root_.build_updated_cache(*request.value());
   if (!cached_root) return std::nullopt;
@@ -164,7 +170,7 @@ std::optional<std::vector<Examined>> CachedWalk::examined_of_large_tree(const Ca
   for (const auto& entry : *index) ids.push_back(entry.first);
   auto wanted = ids_with_flag(session_, ids, property::kIsOffscreen, false);
   auto request = session_.create_cache_request(
-      CacheRequestSpec{fact_properties(), CacheScope::Element, nullptr, ElementMode::Full});
+      CacheRequestSpec{fact_properties(), CacheScope::Element, view_.get(), ElementMode::Full});
   if (!wanted || !request) return std::nullopt;
   auto found = root_.find_all_subtree_build_cache(**wanted, *request.value());
   if (!found) return std::nullopt;
@@ -211,7 +217,7 @@ void CachedWalk::read_values(const std::vector<WantedValue>& wanted, ElementList
     auto request = session_.create_cache_request(
         CacheRequestSpec{{property::kRuntimeId, property::kValueValue},
                          CacheScope::Element,
-                         nullptr,
+                         view_.get(),
                          ElementMode::None});
     if (both && request) {
       if (auto found = root_.find_all_subtree_build_cache(**both, *request.value())) {
@@ -267,9 +273,9 @@ AncestorClimb CachedWalk::cached_climb(const CachedTree& light, ControlView& vie
 }
 
 std::optional<ElementList> CachedWalk::run() {
-  auto condition = session_.create_true_condition();
-  if (!condition) return std::nullopt;
-  true_condition_ = std::move(condition).value();
+  auto control_view = control_view_condition(session_);
+  if (!control_view) return std::nullopt;
+  view_ = std::move(control_view).value();
   auto light = light_tree();
   if (!light) return std::nullopt;
   bool large = static_cast<int>(light->nodes.size()) > kReportedElementLimit;
@@ -278,7 +284,7 @@ std::optional<ElementList> CachedWalk::run() {
 
   auto walker = session_.control_view_walker();
   auto id_request = session_.create_cache_request(CacheRequestSpec{
-      {property::kRuntimeId}, CacheScope::Element, nullptr, ElementMode::Full});
+      {property::kRuntimeId}, CacheScope::Element, view_.get(), ElementMode::Full});
   if (!walker || !id_request) return std::nullopt;
   ControlView view(*light, root_, *walker.value(), *id_request.value());
 

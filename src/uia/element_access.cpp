@@ -18,19 +18,37 @@ bool runtime_id_matches(Element& element, const RuntimeId& wanted) {
   return id && id.value() == wanted;
 }
 
+// Whether the element is still what the look saw: of the recorded control type
+// and, where one was recorded, name. Unreadable counts as different.
+bool is_as_recorded(Element& element, const ElementLocator& locator) {
+  if (locator.control_type != 0) {
+    auto type = element.cached_int(property::kControlType);
+    if (!type) type = element.control_type();
+    if (!type || type.value() != locator.control_type) return false;
+  }
+  if (!locator.name.empty()) {
+    auto name = name_of(element);
+    if (!name || name.value() != locator.name) return false;
+  }
+  return true;
+}
+
 // What resolution caches on every element it meets: enough to match the
 // locator, and what the callers read of the element they get (bounds for the
 // preflight, the name and the patterns offered for reading and pressing), so
 // those reads and the attempts at missing patterns cost no round trips.
 Result<CacheRequestPtr> resolution_request(Session& session) {
   namespace p = property;
+  auto view = control_view_condition(session);
+  if (!view) return std::move(view).take_error();
   return session.create_cache_request(
-      CacheRequestSpec{{p::kRuntimeId, p::kAutomationId, p::kName, p::kBoundingRectangle,
+      CacheRequestSpec{{p::kRuntimeId, p::kAutomationId, p::kName, p::kControlType,
+                        p::kBoundingRectangle,
                         p::kIsInvokeAvailable, p::kIsToggleAvailable, p::kIsSelectionItemAvailable,
                         p::kIsExpandCollapseAvailable, p::kIsLegacyAccessibleAvailable,
                         p::kIsValueAvailable, p::kIsTextAvailable, p::kIsScrollAvailable},
                        CacheScope::Element,
-                       nullptr,
+                       view.value().get(),
                        ElementMode::Full});
 }
 
@@ -45,7 +63,8 @@ ElementPtr find_by_automation_id(Session& session, Element& root, const ElementL
       request, [&](CacheRequest& r) { return root.find_first_subtree_build_cache(wanted, r); },
       [&] { return root.find_first_subtree(wanted); });
   if (!found) return nullptr;
-  if (locator.runtime_id.empty() || runtime_id_matches(*found.value(), locator.runtime_id)) {
+  if ((locator.runtime_id.empty() || runtime_id_matches(*found.value(), locator.runtime_id)) &&
+      is_as_recorded(*found.value(), locator)) {
     return std::move(found).value();
   }
   return nullptr;
@@ -53,8 +72,8 @@ ElementPtr find_by_automation_id(Session& session, Element& root, const ElementL
 
 Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator,
                                 CacheRequest* request) {
-  auto condition = session.create_true_condition();
-  if (!condition) return step_failure("CreateTrueCondition", condition.error());
+  auto condition = control_view_condition(session);
+  if (!condition) return step_failure("CreatePropertyCondition", condition.error());
   Condition& every = *condition.value();
   auto all = built_or_live(
       request, [&](CacheRequest& r) { return root.find_all_subtree_build_cache(every, r); },
@@ -67,10 +86,16 @@ Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLo
   for (int i = 0; i < length.value(); ++i) {
     auto element = all.value()->element(i);
     if (!element) return step_failure("GetElement(" + std::to_string(i) + ")", element.error());
-    if (runtime_id_matches(*element.value(), locator.runtime_id)) return std::move(element).value();
+    if (runtime_id_matches(*element.value(), locator.runtime_id)) {
+      // A runtime id reused by another element: the located one is gone.
+      if (!is_as_recorded(*element.value(), locator)) return stale_element();
+      return std::move(element).value();
+    }
     if (!locator.automation_id.empty() && !candidate) {
       auto id = automation_id_of(*element.value());
-      if (id && id.value() == locator.automation_id) candidate = std::move(element).value();
+      if (id && id.value() == locator.automation_id && is_as_recorded(*element.value(), locator)) {
+        candidate = std::move(element).value();
+      }
     }
   }
   if (candidate) return candidate;
@@ -126,6 +151,7 @@ Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator&
       [&] { return window_root(s, locator.window_handle); });
   if (!root) return root.take_error();
   if (runtime_id_matches(*root.value(), locator.runtime_id)) {
+    if (!is_as_recorded(*root.value(), locator)) return stale_element();
     resolved.element = std::move(root).value();
     return resolved;
   }

@@ -22,8 +22,9 @@ struct ResolvedElement {
 Result<ElementPtr> window_root(Session& session, std::int64_t window_handle);
 
 // Root first, then the automation-id fast path, then a full scan in which an
-// exact runtime-id match beats the first automation-id match. Fails as stale
-// when nothing matches.
+// exact runtime-id match beats the first automation-id match. Only an element
+// of the locator's control type and name (where recorded) is taken; a
+// runtime-id match of another type or name, or no match, fails as stale.
 Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
 
 // True when the element at the point is the located element, one of its

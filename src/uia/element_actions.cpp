@@ -14,14 +14,19 @@ bool is_blank(const std::string& text) {
   return trim_unicode_whitespace(text).empty();
 }
 
-Result<PressResult> press(Element& element) {
+// Lets every pattern call through.
+bool go_ahead() { return true; }
+
+Result<PressResult> press(Element& element, const PatternCallStart& calling) {
   using Kind = PressResult::Kind;
   if (auto invoke = pattern_if(element, property::kIsInvokeAvailable, &Element::invoke_pattern)) {
+    if (!calling()) return abandoned_action();
     auto done = invoke->invoke();
     if (!done) return step_failure("Invoke", done.error());
     return PressResult{Kind::Invoked, false};
   }
   if (auto toggle = pattern_if(element, property::kIsToggleAvailable, &Element::toggle_pattern)) {
+    if (!calling()) return abandoned_action();
     auto done = toggle->toggle();
     if (!done) return step_failure("Toggle", done.error());
     auto state = toggle->toggle_state();
@@ -29,6 +34,7 @@ Result<PressResult> press(Element& element) {
   }
   if (auto selection = pattern_if(element, property::kIsSelectionItemAvailable,
                                   &Element::selection_item_pattern)) {
+    if (!calling()) return abandoned_action();
     auto done = selection->select();
     if (!done) return step_failure("Select", done.error());
     auto selected = selection->is_selected();
@@ -36,6 +42,7 @@ Result<PressResult> press(Element& element) {
   }
   if (auto expand = pattern_if(element, property::kIsExpandCollapseAvailable,
                                &Element::expand_collapse_pattern)) {
+    if (!calling()) return abandoned_action();
     auto done = expand->expand();
     if (!done) return step_failure("Expand", done.error());
     return PressResult{Kind::Expanded, false};
@@ -44,6 +51,7 @@ Result<PressResult> press(Element& element) {
                                &Element::legacy_accessible_pattern)) {
     auto action = legacy->default_action();
     if (action && !is_blank(action.value())) {
+      if (!calling()) return abandoned_action();
       auto done = legacy->do_default_action();
       if (!done) return step_failure("DoDefaultAction", done.error());
       return PressResult{Kind::DefaultAction, false};
@@ -62,10 +70,27 @@ Status focus_element(UiaClient& client, const ElementLocator& locator) {
   return ok_status();
 }
 
-Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
+Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator,
+                                  const PatternCallStart& calling) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
-  return press(*resolved->element);
+  return press(*resolved->element, calling);
+}
+
+Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator) {
+  return press_element(client, locator, go_ahead);
+}
+
+Result<PressResult> press_element_within(UiaClient& client, const ElementLocator& locator,
+                                         GracePeriods periods) {
+  auto pressed = run_with_grace<PressResult>(
+      [&client, locator](const PatternCallStart& calling) {
+        return press_element(client, locator, calling);
+      },
+      periods);
+  if (!pressed) return std::move(pressed).take_error();
+  if (!pressed->has_value()) return PressResult{PressResult::Kind::Pending, false};
+  return **pressed;
 }
 
 ScrollAmount scroll_amount(double delta) {
@@ -88,15 +113,33 @@ Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& loc
 
 Result<std::optional<std::string>> set_element_value(UiaClient& client,
                                                      const ElementLocator& locator,
-                                                     const std::string& text) {
+                                                     const std::string& text,
+                                                     const PatternCallStart& calling) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
   auto pattern =
       pattern_if(*resolved->element, property::kIsValueAvailable, &Element::value_pattern);
   if (!pattern) return std::optional<std::string>();
+  if (!calling()) return abandoned_action();
   auto done = pattern->set_value(text);
   if (!done) return step_failure("SetValue", done.error());
   return std::optional<std::string>(pattern->value().value_or(std::string()));
+}
+
+Result<std::optional<std::string>> set_element_value(UiaClient& client,
+                                                     const ElementLocator& locator,
+                                                     const std::string& text) {
+  return set_element_value(client, locator, text, go_ahead);
+}
+
+Result<std::optional<std::optional<std::string>>> set_element_value_within(
+    UiaClient& client, const ElementLocator& locator, const std::string& text,
+    GracePeriods periods) {
+  return run_with_grace<std::optional<std::string>>(
+      [&client, locator, text](const PatternCallStart& calling) {
+        return set_element_value(client, locator, text, calling);
+      },
+      periods);
 }
 
 }  // namespace winhelper::uia

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "uia/element_locator.h"
+#include "uia/pattern_grace.h"
 #include "uia/uia_port.h"
 
 namespace winhelper::uia {
@@ -15,7 +16,11 @@ namespace winhelper::uia {
 Status focus_element(UiaClient& client, const ElementLocator& locator);
 
 struct PressResult {
-  enum class Kind { Invoked, Toggled, Selected, Expanded, DefaultAction, NoSupportedPattern };
+  // Pending: the pattern call had not returned within the grace period (or
+  // timed out once made); the press was delivered and its outcome is unknown.
+  // A modal window it opened may be waiting for a person.
+  enum class Kind { Invoked, Toggled, Selected, Expanded, DefaultAction, NoSupportedPattern,
+                    Pending };
   Kind kind = Kind::NoSupportedPattern;
   // Toggled: the state read after the toggle is not Off. Selected: the
   // element reports itself selected. False when the read fails.
@@ -25,6 +30,11 @@ struct PressResult {
 // Invoke, toggle, select, expand, then the legacy default action (when it is
 // not blank); the first pattern present decides.
 Result<PressResult> press_element(UiaClient& client, const ElementLocator& locator);
+
+// The same with the pattern call under the grace period (pattern_grace.h):
+// Pending when it has not returned in time.
+Result<PressResult> press_element_within(UiaClient& client, const ElementLocator& locator,
+                                         GracePeriods periods = {});
 
 // The sign of each delta decides one small step on that axis (zero or NaN:
 // none).
@@ -39,5 +49,11 @@ Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& loc
 Result<std::optional<std::string>> set_element_value(UiaClient& client,
                                                      const ElementLocator& locator,
                                                      const std::string& text);
+
+// The same with the write under the grace period: nothing (the outer
+// optional) when it has not returned in time.
+Result<std::optional<std::optional<std::string>>> set_element_value_within(
+    UiaClient& client, const ElementLocator& locator, const std::string& text,
+    GracePeriods periods = {});
 
 }  // namespace winhelper::uia

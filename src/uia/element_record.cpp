@@ -19,6 +19,7 @@ bool is_meaningful_action(const std::string& action) {
 ExtractedElement element_record(const ElementFacts& f) {
   ExtractedElement record;
   record.role = std::string(role_for_control_type(f.control_type));
+  record.control_type = f.control_type;
   record.label = f.name;
   record.automation_id = f.automation_id;
   record.runtime_id = f.runtime_id;

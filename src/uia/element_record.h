@@ -45,6 +45,7 @@ struct ElementFacts {
 struct ExtractedElement {
   std::string ref;  // "@e" + number; empty until the walk numbers it
   std::string role;
+  int control_type = 0;
   std::string label;
   std::string automation_id;
   std::string class_name;

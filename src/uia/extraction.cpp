@@ -89,8 +89,10 @@ AncestorClimb live_climb(ElementArray& all, TreeWalker& walker) {
 
 Result<ElementList> extract_per_element(Session& session, Element& root,
                                         ElementNumbering& numbering) {
-  auto condition = session.create_true_condition();
-  if (!condition) return step_failure("CreateTrueCondition", condition.error());
+  // The control view, as the search without a cache request sees it by
+  // default, named so that no provider default decides.
+  auto condition = control_view_condition(session);
+  if (!condition) return step_failure("CreatePropertyCondition", condition.error());
   auto all = root.find_all_subtree(*condition.value());
   if (!all) return step_failure("FindAll", all.error());
   auto length_read = all.value()->length();
@@ -166,6 +168,55 @@ void write_line_to_stderr(const std::string& line) {
 
 }  // namespace
 
+namespace {
+
+constexpr int kDocumentControlType = 50030;
+
+bool is_chromium_class(const std::string& class_name) {
+  return class_name.rfind("Chrome_WidgetWin", 0) == 0 ||
+         class_name.rfind("Chrome_RenderWidgetHostHWND", 0) == 0;
+}
+
+}  // namespace
+
+bool awaits_late_tree(const ElementList& list) {
+  bool chromium = false;
+  for (const ExtractedElement& record : list) chromium |= is_chromium_class(record.class_name);
+  if (!chromium) return false;
+  for (const ExtractedElement& document : list) {
+    if (document.control_type != kDocumentControlType || document.runtime_id.empty()) continue;
+    bool has_child = std::any_of(list.begin(), list.end(), [&](const ExtractedElement& r) {
+      return r.parent_runtime_id == document.runtime_id;
+    });
+    if (!has_child) return true;
+  }
+  return false;
+}
+
+ElementList extract_window_settled_or_warn(UiaClient& client, std::int64_t window_handle,
+                                           ElementNumbering& numbering, Clock& clock,
+                                           const std::function<void(const std::string&)>& warn) {
+  FreshElementNumbering scratch;
+  auto list = extract_window(client, window_handle, scratch);
+  const std::int64_t deadline = clock.now_ms() + kLateTreeWaitMs;
+  while (list && awaits_late_tree(*list) && clock.now_ms() < deadline) {
+    clock.sleep_ms(kLateTreePollMs);
+    list = extract_window(client, window_handle, scratch);
+  }
+  if (!list) {
+    warn(extraction_warning_line(list.error().message));
+    return {};
+  }
+  if (awaits_late_tree(*list)) {
+    warn("[uia] WARN the web document has no elements yet after " +
+         std::to_string(kLateTreeWaitMs / 1000) + " s; the outline may be incomplete\n");
+  }
+  for (ExtractedElement& record : *list) {
+    record.ref = "@e" + std::to_string(numbering.take_element_number());
+  }
+  return std::move(list).value();
+}
+
 void warn_extraction_skipped(const std::string& failure_text) {
   write_line_to_stderr(extraction_warning_line(failure_text));
 }
@@ -180,6 +231,12 @@ Result<ElementList> extract_scope(UiaClient& client, const ElementLocator& locat
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
   return extract(*resolved->session, *resolved->element, numbering);
+}
+
+ElementList extract_window_settled_or_warn(UiaClient& client, std::int64_t window_handle,
+                                           ElementNumbering& numbering, Clock& clock) {
+  return extract_window_settled_or_warn(client, window_handle, numbering, clock,
+                                        write_line_to_stderr);
 }
 
 }  // namespace winhelper::uia

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <functional>
+
+#include "common/clock.h"
 #include <string>
 #include <vector>
 
@@ -44,6 +46,29 @@ ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle
 ElementList extract_window_or_warn(UiaClient& client, std::int64_t window_handle,
                                    ElementNumbering& numbering,
                                    const std::function<void(const std::string&)>& warn);
+
+// Chromium and Electron build the tree of their web content only after the
+// first UI Automation client appears, so for a while the document has no
+// elements (field reports: seconds). True when the list holds such a document:
+// a document element of a Chromium-family window with nothing under it.
+bool awaits_late_tree(const ElementList& list);
+
+// How long a look re-reads such a window, and how often.
+inline constexpr std::int64_t kLateTreeWaitMs = 2000;
+inline constexpr std::int64_t kLateTreePollMs = 250;
+
+// As extract_window_or_warn, but a window whose web document is still empty
+// is read again every kLateTreePollMs for up to kLateTreeWaitMs; then the look
+// answers with what it has and the warning line "[uia] WARN the web document
+// has no elements yet after 2 s; the outline may be incomplete". Only the
+// answered reading takes element numbers.
+ElementList extract_window_settled_or_warn(UiaClient& client, std::int64_t window_handle,
+                                           ElementNumbering& numbering, Clock& clock,
+                                           const std::function<void(const std::string&)>& warn);
+
+// The same with the warning lines written to standard error.
+ElementList extract_window_settled_or_warn(UiaClient& client, std::int64_t window_handle,
+                                           ElementNumbering& numbering, Clock& clock);
 
 // The warning line written by extract_window_or_warn, line feed included.
 std::string extraction_warning_line(const std::string& failure_text);

@@ -1,12 +1,25 @@
 #include "uia/session.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace winhelper::uia {
 
+std::optional<std::string> provider_bounds_warning(const ProviderBounds& bounds) {
+  if (bounds.timeouts_offered && bounds.failure.empty()) return std::nullopt;
+  return "[uia] WARN provider timeouts not applied: " + bounds.failure + "\n";
+}
+
 Result<SessionPtr> open_session(UiaClient& client) {
   OpenResult opened = client.open();
-  if (opened.session) return std::move(opened.session);
+  if (opened.session) {
+    static std::atomic<bool> warned{false};
+    if (auto line = provider_bounds_warning(opened.bounds); line && !warned.exchange(true)) {
+      std::fputs(line->c_str(), stderr);
+      std::fflush(stderr);
+    }
+    return std::move(opened.session);
+  }
   if (opened.failure.stage == OpenFailure::Stage::ComInitialize) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08x", static_cast<unsigned>(opened.failure.code));
@@ -14,6 +27,10 @@ Result<SessionPtr> open_session(UiaClient& client) {
   }
   return UiaError{UiaErrorKind::Unavailable,
                   "CoCreateInstance IUIAutomation: " + opened.failure.platform_text};
+}
+
+Result<ConditionPtr> control_view_condition(Session& session) {
+  return session.create_bool_condition(property::kIsControlElement, true);
 }
 
 std::string runtime_id_text(const RuntimeId& id) {

@@ -1,6 +1,7 @@
 #pragma once
 // Opening a UI Automation session and the texts shared by every operation.
 
+#include <optional>
 #include <string>
 
 #include "uia/uia_port.h"
@@ -10,7 +11,20 @@ namespace winhelper::uia {
 // Opens a session; an open failure means UI Automation is unavailable:
 // "CoInitializeEx failed: 0x<8 lower-case hex digits>" or
 // "CoCreateInstance IUIAutomation: <platform error text>".
+// A session without the provider timeouts still opens, with the system's own
+// limits (up to 20 s per call to a hung provider); the first such session of
+// the process writes provider_bounds_warning's line to standard error.
 Result<SessionPtr> open_session(UiaClient& client);
+
+// "[uia] WARN provider timeouts not applied: <text>" with a line feed, or
+// nothing when the timeouts apply.
+std::optional<std::string> provider_bounds_warning(const ProviderBounds& bounds);
+
+// The control view (IsControlElement true): the one view the walks, the
+// cached reads and resolution see. It is UI Automation's default tree filter
+// and the view of its control-view walker, and it is named explicitly in
+// every search and cache request, so that no call falls back to another view.
+Result<ConditionPtr> control_view_condition(Session& session);
 
 // Decimal numbers joined by ".".
 std::string runtime_id_text(const RuntimeId& id);
@@ -26,13 +40,21 @@ Result<std::string> automation_id_of(Element& element);
 Result<std::string> name_of(Element& element);
 Result<ScreenRect> bounding_rectangle_of(Element& element);
 
+// Whether a call that failed this way may still succeed live: not when the
+// provider timed out or the element is gone, where the live call would only
+// take as long again to fail the same way.
+constexpr bool may_succeed_live(const UiaError& failure) {
+  return failure.kind != UiaErrorKind::Timeout && failure.kind != UiaErrorKind::Unavailable;
+}
+
 // A call with the request's properties cached on what it hands back, where
 // there is a request and the provider can cache; otherwise, or where that
-// fails, the same call live.
+// fails in a way the live call may not, the same call live.
 template <typename Build, typename Live>
 auto built_or_live(CacheRequest* request, Build build, Live live) -> decltype(live()) {
   if (request != nullptr) {
-    if (auto built = build(*request)) return built;
+    auto built = build(*request);
+    if (built || !may_succeed_live(built.error())) return built;
   }
   return live();
 }

@@ -17,6 +17,10 @@ enum class UiaErrorKind {
   Stale,
   // UI Automation itself, or the element, is not available.
   Unavailable,
+  // The provider did not answer within the timeout set on the session
+  // (UIA_E_TIMEOUT): the target application may be hung. Whether a call
+  // that timed out took effect is unknown.
+  Timeout,
   // Any other failure of the provider or the platform.
   ProviderFailure,
 };
@@ -39,10 +43,27 @@ inline UiaError uia_failure(std::string text) {
 
 // UIA_E_ELEMENTNOTAVAILABLE: the element (or what it stood for) is gone.
 inline constexpr std::uint32_t kElementNotAvailable = 0x80040201u;
+// What a call answers when the process behind the element has gone:
+// RPC_S_SERVER_UNAVAILABLE, RPC_E_DISCONNECTED, CO_E_OBJNOTCONNECTED.
+inline constexpr std::uint32_t kServerUnavailable = 0x800706BAu;
+inline constexpr std::uint32_t kDisconnected = 0x80010108u;
+inline constexpr std::uint32_t kObjectNotConnected = 0x800401FDu;
+// UIA_E_TIMEOUT: the provider did not answer within the timeout.
+inline constexpr std::uint32_t kProviderTimeout = 0x80131505u;
 
 // The kind of a failed platform call, from its HRESULT.
 constexpr UiaErrorKind platform_error_kind(std::uint32_t code) {
-  return code == kElementNotAvailable ? UiaErrorKind::Unavailable : UiaErrorKind::ProviderFailure;
+  switch (code) {
+    case kElementNotAvailable:
+    case kServerUnavailable:
+    case kDisconnected:
+    case kObjectNotConnected:
+      return UiaErrorKind::Unavailable;
+    case kProviderTimeout:
+      return UiaErrorKind::Timeout;
+    default:
+      return UiaErrorKind::ProviderFailure;
+  }
 }
 
 // A failed platform call with its platform error text.

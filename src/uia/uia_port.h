@@ -2,7 +2,11 @@
 // What the UI Automation algorithms need from the platform. The Win32 adapter
 // wraps the COM client; tests use fake element trees. Every call fails with
 // the platform error text only; the algorithms add the step. A call that
-// succeeds without handing back an object counts as a failure (code 0).
+// succeeds without handing back an object counts as a failure (code 0),
+// except for element arrays: no array is an empty one.
+//
+// Every search and every cache request names its view (the tree filter) as
+// the control view: see control_view_condition in session.h.
 //
 // Ownership: a Session outlives every object obtained through it. Objects are
 // released when their owners are destroyed; closing the session (destroying
@@ -116,7 +120,7 @@ class ValuePattern {
   virtual ~ValuePattern() = default;
   virtual Result<std::string> value() = 0;
   virtual Result<bool> is_read_only() = 0;
-  // UTF-8 text; the empty text is passed as the null string.
+  // UTF-8 text; the empty text is passed as an empty string, never null.
   virtual Status set_value(const std::string& text) = 0;
 };
 
@@ -243,9 +247,19 @@ struct OpenFailure {
   std::string platform_text;
 };
 
+// Whether a session's calls are bounded by the provider timeouts: created
+// from the class that offers them (CUIAutomation8), and both timeouts taken.
+struct ProviderBounds {
+  bool timeouts_offered = false;
+  // Why they do not apply, as a platform error text: the newer class could
+  // not be created, or it refused a timeout. Empty when they apply.
+  std::string failure;
+};
+
 struct OpenResult {
   SessionPtr session;  // null on failure
   OpenFailure failure;
+  ProviderBounds bounds;
 };
 
 class UiaClient {

@@ -1,11 +1,14 @@
 """act and actBatch through the shipped helper, with the test UI Automation server
 registered: semantic presses delivered through patterns (a dialog opens, a check box toggles,
 a list entry is selected) with their evidence, setText through the value pattern read back,
-a browser-like element going physical under `foreground`, `occluded_target` when another
+a button whose Invoke blocks until the dialog it opened closes
+answered in time as performed with an unknown outcome, a browser-like element going physical
+under `foreground`, `occluded_target` when another
 window covers it, a batch that stops at its first `didnt`, and a stale look."""
 
 import os
 import sys
+import time
 
 from winhelper_e2e import E2EError, Helper, TestApp, expect, find_x_window, result_of, run_test
 
@@ -68,6 +71,33 @@ def check_semantic(session, probe, app):
     wait_for_event(app, "clicked OK")
 
 
+def check_blocking_invoke(session, app):
+    """A button whose Invoke runs the dialog it opens before returning: the press answers
+    after the 1 s grace period as performed with an unknown outcome and a note, the dialog is there to look at
+    meanwhile, and closing it lets the Invoke return."""
+    started = time.monotonic()
+    pressed = result_of(session.act("press", session.ref("1012")))
+    took = time.monotonic() - started
+    print("blocking invoke: the press answered in %d ms" % round(took * 1000))
+    # The helper waits 1 s for the pattern call; the bound only catches a press held until the
+    # dialog closes (it never would here), with room for a loaded machine.
+    expect(took < 5.0 and pressed["outcome"] == "unknown"
+           and "modal dialog" in pressed.get("evidence", {}).get("pending", ""),
+           "the press answers in time, performed with an unknown outcome", took, pressed)
+    wait_for_event(app, "clicked Open Blocking Dialog")
+    listing = result_of(session.helper.request("listWindows"))
+    dialogs = [w for w in listing["windows"] if w["title"] == "Test Dialog"]
+    expect(len(dialogs) == 1, "the dialog is listed", [w["title"] for w in listing["windows"]])
+    look = result_of(session.helper.request("look", {"rootRef": dialogs[0]["rootRef"],
+                                                     "includeImage": False}))
+    ok = by_identifier(look["outline"], "1")
+    closed = result_of(session.helper.request("act", {
+        "lookId": look["lookId"], "action": "press", "policy": "default",
+        "pid": dialogs[0]["pid"], "target": {"ref": ok["ref"]}, "params": {}}, timeout=30))
+    expect(closed["outcome"] == "worked", "the dialog's OK is pressed", closed)
+    wait_for_event(app, "clicked OK")
+
+
 def check_batch(session):
     session.look()
     steps = [session.step("setText", session.ref("1003"), "foreground", text="first"),
@@ -122,6 +152,7 @@ def main(build_dir):
             with Helper(build_dir) as helper:
                 session = Session(helper, title)
                 check_semantic(session, probe, app)
+                check_blocking_invoke(session, app)
                 check_batch(session)
                 check_stale(session)
                 check_browser_like(build_dir, helper, probe, title)

@@ -5,6 +5,7 @@ browser-like window's elements, no UI Automation warning, and the round trips on
 
 import os
 import sys
+import time
 
 from winhelper_e2e import E2EError, Helper, TestApp, expect, result_of, run_test
 
@@ -38,6 +39,12 @@ def check_outline(outline, frame, window):
         node = by_identifier(outline, identifier)
         expect((node["role"], node["title"]) == (role, title), "role and label of " + identifier,
                node["role"], node["title"])
+    # The layout pane is no control element: left out, its static text moves up to the window.
+    expect(not [n for n in nodes(outline) if n.get("identifier") == "1010"],
+           "the layout pane stays out of the control view")
+    expect(by_identifier(top[0], "1011")["title"] == "Status: ready"
+           and "1011" in [c.get("identifier") for c in top[0]["children"]],
+           "the pane's static text sits under the window", top[0]["children"])
     expect(by_identifier(outline, "1001")["canPress"], "the button can be pressed")
     expect(by_identifier(outline, "1003")["canSetValue"], "the name edit takes a value")
     expect(not by_identifier(outline, "1005")["canSetValue"], "the read-only edit takes none")
@@ -60,14 +67,24 @@ def check_outline(outline, frame, window):
 
 
 def check_browser_like(build_dir, helper, title):
-    """A window of a browser's class is looked at like any other, with its elements."""
+    """A window of a browser's class is looked at like any other, with its elements. Its web
+    document (the server builds it 600 ms after first being asked) is read again until its
+    elements are there, within the 2 s the helper gives it."""
     browser_title = title + " Browser"
     with TestApp(build_dir, browser_title, x=200, y=120, browser_class=True) as browser:
         browser.wait_shown()
         listing = result_of(helper.request("listWindows"))
         record = [w for w in listing["windows"] if w["title"] == browser_title][0]
+        started = time.monotonic()
         look = result_of(helper.request("look", {"rootRef": record["rootRef"],
                                                  "includeImage": False}))
+        took = time.monotonic() - started
+        print("first look of the late web document: %d ms" % round(took * 1000))
+        document = by_identifier(look["outline"], "1013")
+        expect(document["role"] == "document"
+               and [c.get("identifier") for c in document.get("children", [])] == ["1014"]
+               and took < 4.0, "the late document's element is in the first look", took,
+               document)
         metadata = look["window"]["metadata"]
         expect(metadata["className"] == "Chrome_WidgetWin_1", "the browser's window class",
                metadata)

@@ -215,11 +215,14 @@ class FakeText final : public TextPattern, Tracked {
   FakeElement& e_;
 };
 
+// A search sees the view of the request's filter; without a request, the
+// default request's, the control view.
 std::vector<FakeArray::Item> search(FakeUia& uia, FakeElement& root, Condition& condition,
                                     const FakeRequestSpec* request, bool first_only) {
   std::vector<FakeArray::Item> items;
+  FakeMatch view = request ? request->filter : FakeMatch(in_control_view);
   for (FakeElement* item : fake_subtree(root)) {
-    if (!match_of(condition)(uia, *item)) continue;
+    if (!view(uia, *item) || !match_of(condition)(uia, *item)) continue;
     items.emplace_back(item, request ? take_snapshot(uia, *item, *request) : nullptr);
     if (first_only) break;
   }
@@ -422,7 +425,6 @@ class FakeSession final : public Session {
     return std::unique_ptr<TreeWalker>(std::make_unique<FakeWalker>(uia_, live_));
   }
   Result<ConditionPtr> create_true_condition() override {
-    if (uia_.true_condition_failure) return uia_failure(*uia_.true_condition_failure);
     return condition([](FakeUia&, const FakeElement&) { return true; });
   }
   Result<ConditionPtr> create_automation_id_condition(const std::string& id) override {
@@ -432,6 +434,9 @@ class FakeSession final : public Session {
     return condition([id](FakeUia&, const FakeElement& e) { return e.runtime_id == id; });
   }
   Result<ConditionPtr> create_bool_condition(int property_id, bool value) override {
+    if (property_id == property::kIsControlElement && uia_.control_view_condition_failure) {
+      return uia_failure(*uia_.control_view_condition_failure);
+    }
     return condition([property_id, value](FakeUia& uia, const FakeElement& e) {
       auto actual = fake_property(uia, e, property_id);
       return actual && std::holds_alternative<bool>(*actual) && std::get<bool>(*actual) == value;
@@ -442,6 +447,8 @@ class FakeSession final : public Session {
                          FakeUia& uia, const FakeElement& e) { return a(uia, e) && b(uia, e); });
   }
   Result<ConditionPtr> create_or_condition(const std::vector<Condition*>& conditions) override {
+    // Two or more conditions, as CreateOrConditionFromNativeArray documents.
+    if (conditions.size() < 2) return uia_failure("E_INVALIDARG (0x80070057)");
     std::vector<FakeMatch> any;
     for (Condition* c : conditions) any.push_back(match_of(*c));
     return condition([any](FakeUia& uia, const FakeElement& e) {
@@ -530,7 +537,7 @@ FakeElement& FakeUia::add_child(FakeElement& parent, std::string name) {
 uia::OpenResult FakeUia::open() {
   if (open_failure) return uia::OpenResult{nullptr, *open_failure};
   ++opened_;
-  return uia::OpenResult{std::make_unique<FakeSession>(*this), {}};
+  return uia::OpenResult{std::make_unique<FakeSession>(*this), {}, bounds};
 }
 
 void FakeUia::session_closed(int objects_alive) {

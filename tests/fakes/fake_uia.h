@@ -88,7 +88,8 @@ class FakeUia final : public uia::UiaClient {
   // Knobs.
   std::optional<uia::OpenFailure> open_failure;
   std::optional<std::string> element_from_handle_failure;
-  std::optional<std::string> true_condition_failure;
+  // Fails the property condition on IsControlElement: the control view.
+  std::optional<std::string> control_view_condition_failure;
   std::optional<std::string> find_all_failure;
   std::optional<std::string> length_failure;
   std::optional<int> length_override;
@@ -96,6 +97,8 @@ class FakeUia final : public uia::UiaClient {
   std::optional<std::string> walker_failure;
   std::optional<std::string> element_from_point_failure;
   std::map<std::pair<int, int>, FakeElement*> elements_at_points;
+  // What sessions report of the provider timeouts (by default: applied).
+  uia::ProviderBounds bounds{true, {}};
   // Every cache-building call fails, as with a provider that cannot cache.
   std::optional<std::string> cache_failure;
 

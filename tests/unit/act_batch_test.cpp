@@ -155,9 +155,8 @@ TEST(ActBatch, HoldsTheInputLockAcrossEveryStepWhenInputMayBeSent) {
   fakes::FakeElement& button = d.element(1, {110, 210, 150, 230});
   button.invoke = true;
   std::vector<bool> held;
-  button.reactions["Invoke"] = [&](fakes::FakeElement&) {
-    held.push_back(PhysicalInputLock::held_by_this_thread());
-  };
+  // The pattern call runs on a thread of its own while the step waits for it.
+  button.reactions["Invoke"] = [&](fakes::FakeElement&) { held.push_back(d.h.shared.input.held()); };
   d.look.elements.at("win:look_1:@e1").can_press = true;
   d.store();
 

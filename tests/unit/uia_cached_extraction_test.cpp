@@ -133,14 +133,14 @@ TEST(CachedExtraction, RecordsEqualTheElementByElementWalkOnACorpus) {
 }
 
 TEST(CachedExtraction, ScopesBelowElementsOutsideTheControlViewClimbLive) {
-  // A scope whose root and its parent are outside the control view: parents
-  // and the omission climbs run on past the scope's root.
+  // A scope whose parent and children are outside the control view (the scope
+  // itself is in it: only such elements are reported and found again):
+  // parents and the omission climbs run on past the scope's root.
   FakeUia uia;
   FakeElement& window = uia.add_window(kWindow);
   FakeElement& pane = uia.add_child(window, "pane");
   pane.control_element = false;
   FakeElement& scope = uia.add_child(pane, "scope");
-  scope.control_element = false;
   scope.automation_id = "scope";
   grow(uia, scope, Shape{260, 3, 0.2, 0.2, false});
   for (const FakeElement* child : scope.children)

@@ -75,6 +75,20 @@ TEST_F(ElementAccessTest, ResolutionPrecedence) {
   // Neither matches.
   EXPECT_EQ(resolve_runtime({100, {9, 9}, "missing"}), "Element reference is stale");
   EXPECT_EQ(resolve_runtime({100, {9, 9}, ""}), "Element reference is stale");
+
+  // What the look saw is checked: a shared automation id goes to the element of
+  // the recorded name, and a runtime id reused by an element of another type or
+  // name is stale.
+  first.name = "Save draft";
+  second.name = "Save";
+  third.control_type = 50004;
+  EXPECT_EQ(resolve_runtime({100, {9, 9}, "save", 50000, "Save"}), "second");
+  EXPECT_EQ(resolve_runtime({100, {}, "save", 50000, "Save"}), "second");
+  EXPECT_EQ(resolve_runtime({100, *second.runtime_id, "save", 50000, "Save"}), "second");
+  EXPECT_EQ(resolve_runtime({100, *third.runtime_id, "", 50000, ""}),
+            "Element reference is stale");
+  EXPECT_EQ(resolve_runtime({100, *first.runtime_id, "", 50000, "Save"}),
+            "Element reference is stale");
 }
 
 TEST_F(ElementAccessTest, FastPathSkipsScanAndScanRunsOnlyWhenNeeded) {
@@ -130,8 +144,9 @@ TEST_F(ElementAccessTest, ScanFailuresCarryTheirSteps) {
   uia.length_failure = "bad (0x80004005)";
   EXPECT_EQ(resolve_element(uia, locator).error().message, "ElementArray.Length: bad (0x80004005)");
   uia.length_failure.reset();
-  uia.true_condition_failure = "x (0x8000FFFF)";
-  EXPECT_EQ(resolve_element(uia, locator).error().message, "CreateTrueCondition: x (0x8000FFFF)");
+  uia.control_view_condition_failure = "x (0x8000FFFF)";
+  EXPECT_EQ(resolve_element(uia, locator).error().message,
+            "CreatePropertyCondition: x (0x8000FFFF)");
   (void)child;
 }
 

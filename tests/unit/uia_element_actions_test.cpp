@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "fakes/fake_uia.h"
+#include "fakes/sleep_gate.h"
 #include "uia/element_actions.h"
 
 namespace winhelper::uia {
@@ -159,6 +162,36 @@ TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
   target.failures["SetValue"] = "read-only (0x80131509)";
   EXPECT_EQ(set_element_value(uia, locator(), "z").error().message,
             "SetValue: read-only (0x80131509)");
+}
+
+// A pattern call that has not returned within the grace period leaves the
+// caller with Pending (the outer optional empty for a value write); once it
+// returns, its thread closes its session. Calls that return in time, and
+// failures before the call, answer as without the grace period.
+TEST_F(ElementActionsTest, PatternCallsThatDoNotReturnInTimeArePending) {
+  const GracePeriods quick{std::chrono::seconds(10), std::chrono::milliseconds(50)};
+  target.invoke = true;
+  target.value_pattern = true;
+  fakes::SleepGate gate;
+  target.reactions["Invoke"] = [&gate](FakeElement&) { gate.hold(); };
+  target.reactions["SetValue"] = [&gate](FakeElement&) { gate.hold(); };
+
+  EXPECT_EQ(press_element_within(uia, locator(), quick)->kind, Kind::Pending);
+  auto written = set_element_value_within(uia, locator(), "x", quick);
+  ASSERT_TRUE(written);
+  EXPECT_FALSE(written->has_value());
+  EXPECT_TRUE(gate.wait_sleeping(2));
+  gate.release();
+  for (int i = 0; i < 1000 && uia.sessions_open() != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+  EXPECT_EQ(press_element_within(uia, locator(), quick)->kind, Kind::Invoked);
+  EXPECT_EQ(set_element_value_within(uia, locator(), "y", quick).value(),
+            std::optional<std::optional<std::string>>(std::optional<std::string>("y")));
+  ElementLocator gone{100, {9, 9}, {}};
+  EXPECT_EQ(press_element_within(uia, gone, quick).error().message,
+            "Element reference is stale");
 }
 
 }  // namespace

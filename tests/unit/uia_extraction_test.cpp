@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fakes/fake_clock.h"
 #include "fakes/fake_uia.h"
 #include "uia/extraction.h"
 #include "uia/roles.h"
@@ -64,6 +65,7 @@ TEST_F(ExtractionTest, RecordCarriesEveryMember) {
   ExtractedElement expected;
   expected.ref = "@e2";
   expected.role = "edit";
+  expected.control_type = 50004;
   expected.label = "Name";
   expected.automation_id = "nameBox";
   expected.class_name = "Edit";
@@ -223,22 +225,20 @@ TEST_F(ExtractionTest, LeftOutElementMarksItsReportedAncestor) {
 
 TEST_F(ExtractionTest, OnlyTwelveHundredElementsAreScannedAndLargerTreesMarkTheRoot) {
   add_children(root, 1199);  // 1200 elements: index 1199 is the last one scanned
-  // No element is in the control view, so a left-out element's climb finds no
-  // parent: nothing leads anywhere.
-  for (FakeElement* e : fakes::fake_subtree(root)) e->control_element = false;
-  EXPECT_EQ(truncated_count(extract_all()), 0);
+  // Every left-out element's climb reaches the root: it alone is marked.
+  EXPECT_EQ(truncated_count(extract_all()), 1);
   {
     // The element-by-element walk's search result: index 1199 is fetched,
     // 1200 is not.
     uia.cache_failure = "not supported (0x80004001)";
     ElementList list = extract_all();
-    EXPECT_EQ(truncated_count(list), 0);
+    EXPECT_EQ(truncated_count(list), 1);
     auto calls = uia.calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1199)"), 1);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "GetElement(1200)"), 0);
     uia.cache_failure.reset();
   }
-  uia.add_child(root).control_element = false;  // 1201 elements
+  uia.add_child(root);  // 1201 elements
   ElementList list = extract_all();
   EXPECT_EQ(list[0].truncated, true);
   EXPECT_EQ(truncated_count(list), 1);
@@ -306,6 +306,38 @@ TEST_F(ExtractionTest, ScopeWalksFromTheResolvedElement) {
   auto stale = extract_scope(uia, {100, {1, 1}, "nothing"}, numbering);
   ASSERT_FALSE(stale);
   EXPECT_EQ(stale.error().message, "Element reference is stale");
+}
+
+// An empty web document of a Chromium-family window is read again until its
+// elements appear, and for 2 s at most; then the look answers with what it has
+// and a warning. Only the answered reading takes element numbers.
+TEST_F(ExtractionTest, AnEmptyWebDocumentIsReadAgainUntilItFills) {
+  root.class_name = "Chrome_WidgetWin_1";
+  FakeElement& document = uia.add_child(root, "document");
+  document.control_type = 50030;
+  document.class_name = "Chrome_RenderWidgetHostHWND";
+  fakes::FakeClock clock;
+  std::vector<std::string> warnings;
+  auto warn = [&](const std::string& line) { warnings.push_back(line); };
+
+  auto empty = extract_window_settled_or_warn(uia, 100, numbering, clock, warn);
+  EXPECT_EQ(clock.sleeps(), kLateTreeWaitMs / kLateTreePollMs);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"[uia] WARN the web document has no elements "
+                                                "yet after 2 s; the outline may be incomplete\n"}));
+  EXPECT_EQ(refs(empty), (std::vector<std::string>{"@e1", "@e2"}));
+
+  clock.on_sleep = [&] {
+    if (document.children.empty()) uia.add_child(document, "link");
+  };
+  warnings.clear();
+  auto filled = extract_window_settled_or_warn(uia, 100, numbering, clock, warn);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(refs(filled), (std::vector<std::string>{"@e3", "@e4", "@e5"}));
+
+  root.class_name = "Notepad";  // an empty document elsewhere is simply empty
+  document.class_name = "Edit";
+  document.children.clear();
+  EXPECT_FALSE(awaits_late_tree(extract_all()));
 }
 
 }  // namespace

@@ -9,15 +9,18 @@ ElementPtr wrap(ComPtr<IUIAutomationElement> element) {
   return std::make_unique<ComElement>(std::move(element));
 }
 
+// Over a null array (see array_result) it is empty.
 class ComElementArray final : public ElementArray {
  public:
   explicit ComElementArray(ComPtr<IUIAutomationElementArray> a) : a_(std::move(a)) {}
   Result<int> length() override {
+    if (!a_) return 0;
     int length = 0;
     RETURN_IF_FAILED(a_->get_Length(&length));
     return length;
   }
   Result<ElementPtr> element(int index) override {
+    if (!a_) return com_failure(E_INVALIDARG);
     ComPtr<IUIAutomationElement> element;
     HRESULT hr = a_->GetElement(index, element.put());
     return element_result(hr, std::move(element));
@@ -27,11 +30,13 @@ class ComElementArray final : public ElementArray {
   ComPtr<IUIAutomationElementArray> a_;
 };
 
+// A successful call may hand back no array: GetCachedChildren does for an element
+// whose children were cached but that has none, and FindAll/FindAllBuildCache may for a
+// search without a match. Both mean no elements.
 Result<std::unique_ptr<ElementArray>> array_result(HRESULT hr,
                                                    ComPtr<IUIAutomationElementArray> all,
                                                    Place call = Place::current()) {
   RETURN_IF_FAILED_AT(hr, call);
-  if (!all) return null_failure();
   return std::unique_ptr<ElementArray>(std::make_unique<ComElementArray>(std::move(all)));
 }
 

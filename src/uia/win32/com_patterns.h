@@ -76,9 +76,11 @@ class ComValue final : public ValuePattern {
   Result<bool> is_read_only() override {
     return read_bool([&](BOOL* v) { return p_->get_CurrentIsReadOnly(v); });
   }
+  // Always a real string: COM reads a null BSTR as the empty one, but some
+  // providers refuse it (E_INVALIDARG), so clearing a field passes "".
   Status set_value(const std::string& text) override {
-    UniqueBstr value = to_bstr(text);
-    if (!text.empty() && value.get() == nullptr) return com_failure(E_OUTOFMEMORY);
+    UniqueBstr value = text.empty() ? UniqueBstr(SysAllocString(L"")) : to_bstr(text);
+    if (value.get() == nullptr) return com_failure(E_OUTOFMEMORY);
     return status_of(p_->SetValue(value.get()));
   }
 

@@ -153,35 +153,60 @@ class ComSession final : public Session {
 
 }  // namespace
 
+namespace {
+
+// CUIAutomation8 first: its objects offer IUIAutomation2, whose timeouts bound
+// every call to a provider; the timeouts belong to the object, so to this
+// session. Both settings are checked. Null with `bounds.failure` set when the
+// class cannot be created (systems before Windows 8).
+ComPtr<IUIAutomation> create_bounded(ProviderBounds& bounds) {
+  ComPtr<IUIAutomation2> bounded;
+  HRESULT hr = CoCreateInstance(sdk::kClsidCUIAutomation8, nullptr, CLSCTX_INPROC_SERVER,
+                                sdk::kIidIUIAutomation2, bounded.put_void());
+  if (FAILED(hr) || !bounded) {
+    bounds.failure = "CoCreateInstance CUIAutomation8: " + com_error_text(FAILED(hr) ? hr : S_OK);
+    return ComPtr<IUIAutomation>();
+  }
+  bounds.timeouts_offered = true;
+  HRESULT connection = bounded->put_ConnectionTimeout(kProviderConnectionTimeoutMs);
+  if (FAILED(connection)) {
+    bounds.failure = "put_ConnectionTimeout: " + com_error_text(connection);
+  } else if (HRESULT transaction = bounded->put_TransactionTimeout(kProviderTransactionTimeoutMs);
+             FAILED(transaction)) {
+    bounds.failure = "put_TransactionTimeout: " + com_error_text(transaction);
+  }
+  return ComPtr<IUIAutomation>(bounded.release());
+}
+
+}  // namespace
+
 OpenResult ComUiaClient::open() {
+  // A single-threaded apartment: see com_uia_client.h.
   const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(entered)) {
     return OpenResult{
         nullptr,
-        OpenFailure{OpenFailure::Stage::ComInitialize, static_cast<std::uint32_t>(entered), {}}};
+        OpenFailure{OpenFailure::Stage::ComInitialize, static_cast<std::uint32_t>(entered), {}},
+        {}};
   }
   win32::UniqueCoUninitialize apartment(true);
-  ComPtr<IUIAutomation> automation;
-  HRESULT hr = CoCreateInstance(sdk::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
-                                sdk::kIidIUIAutomation, automation.put_void());
-  if (FAILED(hr) || !automation) {
-    // The text is taken while the apartment is still entered; leaving it
-    // (the apartment's destructor) follows.
-    std::string text = FAILED(hr) ? com_error_text(hr) : com_error_text(S_OK);
-    std::uint32_t code = FAILED(hr) ? static_cast<std::uint32_t>(hr) : 0u;
-    return OpenResult{nullptr,
-                      OpenFailure{OpenFailure::Stage::CreateAutomation, code, std::move(text)}};
+  ProviderBounds bounds;
+  ComPtr<IUIAutomation> automation = create_bounded(bounds);
+  if (!automation) {
+    HRESULT hr = CoCreateInstance(sdk::kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
+                                  sdk::kIidIUIAutomation, automation.put_void());
+    if (FAILED(hr) || !automation) {
+      // The text is taken while the apartment is still entered; leaving it
+      // (the apartment's destructor) follows.
+      std::string text = FAILED(hr) ? com_error_text(hr) : com_error_text(S_OK);
+      std::uint32_t code = FAILED(hr) ? static_cast<std::uint32_t>(hr) : 0u;
+      return OpenResult{
+          nullptr, OpenFailure{OpenFailure::Stage::CreateAutomation, code, std::move(text)}, {}};
+    }
   }
-  // The timeouts belong to this automation object and so to this session.
-  // Without IUIAutomation2 (older systems, test servers) the system's own
-  // limits stay; a refused setting does too.
-  ComPtr<IUIAutomation2> bounded;
-  if (SUCCEEDED(automation->QueryInterface(sdk::kIidIUIAutomation2, bounded.put_void())) &&
-      bounded) {
-    bounded->put_ConnectionTimeout(kProviderConnectionTimeoutMs);
-    bounded->put_TransactionTimeout(kProviderTransactionTimeoutMs);
-  }
-  return OpenResult{std::make_unique<ComSession>(std::move(apartment), std::move(automation)), {}};
+  return OpenResult{std::make_unique<ComSession>(std::move(apartment), std::move(automation)),
+                    {},
+                    std::move(bounds)};
 }
 
 }  // namespace winhelper::uia

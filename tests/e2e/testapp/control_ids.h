@@ -13,6 +13,16 @@
  *   1008 long list box ("Long list:"): Item 1 ... Item 100
  *   1009 multi-line edit ("Notes:"), 40 numbered lines
  *   1101-1107 the static labels in the order listed above (Name: ... Notes:)
+ *   1010 layout pane (class "TestAppLayoutPane", not a control element to the test UI
+ *        Automation server), holding
+ *   1011 static "Status: ready"
+ *   1012 push button "Open Blocking Dialog": opens the Test Dialog; its window property
+ *        "TestAppInvokeBlocks" tells the test UI Automation server that its Invoke does not
+ *        return until the dialog closes
+ *   1013 with --browser-class only: a window of Chromium's web content class
+ *        "Chrome_RenderWidgetHostHWND" (a document whose elements the test UI Automation
+ *        server shows only some time after it is first asked), holding
+ *   1014 static "Web content"
  */
 #ifndef WINHELPER_TESTAPP_CONTROL_IDS_H
 #define WINHELPER_TESTAPP_CONTROL_IDS_H
@@ -26,6 +36,11 @@
 #define IDC_FRUIT_LIST 1007
 #define IDC_LONG_LIST 1008
 #define IDC_NOTES_EDIT 1009
+#define IDC_LAYOUT_PANE 1010
+#define IDC_STATUS_TEXT 1011
+#define IDC_BLOCKING_DIALOG 1012
+#define IDC_WEB_DOCUMENT 1013
+#define IDC_WEB_TEXT 1014
 
 #define IDC_FIRST_LABEL 1101
 

@@ -33,6 +33,24 @@ std::wstring notes_text() {
   return text;
 }
 
+// A window that only lays out its children, as many frameworks' panels do: the test UI
+// Automation server leaves it out of the control view by its class.
+constexpr wchar_t kLayoutPaneClass[] = L"TestAppLayoutPane";
+
+// The class of Chromium's web content window, which the test UI Automation server serves
+// as a document whose elements appear late.
+constexpr wchar_t kWebDocumentClass[] = L"Chrome_RenderWidgetHostHWND";
+
+bool register_pane_class(HINSTANCE instance, const wchar_t* class_name) {
+  WNDCLASSEXW pane{};
+  pane.cbSize = sizeof pane;
+  pane.lpfnWndProc = DefWindowProcW;
+  pane.hInstance = instance;
+  pane.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  pane.lpszClassName = class_name;
+  return RegisterClassExW(&pane) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 BOOL CALLBACK set_font(HWND child, LPARAM font) {
   SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
   return TRUE;
@@ -40,7 +58,7 @@ BOOL CALLBACK set_font(HWND child, LPARAM font) {
 
 }  // namespace
 
-bool create_controls(HWND parent, int long_list_entries) {
+bool create_controls(HWND parent, int long_list_entries, bool web_document) {
   const DWORD edit_style = WS_TABSTOP | ES_AUTOHSCROLL;
   const wchar_t* labels[] = {L"Name:",  L"Password:", L"Read-only:", L"Colour:",
                              L"Fruit:", L"Long list:", L"Notes:"};
@@ -88,6 +106,27 @@ bool create_controls(HWND parent, int long_list_entries) {
   ok = ok && make(parent, L"EDIT", notes_text().c_str(),
                   WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
                   IDC_NOTES_EDIT, {350, 32, 355, 273}, WS_EX_CLIENTEDGE);
+
+  auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  HWND pane = register_pane_class(instance, kLayoutPaneClass)
+                  ? make(parent, kLayoutPaneClass, L"", 0, IDC_LAYOUT_PANE, {10, 315, 325, 26})
+                  : nullptr;
+  ok = ok && pane != nullptr &&
+       make(pane, L"STATIC", L"Status: ready", 0, IDC_STATUS_TEXT, {4, 4, 200, 18});
+
+  HWND blocking = make(parent, L"BUTTON", L"Open Blocking Dialog", WS_TABSTOP | BS_PUSHBUTTON,
+                       IDC_BLOCKING_DIALOG, {350, 313, 160, 28});
+  ok = ok && blocking != nullptr &&
+       SetPropW(blocking, L"TestAppInvokeBlocks", reinterpret_cast<HANDLE>(1)) != FALSE;
+
+  if (web_document) {
+    HWND document = register_pane_class(instance, kWebDocumentClass)
+                        ? make(parent, kWebDocumentClass, L"", 0, IDC_WEB_DOCUMENT,
+                               {520, 313, 185, 28})
+                        : nullptr;
+    ok = ok && document != nullptr &&
+         make(document, L"STATIC", L"Web content", 0, IDC_WEB_TEXT, {4, 4, 170, 18});
+  }
 
   EnumChildWindows(parent, set_font, reinterpret_cast<LPARAM>(GetStockObject(DEFAULT_GUI_FONT)));
   return ok;

@@ -9,6 +9,8 @@ namespace testapp {
 
 // Creates every control as a child of `parent`, fills the lists and texts, sets the GUI font.
 // Returns false when a control cannot be created.
-bool create_controls(HWND parent, int long_list_entries);
+// With `web_document`, also a child window of Chromium's web content class holding a
+// static text (see control_ids.h).
+bool create_controls(HWND parent, int long_list_entries, bool web_document);
 
 }  // namespace testapp

@@ -55,6 +55,7 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
   }
   const DWORD ex_style = options.topmost ? WS_EX_TOPMOST : 0;
   long_list_entries_ = options.long_list_entries;
+  browser_class_ = options.browser_class;
   photo_ = options.photo;
   window_ = CreateWindowExW(ex_style, class_name, reporter_.base_title().c_str(),
                             WS_OVERLAPPEDWINDOW, options.x, options.y, options.width,
@@ -132,7 +133,7 @@ LRESULT CALLBACK MainWindow::window_proc(HWND window, UINT message, WPARAM wpara
 LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      if (!create_controls(window_, long_list_entries_)) {
+      if (!create_controls(window_, long_list_entries_, browser_class_)) {
         write_stderr(L"testapp: a control could not be created");
         return -1;
       }
@@ -187,6 +188,12 @@ void MainWindow::on_command(int id, int notification, HWND control) {
         } else {
           run_test_dialog(window_, reporter_);
         }
+      }
+      break;
+    case IDC_BLOCKING_DIALOG:
+      if (notification == BN_CLICKED) {
+        reporter_.report(L"clicked Open Blocking Dialog");
+        run_test_dialog(window_, reporter_);
       }
       break;
     case IDC_ENABLE_FEATURE:

@@ -37,6 +37,7 @@ class MainWindow {
   POINT press_point_{};
   int hang_ms_ = 0;  // --hang-ms: how long F9 stops the UI thread
   bool message_box_ = false;  // --message-box: Open Dialog shows a message box
+  bool browser_class_ = false;
   int long_list_entries_ = 100;
   bool photo_ = false;  // --photo: paint the photo-like background
   PhotoBackground photo_background_;

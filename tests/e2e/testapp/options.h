@@ -8,7 +8,8 @@
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
 //   --browser-class  register the main window class as "Chrome_WidgetWin_1" instead of
-//                    "WinhelperTestApp", so the window looks like a browser's
+//                    "WinhelperTestApp", so the window looks like a browser's, and add a
+//                    web content window (control_ids.h)
 //   --topmost        an always-on-top window, to cover another instance
 //   --log            append every reported event to this file (see reporter.h)
 //   --hang-ms        F9 in the main window stops its UI thread for this many milliseconds

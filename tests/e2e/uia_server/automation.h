@@ -7,7 +7,8 @@
 
 namespace uia_server {
 
-// A new automation object holding one reference.
-IUIAutomation* make_automation();
+// A new automation object holding one reference: of the CUIAutomation class (IUIAutomation
+// only) or, with `eight`, of CUIAutomation8 (IUIAutomation2 as well, with its timeouts).
+IUIAutomation* make_automation(bool eight);
 
 }  // namespace uia_server

@@ -61,7 +61,7 @@ class CacheRequest final : public ComObject<CountedIUIAutomationCacheRequest, ii
   }
   HRESULT on_get_TreeFilter(IUIAutomationCondition** out) override {
     if (out == nullptr) return E_POINTER;
-    *out = spec_.filter ? spec_.filter.get() : make_true_condition();
+    *out = spec_.filter ? spec_.filter.get() : make_control_view_condition();
     if (spec_.filter) (*out)->AddRef();
     return S_OK;
   }

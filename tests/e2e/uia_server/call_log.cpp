@@ -20,6 +20,11 @@ struct CallLog {
   unsigned long long round_trips = 0;
   unsigned long long local_calls = 0;
   unsigned long long password_value_reads = 0;
+  unsigned long long null_arrays = 0;
+  unsigned long long timed_out_calls = 0;
+  std::map<std::string, unsigned long long> classes_created;
+  unsigned long connection_timeout_ms = 0;
+  unsigned long transaction_timeout_ms = 0;
 };
 
 bool starts_with(const char* text, const char* prefix) {
@@ -32,6 +37,7 @@ bool is_local(const char* method) {
          starts_with(method, "IUIAutomationElementArray.") ||
          starts_with(method, "IUIAutomationCacheRequest.") ||
          starts_with(method, "IUIAutomation.Create") ||
+         starts_with(method, "IUIAutomation2.") ||
          starts_with(method, "IUIAutomation.get_ControlViewWalker") ||
          starts_with(method, "IUIAutomationElement.GetCached") ||
          starts_with(method, "IUIAutomationElement.get_Cached");
@@ -84,6 +90,36 @@ void count_password_value_read() {
   ++calls.password_value_reads;
 }
 
+void count_null_array() {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  ++calls.null_arrays;
+}
+
+void count_timed_out_call() {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  ++calls.timed_out_calls;
+}
+
+void count_class_created(const char* class_name) {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  ++calls.classes_created[class_name];
+}
+
+void record_connection_timeout(unsigned long ms) {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  calls.connection_timeout_ms = ms;
+}
+
+void record_transaction_timeout(unsigned long ms) {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  calls.transaction_timeout_ms = ms;
+}
+
 bool caching_refused() {
   static const bool refused = environment_number(L"WINHELPER_UIA_NO_CACHE") != 0;
   return refused;
@@ -107,6 +143,13 @@ void write_call_log() {
       text += std::to_string(count) + " " + method + "\n";
     }
     text += std::to_string(calls.local_calls) + " #local_calls\n";
+    text += std::to_string(calls.null_arrays) + " #null_arrays\n";
+    text += std::to_string(calls.timed_out_calls) + " #timed_out_calls\n";
+    for (const auto& [name, count] : calls.classes_created) {
+      text += std::to_string(count) + " #created_" + name + "\n";
+    }
+    text += std::to_string(calls.connection_timeout_ms) + " #connection_timeout_ms\n";
+    text += std::to_string(calls.transaction_timeout_ms) + " #transaction_timeout_ms\n";
     text += std::to_string(calls.password_value_reads) + " #password_value_reads\n";
     text += std::to_string(calls.round_trips) + " #round_trips\n";
   }

@@ -14,7 +14,9 @@
 //
 // When the environment variable WINHELPER_UIA_CALL_LOG names a file, the totals so far are
 // written there (one "<count> <Interface.Method>" line each, sorted by name, then the sums
-// "<count> #local_calls", "<count> #password_value_reads" and "<count> #round_trips", then the
+// "<count> #local_calls", "<count> #null_arrays", "<count> #password_value_reads",
+// "<count> #round_trips", "<count> #timed_out_calls", "<count> #created_<class>" and the last
+// timeouts set, "<ms> #connection_timeout_ms" and "<ms> #transaction_timeout_ms", then the
 // objects alive per kind, "<count> #live_<kind>") whenever the last automation object of the
 // process is released, i.e. after every UI Automation session of the helper, and again when
 // the last object of any kind goes. A test reads what one command cost by comparing two
@@ -28,6 +30,17 @@ void count_call(const char* method);
 
 // A password field was asked for its value, live or into a cache (a fault of the caller).
 void count_password_value_read();
+
+// A call answered S_OK with a null element array (a cached leaf, a search without a match).
+void count_null_array();
+
+// A call that ran into the provider timeout.
+void count_timed_out_call();
+// An automation object was created for the class ("CUIAutomation" or "CUIAutomation8").
+void count_class_created(const char* class_name);
+// The timeouts last set on an automation object, in milliseconds.
+void record_connection_timeout(unsigned long ms);
+void record_transaction_timeout(unsigned long ms);
 
 // Whether cache-building calls are refused (WINHELPER_UIA_NO_CACHE).
 bool caching_refused();

@@ -164,6 +164,18 @@ Condition* server_condition(IUIAutomationCondition* condition) {
 
 IUIAutomationCondition* make_true_condition() { return new Condition(); }
 
+IUIAutomationCondition* make_control_view_condition() {
+  VARIANT yes;
+  VariantInit(&yes);
+  yes.vt = VT_BOOL;
+  yes.boolVal = VARIANT_TRUE;
+  return new Condition(30016, yes);
+}
+
+bool in_view(IUIAutomationCondition* filter, const Node& node) {
+  return filter == nullptr ? control_element(node) : matches(filter, node);
+}
+
 HRESULT make_property_condition(PROPERTYID property, const VARIANT& value,
                                 IUIAutomationCondition** out) {
   if (out == nullptr) return E_POINTER;
@@ -203,8 +215,13 @@ HRESULT make_and_condition(IUIAutomationCondition* first, IUIAutomationCondition
   return make_composite(true, parts, 2, out);
 }
 
+// IUIAutomation::CreateOrConditionFromNativeArray combines "two or more" conditions; fewer
+// is refused.
 HRESULT make_or_condition(IUIAutomationCondition** conditions, int count,
                           IUIAutomationCondition** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (count < 2) return fail(E_INVALIDARG, L"An or condition needs two conditions or more");
   return make_composite(false, conditions, count, out);
 }
 

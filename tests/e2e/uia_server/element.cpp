@@ -9,8 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "call_log.h"
 #include "com_object.h"
 #include "iids.h"
+#include "provider_timeouts.h"
 #include "counted_bases.h"
 #include "server_objects.h"
 
@@ -42,11 +44,11 @@ struct Cache {
   bool full = true;
 };
 
-// The elements the filter's view puts directly below `node`: children that match, and in
-// place of each one that does not, its own view children.
+// The elements the filter's view (null: the control view) puts directly below `node`:
+// children that match, and in place of each one that does not, its own view children.
 void view_children(const Node& node, IUIAutomationCondition* filter, std::vector<Node>& out) {
   for (const Node& child : children(node)) {
-    if (filter == nullptr || matches(filter, child)) {
+    if (in_view(filter, child)) {
       out.push_back(child);
     } else {
       view_children(child, filter, out);
@@ -216,11 +218,18 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
                 static_cast<LONG>(parts[0] + parts[2]), static_cast<LONG>(parts[1] + parts[3])};
     return S_OK;
   }
+  // IUIAutomationElement::GetCachedChildren: "If the cache request specified that children
+  // were to be cached at this level, but there are no children, the value of this property
+  // is 0": a leaf answers S_OK and a null array.
   HRESULT on_GetCachedChildren(IUIAutomationElementArray** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (!cache_ || !cache_->children_cached) {
       return fail(kInvalidOperation, L"The children were not requested in the cache");
+    }
+    if (cache_->children.empty()) {
+      count_null_array();
+      return S_OK;
     }
     *out = make_element_array(cache_->children);
     return S_OK;
@@ -248,34 +257,44 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     if (cache_ && !cache_->full) {
       return fail(kInvalidOperation, L"The element was fetched for cached reads only");
     }
-    if (!alive(node_)) return element_gone();
-    return S_OK;
+    return reach(node_);
   }
   const std::pair<HRESULT, VARIANT>* cached(PROPERTYID property) const {
     if (!cache_) return nullptr;
     auto found = cache_->values.find(property);
     return found == cache_->values.end() ? nullptr : &found->second;
   }
-  // The matches in tree order, each cached as the request asks when one is given.
+  // The matches in tree order, each cached as the request asks when one is given. The search
+  // sees the view of the request's tree filter; without a request, the default request's,
+  // the control view (FindAll and FindFirst use the default cache request).
   HRESULT search(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                  bool first_only, std::vector<Ref<IUIAutomationElement>>& out) {
     HRESULT checked = check_find(scope, condition);
     if (FAILED(checked)) return checked;
     std::vector<Node> found;
-    collect(node_, static_cast<int>(scope), condition, found, first_only);
+    IUIAutomationCondition* view = spec ? spec->filter.get() : nullptr;
+    collect(node_, static_cast<int>(scope), condition, view, found, first_only);
     for (const Node& node : found) {
       out.emplace_back(spec ? make_cached_element(node, *spec) : make_element(node));
     }
     return S_OK;
   }
+  // A search without a match answers S_OK and a null array (the IUIAutomationElement::FindAll
+  // page of the original reference: "NULL is returned if no matching element is found";
+  // FindAllBuildCache answers the same).
   HRESULT find_all(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                    IUIAutomationElementArray** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     std::vector<Ref<IUIAutomationElement>> found;
     HRESULT hr = search(scope, condition, spec, false, found);
-    if (SUCCEEDED(hr)) *out = make_element_array(std::move(found));
-    return hr;
+    if (FAILED(hr)) return hr;
+    if (found.empty()) {
+      count_null_array();
+      return S_OK;
+    }
+    *out = make_element_array(std::move(found));
+    return S_OK;
   }
   HRESULT find_first(TreeScope scope, IUIAutomationCondition* condition, const CacheSpec* spec,
                      IUIAutomationElement** out) {
@@ -313,8 +332,8 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
   }
   // Tree order: an element before its children, children in window z-order.
   static bool collect(const Node& node, int scope, IUIAutomationCondition* condition,
-                      std::vector<Node>& found, bool first_only) {
-    if ((scope & kTreeScopeElement) && matches(condition, node)) {
+                      IUIAutomationCondition* view, std::vector<Node>& found, bool first_only) {
+    if ((scope & kTreeScopeElement) && in_view(view, node) && matches(condition, node)) {
       found.push_back(node);
       if (first_only) return true;
     }
@@ -322,7 +341,7 @@ class Element final : public ComObject<CountedIUIAutomationElement, iid::kElemen
     int below = (scope & kTreeScopeDescendants) ? (kTreeScopeElement | kTreeScopeDescendants)
                                                 : kTreeScopeElement;
     for (const Node& child : children(node)) {
-      if (collect(child, below, condition, found, first_only)) return true;
+      if (collect(child, below, condition, view, found, first_only)) return true;
     }
     return false;
   }

@@ -7,7 +7,9 @@ counted, served or not, and the vtables follow the headers the helper itself com
 
 usage: gen_counted_bases.py OUT HEADER@NAMESPACE@IFACE[,IFACE...] ...
   NAMESPACE is the namespace the interfaces live in ("" for the global one); the bases are
-  emitted into namespace uia_server.
+  emitted into namespace uia_server. IFACE may be DERIVED:BASE for an interface that derives
+  from another of the same header: its base then implements the base's methods (counted under
+  the base's name) and its own, in vtable order.
 """
 
 import re
@@ -18,7 +20,7 @@ METHOD = re.compile(
 
 
 def interface_body(text, name):
-    match = re.search(r"\b%s\s*:\s*public\s+IUnknown\s*\{" % re.escape(name), text)
+    match = re.search(r"\b%s\s*:\s*public\s+\w+\s*\{" % re.escape(name), text)
     if not match:
         sys.exit("gen_counted_bases: interface %s not found" % name)
     end = text.index("};", match.end())
@@ -50,12 +52,12 @@ def emit(interface, methods, namespace, local_names):
     full = "%s::%s" % (namespace, interface) if namespace else "::" + interface
     lines = ["class Counted%s : public %s {" % (interface, full), " public:"]
     protected = [" protected:", "  virtual ~Counted%s() = default;" % interface]
-    for name, params in methods:
+    for owner, name, params in methods:
         params = [(qualify(t, namespace, local_names), n) for t, n in params]
         declared = ", ".join("%s %s" % (t, n) for t, n in params)
         unnamed = ", ".join("%s /*%s*/" % (t, n) for t, n in params)
         passed = ", ".join(n for _, n in params)
-        tag = "%s.%s" % (interface, name)
+        tag = "%s.%s" % (owner, name)
         lines.append("  HRESULT STDMETHODCALLTYPE %s(%s) override {" % (name, declared))
         lines.append('    count_call("%s");' % tag)
         lines.append("    return on_%s(%s);" % (name, passed))
@@ -81,10 +83,12 @@ def main():
         local_names = []
         if namespace:
             local_names = sorted(set(re.findall(r"\b(?:enum|struct|using)\s+(\w+)", text)))
-        for name in names.split(","):
-            methods = [(m.group(1), split_params(m.group(2)))
-                       for m in METHOD.finditer(interface_body(text, name))]
-            parts.append(emit(name, methods, namespace, local_names))
+        for spec in names.split(","):
+            chain = list(reversed(spec.split(":")))  # the base first
+            methods = [(owner, m.group(1), split_params(m.group(2)))
+                       for owner in chain
+                       for m in METHOD.finditer(interface_body(text, owner))]
+            parts.append(emit(chain[-1], methods, namespace, local_names))
     parts += ["}  // namespace uia_server", "", "#if defined(__GNUC__)",
               "#pragma GCC diagnostic pop", "#endif"]
     with open(out_path, "w", encoding="utf-8") as out:

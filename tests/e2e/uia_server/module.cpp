@@ -1,4 +1,5 @@
-// The DLL's COM entry points: one class factory, for the UI Automation class id.
+// The DLL's COM entry points: a class factory for each UI Automation class, CUIAutomation
+// and CUIAutomation8.
 
 #include <windows.h>
 
@@ -21,6 +22,8 @@ std::atomic<long> server_locks{0};
 // A static object: its references do not keep the DLL loaded; LockServer does.
 class Factory final : public IClassFactory {
  public:
+  explicit Factory(bool eight) : eight_(eight) {}
+
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -37,7 +40,7 @@ class Factory final : public IClassFactory {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    Ref<IUIAutomation> automation(make_automation());
+    Ref<IUIAutomation> automation(make_automation(eight_));
     return automation->QueryInterface(riid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
@@ -48,12 +51,16 @@ class Factory final : public IClassFactory {
     }
     return S_OK;
   }
+
+ private:
+  bool eight_;
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
 
-Factory factory;
+Factory factory(false);
+Factory factory8(true);
 
 }  // namespace
 }  // namespace uia_server
@@ -61,6 +68,9 @@ Factory factory;
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
+  if (IsEqualCLSID(clsid, winhelper::uia::sdk::kClsidCUIAutomation8)) {
+    return uia_server::factory8.QueryInterface(riid, out);
+  }
   if (!IsEqualCLSID(clsid, winhelper::uia::sdk::kClsidCUIAutomation)) {
     return CLASS_E_CLASSNOTAVAILABLE;
   }

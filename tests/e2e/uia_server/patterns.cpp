@@ -3,8 +3,10 @@
 
 #include <string>
 
+#include "call_log.h"
 #include "com_object.h"
 #include "counted_bases.h"
+#include "provider_timeouts.h"
 #include "server_objects.h"
 
 namespace uia_server {
@@ -16,7 +18,7 @@ constexpr HRESULT kElementNotEnabled = static_cast<HRESULT>(0x80040200L);
 constexpr HRESULT kInvalidOperation = static_cast<HRESULT>(0x80131509L);
 
 HRESULT usable(const Node& node) {
-  if (!alive(node)) return element_gone();
+  if (HRESULT state = reach(node); FAILED(state)) return state;
   if (!enabled(node)) return fail(kElementNotEnabled, L"The control is disabled");
   return S_OK;
 }
@@ -45,12 +47,38 @@ HRESULT select_item(const Node& node) {
   return S_OK;
 }
 
+// IInvokeProvider::Invoke "should return immediately without blocking", but whether it
+// does "depends on the implementation": some frameworks' buttons run the modal dialog they
+// open before Invoke returns. A button the application marks so is clicked with a sent
+// message, which returns once the dialog has closed; the client's transaction timeout
+// still ends the client's wait with UIA_E_TIMEOUT (the click goes on), as UI Automation's
+// own timeouts do.
+HRESULT blocking_click(const Node& node) {
+  HRESULT state = usable(node);
+  if (FAILED(state)) return state;
+  DWORD limit = transaction_timeout();
+  if (limit == 0) {
+    SendMessageW(node.window, BM_CLICK, 0, 0);
+    return S_OK;
+  }
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(node.window, BM_CLICK, 0, 0, SMTO_NORMAL, limit, &answer) != 0) {
+    return S_OK;
+  }
+  count_timed_out_call();
+  return fail(kTimeout, L"The provider did not answer within " + std::to_wstring(limit) +
+                            L" ms (transaction timeout)");
+}
+
 class Invoke final : public ComObject<CountedIUIAutomationInvokePattern, sdk::kIidInvokePattern> {
  public:
   explicit Invoke(const Node& node) : node_(node) {}
 
  protected:
-  HRESULT on_Invoke() override { return post_click(node_); }
+  HRESULT on_Invoke() override {
+    if (GetPropW(node_.window, L"TestAppInvokeBlocks") != nullptr) return blocking_click(node_);
+    return post_click(node_);
+  }
 
  private:
   Node node_;
@@ -72,7 +100,7 @@ class Toggle final : public ComObject<CountedIUIAutomationTogglePattern, sdk::kI
   }
   HRESULT on_get_CurrentToggleState(sdk::ToggleState* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     LRESULT check = 0;
     send(node_.window, BM_GETCHECK, 0, 0, &check);
     *out = check == BST_CHECKED         ? sdk::ToggleState_On
@@ -94,7 +122,7 @@ class SelectionItem final
   HRESULT on_Select() override { return select_item(node_); }
   HRESULT on_get_CurrentIsSelected(BOOL* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     LRESULT selected = 0;
     send(node_.window, LB_GETSEL, node_.item, 0, &selected);
     *out = selected > 0 ? TRUE : FALSE;
@@ -110,9 +138,12 @@ class Value final : public ComObject<CountedIUIAutomationValuePattern, sdk::kIid
   explicit Value(const Node& node) : node_(node) {}
 
  protected:
+  // IValueProvider::SetValue takes a string; COM reads a null BSTR as the empty one, but
+  // providers may refuse it (Chromium's answers E_INVALIDARG), and so does this one.
   HRESULT on_SetValue(BSTR value) override {
     HRESULT state = usable(node_);
     if (FAILED(state)) return state;
+    if (value == nullptr) return fail(E_INVALIDARG, L"SetValue needs a string, not null");
     if (read_only_edit(node_)) return fail(kInvalidOperation, L"The edit is read-only");
     std::wstring text(value != nullptr ? value : L"", SysStringLen(value));
     if (!send(node_.window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()))) {
@@ -123,7 +154,7 @@ class Value final : public ComObject<CountedIUIAutomationValuePattern, sdk::kIid
   HRESULT on_get_CurrentValue(BSTR* out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     if (password(node_)) {
       count_password_value_read();
       return fail(E_ACCESSDENIED, L"A password field's value is not readable");
@@ -133,7 +164,7 @@ class Value final : public ComObject<CountedIUIAutomationValuePattern, sdk::kIid
   }
   HRESULT on_get_CurrentIsReadOnly(BOOL* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     *out = read_only_edit(node_) ? TRUE : FALSE;
     return S_OK;
   }
@@ -159,7 +190,7 @@ class Scroll final : public ComObject<CountedIUIAutomationScrollPattern, sdk::kI
   }
   HRESULT on_get_CurrentVerticalScrollPercent(double* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
@@ -172,7 +203,7 @@ class Scroll final : public ComObject<CountedIUIAutomationScrollPattern, sdk::kI
   }
   HRESULT on_get_CurrentVerticallyScrollable(BOOL* out) override {
     if (out == nullptr) return E_POINTER;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     *out = scrollable(node_) ? TRUE : FALSE;
     return S_OK;
   }
@@ -224,7 +255,7 @@ class Text final : public ComObject<CountedIUIAutomationTextPattern, sdk::kIidTe
   HRESULT on_get_DocumentRange(sdk::IUIAutomationTextRange** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     *out = new TextRange(window_text(node_.window));
     return S_OK;
   }
@@ -242,7 +273,7 @@ class Legacy final
   HRESULT on_get_CurrentDefaultAction(BSTR* out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!alive(node_)) return element_gone();
+    if (HRESULT state = reach(node_); FAILED(state)) return state;
     *out = make_bstr(default_action(node_));
     return S_OK;
   }
@@ -253,7 +284,7 @@ class Legacy final
       case Kind::RadioButton: return post_click(node_);
       case Kind::ListItem: return select_item(node_);
       default:
-        if (!alive(node_)) return element_gone();
+        if (HRESULT state = reach(node_); FAILED(state)) return state;
         return fail(DISP_E_MEMBERNOTFOUND, L"The element has no default action");
     }
   }

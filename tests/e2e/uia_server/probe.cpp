@@ -89,6 +89,7 @@ const char* press_kind(uia::PressResult::Kind kind) {
     case uia::PressResult::Kind::Expanded: return "expanded";
     case uia::PressResult::Kind::DefaultAction: return "defaultAction";
     case uia::PressResult::Kind::NoSupportedPattern: return "noSupportedPattern";
+    case uia::PressResult::Kind::Pending: return "pending";
   }
   return "unknown";
 }

@@ -109,8 +109,8 @@ HRESULT property_value(const Node& node, PROPERTYID property, VARIANT* out) {
                               double(rect.bottom - rect.top)});
     }
     case 30016:
-      set_bool(out, true);
-      break;     // every element here is a control element
+      set_bool(out, control_element(node));
+      break;
     case 30045:  // ValueValue
       if (!has_pattern(node, kValue)) break;
       if (password(node)) {

@@ -14,8 +14,10 @@
 
 namespace uia_server {
 
-// What a cache request of this server asks for. Every element of this server is a control
-// element, so the raw view and the control view (the default tree filter) are one tree.
+// What a cache request of this server asks for. The tree filter decides which elements the
+// cache and the searches that take the request see; by default it is the control view
+// (IUIAutomationCacheRequest::TreeFilter), which leaves out elements that are not control
+// elements and moves their children up.
 struct CacheSpec {
   std::vector<PROPERTYID> properties;
   std::vector<PATTERNID> patterns;
@@ -42,6 +44,10 @@ IUIAutomationTreeWalker* make_control_view_walker();
 bool node_of(IUIAutomationElement* element, Node& node);
 
 IUIAutomationCondition* make_true_condition();
+// IsControlElement is true: the control view's condition, the default tree filter.
+IUIAutomationCondition* make_control_view_condition();
+// Whether the node is in the view of a tree filter (null: the control view).
+bool in_view(IUIAutomationCondition* filter, const Node& node);
 // Conditions over this server's conditions; false (and a null result) for a foreign one.
 HRESULT make_and_condition(IUIAutomationCondition* first, IUIAutomationCondition* second,
                            IUIAutomationCondition** out);

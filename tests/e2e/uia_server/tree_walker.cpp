@@ -1,7 +1,9 @@
-// The control-view walker over the window tree.
+// The control-view walker over the window tree: elements that are not control elements are
+// stepped over, as IUIAutomation::get_ControlViewWalker documents.
 
 #include "com_object.h"
 #include "iids.h"
+#include "provider_timeouts.h"
 #include "counted_bases.h"
 #include "server_objects.h"
 
@@ -12,7 +14,7 @@ class Walker final
     : public ComObject<CountedIUIAutomationTreeWalker, iid::kTreeWalker, ObjectKind::TreeWalker> {
  protected:
   HRESULT on_GetParentElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
-    return step(element, out, [](const Node& node) { return parent(node); });
+    return step(element, out, [](const Node& node) { return control_view_parent(node); });
   }
   HRESULT on_GetParentElementBuildCache(IUIAutomationElement* element,
                                         IUIAutomationCacheRequest* request,
@@ -22,20 +24,20 @@ class Walker final
     CacheSpec spec;
     if (HRESULT hr = cache_request_spec(request, spec); FAILED(hr)) return hr;
     return step(
-        element, out, [](const Node& node) { return parent(node); }, &spec);
+        element, out, [](const Node& node) { return control_view_parent(node); }, &spec);
   }
   HRESULT on_GetFirstChildElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) -> std::optional<Node> {
-      auto all = children(node);
+      auto all = control_view_children(node);
       if (all.empty()) return std::nullopt;
       return all.front();
     });
   }
   HRESULT on_GetNextSiblingElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
     return step(element, out, [](const Node& node) -> std::optional<Node> {
-      auto up = parent(node);
+      auto up = control_view_parent(node);
       if (!up) return std::nullopt;
-      auto all = children(*up);
+      auto all = control_view_children(*up);
       for (size_t i = 0; i + 1 < all.size(); ++i) {
         if (all[i] == node) return all[i + 1];
       }
@@ -54,7 +56,7 @@ class Walker final
     if (!node_of(element, node)) {
       return fail(E_INVALIDARG, L"The element does not come from this automation object");
     }
-    if (!alive(node)) return element_gone();
+    if (HRESULT state = reach(node); FAILED(state)) return state;
     if (auto next = move(node))
       *out = spec ? make_cached_element(*next, *spec) : make_element(*next);
     return S_OK;

@@ -25,6 +25,10 @@ import time
 
 CLSID = "{FF48DBA4-60EF-4201-AA87-54103EEF594E}"
 CLASS_KEY = "HKLM\\Software\\Classes\\CLSID\\" + CLSID
+# CUIAutomation8, the class whose objects offer IUIAutomation2 (the provider timeouts): the
+# helper creates it first. Registered and removed with the other.
+CLSID8 = "{E22AD333-B25F-460C-83D0-0581107395C9}"
+CLASS_KEY8 = "HKLM\\Software\\Classes\\CLSID\\" + CLSID8
 DLL_NAME = "uia_server.dll"
 
 
@@ -49,7 +53,11 @@ def register(build_dir):
     dll = os.path.join(build_dir, DLL_NAME)
     if not os.path.isfile(dll):
         raise RegistrationError("server not built: %s" % dll)
-    key = CLASS_KEY + "\\InprocServer32"
+    for key in (CLASS_KEY + "\\InprocServer32", CLASS_KEY8 + "\\InprocServer32"):
+        _register_class(key, dll)
+
+
+def _register_class(key, dll):
     for args in (["/ve", "/d", _wine_path(dll)], ["/v", "ThreadingModel", "/d", "Both"]):
         # Wine sometimes cannot start reg.exe while the previous test's wine processes
         # are still ending ("Application could not be started"); a moment later it can.
@@ -63,14 +71,19 @@ def register(build_dir):
 
 
 def unregister():
-    code, output = _reg("delete", CLASS_KEY, "/f")
-    # A key that is not there is what we want.
-    if code != 0 and registered_now():
-        raise RegistrationError("wine reg delete %s failed: %s" % (CLASS_KEY, output.strip()))
+    for key in (CLASS_KEY8, CLASS_KEY):
+        code, output = _reg("delete", key, "/f")
+        # A key that is not there is what we want.
+        if code != 0 and _registered(key):
+            raise RegistrationError("wine reg delete %s failed: %s" % (key, output.strip()))
 
 
 def registered_now():
-    code, _ = _reg("query", CLASS_KEY + "\\InprocServer32")
+    return _registered(CLASS_KEY) or _registered(CLASS_KEY8)
+
+
+def _registered(key):
+    code, _ = _reg("query", key + "\\InprocServer32")
     return code == 0
 
 

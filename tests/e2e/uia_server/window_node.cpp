@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cwctype>
+#include <map>
+#include <mutex>
 
 namespace uia_server {
 namespace {
@@ -112,6 +114,7 @@ int control_type_id(Kind kind) {
     case Kind::RadioButton: return 50013;
     case Kind::Text: return 50020;
     case Kind::Group: return 50026;
+    case Kind::Document: return 50030;
     case Kind::TopLevel: return 50032;
     case Kind::Desktop:
     case Kind::Other: return 50033;
@@ -153,6 +156,7 @@ Kind kind_of(const Node& node) {
   if (class_is(name, L"Static")) return Kind::Text;
   if (class_is(name, L"ListBox") || class_is(name, L"ComboLBox")) return Kind::List;
   if (class_is(name, L"ComboBox")) return Kind::ComboBox;
+  if (class_is(name, L"Chrome_RenderWidgetHostHWND")) return Kind::Document;
   return Kind::Other;
 }
 
@@ -231,9 +235,28 @@ bool scrollable(const Node& node) {
          (style_of(node.window) & WS_VSCROLL) != 0;
 }
 
+bool control_element(const Node& node) {
+  return node.is_item() || !class_is(class_name(node), L"TestAppLayoutPane");
+}
+
+// A web document builds its tree only once an assistive technology has asked for it, and
+// asynchronously: Chromium turns its accessibility on when it first sees a UI Automation
+// client, and until the renderer has sent its tree the document has no children (seconds in
+// the field). Here a document's children appear 600 ms after this process first asked for
+// them.
+bool document_built(HWND document) {
+  static std::mutex mutex;
+  static std::map<HWND, ULONGLONG> first_asked;
+  std::lock_guard<std::mutex> lock(mutex);
+  ULONGLONG now = GetTickCount64();
+  auto [entry, added] = first_asked.emplace(document, now);
+  return !added && now - entry->second >= 600;
+}
+
 std::vector<Node> children(const Node& node) {
   std::vector<Node> out;
   if (node.is_item()) return out;
+  if (kind_of(node) == Kind::Document && !document_built(node.window)) return out;
   if (kind_of(node) == Kind::List) {
     int count = list_count(node.window);
     for (int i = 0; i < count; ++i) out.push_back(Node{node.window, i});
@@ -253,6 +276,24 @@ std::optional<Node> parent(const Node& node) {
   HWND up = GetAncestor(node.window, GA_PARENT);
   if (up == nullptr) return std::nullopt;
   return Node{up};
+}
+
+std::vector<Node> control_view_children(const Node& node) {
+  std::vector<Node> out;
+  for (const Node& child : children(node)) {
+    if (control_element(child)) {
+      out.push_back(child);
+    } else {
+      for (const Node& below : control_view_children(child)) out.push_back(below);
+    }
+  }
+  return out;
+}
+
+std::optional<Node> control_view_parent(const Node& node) {
+  std::optional<Node> up = parent(node);
+  while (up && !control_element(*up)) up = parent(*up);
+  return up;
 }
 
 Node node_at(POINT point) {

@@ -20,7 +20,7 @@ struct Node {
 };
 
 enum class Kind { Desktop, TopLevel, PushButton, CheckBox, RadioButton, Group, Edit, Text, List,
-                  ListItem, ComboBox, Other };
+                  ListItem, ComboBox, Document, Other };
 
 // Control type ids as UI Automation numbers them.
 int control_type_id(Kind kind);
@@ -39,11 +39,20 @@ bool password(const Node& node);
 bool read_only_edit(const Node& node);
 bool multi_line_edit(const Node& node);
 bool scrollable(const Node& node);
+// Whether the element is in the control view (IsControlElement). Providers mark layout-only
+// nodes false ("Control view" in the UI Automation tree overview); here a window of the test
+// application's layout pane class is one.
+bool control_element(const Node& node);
 
 // The control-view tree: visible child windows in z-order, list box entries under their
 // list, top-level windows under the desktop.
 std::vector<Node> children(const Node& node);
 std::optional<Node> parent(const Node& node);
+// The children in the control view: each child that is a control element, and in place of
+// each one that is not, its own control-view children.
+std::vector<Node> control_view_children(const Node& node);
+// The nearest ancestor in the control view: the control-view walker's parent.
+std::optional<Node> control_view_parent(const Node& node);
 
 // The deepest element at a screen point.
 Node node_at(POINT point);
