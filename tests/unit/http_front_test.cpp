@@ -469,12 +469,17 @@ TEST(McpHttp, HostileBytesBeforeAuthenticationAreBoundedAndRunNothing) {
       if (one_more.response() == "HTTP/1.1 503 Service Unavailable") break;
     }
   }
+  // The idle connections' slots come back as their threads see them closed.
   auto start = std::chrono::steady_clock::now();
   httplib::Client health = h.client(false);
   health.set_connection_timeout(1, 0);
   health.set_read_timeout(1, 0);
-  EXPECT_EQ(health.Get("/health")->status, 200);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  int status = 0;
+  while (status != 200 && std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) {
+    auto answer = health.Get("/health");
+    status = answer ? answer->status : -1;
+  }
+  EXPECT_EQ(status, 200);
 
   EXPECT_EQ(h.front->hub().size(), 0u);
   EXPECT_TRUE(h.nothing_ran());
