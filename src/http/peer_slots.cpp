@@ -22,10 +22,4 @@ void PeerSlots::give(const std::string& address) {
   if (--it->second == 0) held_.erase(it);
 }
 
-std::size_t PeerSlots::held(const std::string& address) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  auto it = held_.find(address);
-  return it == held_.end() ? 0 : it->second;
-}
-
 }  // namespace winhelper::mcp

@@ -25,8 +25,6 @@ class PeerSlots {
   void take_back(const std::string& address);
   void give(const std::string& address);
 
-  std::size_t held(const std::string& address);
-
  private:
   const std::size_t per_peer_;
   std::mutex mutex_;
