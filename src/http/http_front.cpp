@@ -40,6 +40,7 @@ namespace {
 // thread that took it up).
 struct Connection {
   std::uint64_t ticket = 0;
+  socket_t sock = INVALID_SOCKET;
   std::string address;  // the peer's address, without the port
   std::string peer;     // "address:port", for the log
   // The request being read: bytes of its head so far; whether the head was
@@ -163,6 +164,7 @@ class WatchedServer final : public httplib::Server {
   // each request.
   bool process_and_close_socket(socket_t sock) override {
     Connection connection;
+    connection.sock = sock;
     int port = 0;
     httplib::detail::get_remote_ip_and_port(sock, connection.address, port);
     connection.peer =
@@ -337,8 +339,16 @@ struct HttpFront::Impl {
         if (lender) lender->end_call();
       }
     } repay{lender, connection, peers};
-    return hub.post(header(request, "Mcp-Session-Id"), header(request, "MCP-Protocol-Version"),
-                    request.body, connection ? std::string_view(connection->peer) : "");
+    PostHeaders headers{header(request, "Mcp-Session-Id"), header(request, "MCP-Protocol-Version"),
+                        header(request, "Mcp-Method"), header(request, "Mcp-Name")};
+    // The client closed the connection (the response stream) it asked on.
+    std::function<bool()> abandoned;
+    if (connection) {
+      socket_t sock = connection->sock;
+      abandoned = [sock] { return !httplib::detail::is_socket_alive(sock); };
+    }
+    return hub.post(headers, request.body, connection ? std::string_view(connection->peer) : "",
+                    abandoned);
   }
 
   void install() {

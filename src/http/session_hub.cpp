@@ -51,12 +51,14 @@ SessionHub::SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock
       shared_(shared),
       clock_(clock),
       options_(std::move(options)),
+      stateless_(options_.disabled_tools),
       scheduler_(kHubPollWorkers, dispatcher.context().platform.clock) {}
 
 SessionHub::~SessionHub() {
   std::lock_guard<std::mutex> hold(mutex_);
   for (auto& [id, session] : sessions_) close(*session);
   sessions_.clear();
+  stateless_.cancel_all();
 }
 
 std::size_t SessionHub::size() const {
@@ -64,9 +66,8 @@ std::size_t SessionHub::size() const {
   return sessions_.size();
 }
 
-HubReply SessionHub::post(std::optional<std::string_view> session_id,
-                          std::optional<std::string_view> protocol_version, std::string_view body,
-                          std::string_view peer) {
+HubReply SessionHub::post(const PostHeaders& headers, std::string_view body,
+                          std::string_view peer, const std::function<bool()>& abandoned) {
   RpcReadOutcome outcome;
   const RpcMessage* message = nullptr;  // once read
   try {
@@ -78,7 +79,7 @@ HubReply SessionHub::post(std::optional<std::string_view> session_id,
       return rpc_error_reply(400, failure->id, failure->code, failure->message);
     }
     message = &std::get<RpcMessage>(outcome);
-    return post_message(session_id, protocol_version, *message, peer);
+    return post_message(headers, *message, peer, abandoned);
   } catch (const std::exception& e) {
     log(fault_line(message, e.what()));
   } catch (...) {
@@ -90,11 +91,18 @@ HubReply SessionHub::post(std::optional<std::string_view> session_id,
                          "Internal error: the request could not be handled");
 }
 
-HubReply SessionHub::post_message(std::optional<std::string_view> session_id,
-                                  std::optional<std::string_view> protocol_version,
-                                  const RpcMessage& message, std::string_view peer) {
+HubReply SessionHub::post_message(const PostHeaders& headers, const RpcMessage& message,
+                                  std::string_view peer,
+                                  const std::function<bool()>& abandoned) {
+  const auto& session_id = headers.session_id;
+  const auto& protocol_version = headers.protocol_version;
   if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize") {
     return open_session(message, peer);
+  }
+  // Without a session, a body or header naming a protocol version asks for
+  // the stateless era; a session's requests keep to their own.
+  if (!session_id && (meta_protocol_version(message) || protocol_version == kModernVersion)) {
+    return post_stateless(headers, message, abandoned);
   }
   const Json& id = answer_id(message);
   if (!session_id) {
@@ -123,6 +131,37 @@ HubReply SessionHub::post_message(std::optional<std::string_view> session_id,
   return handle(session, message);
 }
 
+HubReply SessionHub::post_stateless(const PostHeaders& headers, const RpcMessage& message,
+                                    const std::function<bool()>& abandoned) {
+  // The stateless era has the client cancel by closing the stream, and
+  // defines nothing else a client may tell: a notification is taken and
+  // left.
+  if (message.kind != RpcMessage::Kind::Request) return accepted();
+  auto refuse = [&](const RpcError& error) {
+    HubReply reply = json_reply(error.http_status, rpc_error_line(message.id, error));
+    reply.refusal = error.message;
+    return reply;
+  };
+  if (auto error = check_mirrored_headers(headers, message)) return refuse(*error);
+  // Ids are the caller's own, and callers are many: each call gets a key of
+  // its own.
+  std::string prefix =
+      "stateless-" + std::to_string(next_stateless_call_.fetch_add(1, std::memory_order_relaxed)) +
+      ":";
+  RpcSession::Step step = stateless_.on_stateless_request(message, prefix);
+  if (auto* reply = std::get_if<RpcSession::Reply>(&step)) {
+    HubReply answer = json_reply(reply->http_status, std::move(reply->line));
+    answer.refusal = std::move(reply->refusal);
+    return answer;
+  }
+  auto& pending = std::get<RpcSession::PendingCall>(step);
+  std::string line = stateless_.run(
+      dispatcher_, scheduler_, pending, {nullptr, &options_.image_budget, stateless_key_},
+      [this](const std::string& fault) { log("[mcp-http] " + fault); }, abandoned);
+  if (line.empty()) return accepted();  // withdrawn: nobody is left to read it
+  return json_reply(200, std::move(line));
+}
+
 HubReply SessionHub::open_session(const RpcMessage& initialize, std::string_view peer) {
   std::optional<std::string> id = random_hex(kSessionIdBytes);
   if (!id) {
@@ -138,7 +177,7 @@ HubReply SessionHub::open_session(const RpcMessage& initialize, std::string_view
     }
     session = std::make_shared<Session>(options_.disabled_tools, next_key_++);
   }
-  std::string line = std::get<std::string>(session->rpc.on_request(initialize));
+  std::string line = std::get<RpcSession::Reply>(session->rpc.on_request(initialize)).line;
   // A refused handshake (bad params) opens no session and ends none.
   if (!session->rpc.initialized()) return json_reply(200, std::move(line));
   std::shared_ptr<Session> evicted;
@@ -197,7 +236,9 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
       break;
   }
   RpcSession::Step step = session->rpc.on_request(message);
-  if (auto* line = std::get_if<std::string>(&step)) return json_reply(200, std::move(*line));
+  if (auto* reply = std::get_if<RpcSession::Reply>(&step)) {
+    return json_reply(reply->http_status, std::move(reply->line));
+  }
   auto& pending = std::get<RpcSession::PendingCall>(step);
   std::string line = session->rpc.run(
       dispatcher_, scheduler_, pending, {nullptr, &options_.image_budget, session->key},

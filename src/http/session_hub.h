@@ -5,6 +5,13 @@
 // registry, the input lock) and nothing else: each has its own look history.
 // Ending a session (DELETE, expiry, or eviction to make room for a new one)
 // withdraws its calls and frees its looks.
+//
+// Requests of the stateless era come without a session and take no place:
+// they are checked against their mirrored headers and served on their own.
+// Their callers share one look history (bound as any other), since they
+// share the one credential this server accepts and nothing else tells them
+// apart; a lookId is the handle that carries a look from one call to the
+// next.
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +26,7 @@
 
 #include "common/clock.h"
 #include "context/helper_state.h"
+#include "http/mirrored_headers.h"
 #include "mcp/rpc_session.h"
 #include "service/dispatcher.h"
 #include "service/scheduler.h"
@@ -67,14 +75,15 @@ class SessionHub {
   SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock, HubOptions options = {});
   ~SessionHub();
 
-  // A POST: the Mcp-Session-Id and MCP-Protocol-Version headers (null when
-  // absent), the body, and the peer's "host:port" for the log (empty when
-  // not known). A tool call runs on the calling thread. When every place is
-  // taken, initialize ends the least recently used session that has no call
-  // in flight; when each has one, it is refused with 503.
-  HubReply post(std::optional<std::string_view> session_id,
-                std::optional<std::string_view> protocol_version, std::string_view body,
-                std::string_view peer = {});
+  // A POST: its MCP headers, the body, and the peer's "host:port" for the
+  // log (empty when not known). A tool call runs on the calling thread. When
+  // every place is taken, initialize ends the least recently used session
+  // that has no call in flight; when each has one, it is refused with 503.
+  // A stateless call whose client went away (`abandoned`, asked while it
+  // runs) is withdrawn; a session's call is not, as its era has the client
+  // cancel in words.
+  HubReply post(const PostHeaders& headers, std::string_view body, std::string_view peer = {},
+                const std::function<bool()>& abandoned = {});
   // A DELETE: ends the session.
   HubReply end(std::optional<std::string_view> session_id);
   // Ends the sessions idle for longer than the limit; returns how many.
@@ -99,9 +108,10 @@ class SessionHub {
     std::atomic<bool> ended{false};
   };
 
-  HubReply post_message(std::optional<std::string_view> session_id,
-                        std::optional<std::string_view> protocol_version, const RpcMessage& message,
-                        std::string_view peer);
+  HubReply post_message(const PostHeaders& headers, const RpcMessage& message,
+                        std::string_view peer, const std::function<bool()>& abandoned);
+  HubReply post_stateless(const PostHeaders& headers, const RpcMessage& message,
+                          const std::function<bool()>& abandoned);
   HubReply open_session(const RpcMessage& initialize, std::string_view peer);
   // 503 with Retry-After: every session place is taken by a session at work.
   HubReply sessions_busy(const Json& id) const;
@@ -126,7 +136,11 @@ class SessionHub {
   const HubOptions options_;
   mutable std::mutex mutex_;
   Sessions sessions_;
-  ClientSession next_key_ = kDefaultSession + 1;
+  // The stateless callers' protocol handling and look history.
+  RpcSession stateless_;
+  const ClientSession stateless_key_ = kDefaultSession + 1;
+  std::atomic<std::uint64_t> next_stateless_call_{0};
+  ClientSession next_key_ = kDefaultSession + 2;
   std::uint64_t next_use_ = 0;
   // Last: its pending waits run to their answers before the rest goes.
   Scheduler scheduler_;

@@ -17,6 +17,14 @@ constexpr std::string_view kInstructions =
 
 }  // namespace
 
+Json server_info() {
+  return {{"name", std::string(kServerName)},
+          {"title", "Windows desktop helper"},
+          {"version", std::string(kServerVersion)}};
+}
+
+std::string_view server_instructions() { return kInstructions; }
+
 std::string_view negotiate_version(std::string_view requested) {
   auto it = std::find(kProtocolVersions.begin(), kProtocolVersions.end(), requested);
   return it != kProtocolVersions.end() ? *it : kProtocolVersions.front();
@@ -30,10 +38,7 @@ Result<Json> initialize_result(const Json& params) {
   }
   return Json{{"protocolVersion", std::string(negotiate_version(requested->get<std::string>()))},
               {"capabilities", {{"tools", {{"listChanged", false}}}}},
-              {"serverInfo",
-               {{"name", std::string(kServerName)},
-                {"title", "Windows desktop helper"},
-                {"version", std::string(kServerVersion)}}},
+              {"serverInfo", server_info()},
               {"instructions", std::string(kInstructions)}};
 }
 

@@ -21,6 +21,11 @@ inline constexpr std::string_view kServerVersion = "1.0.0";
 // client then decides whether to go on).
 std::string_view negotiate_version(std::string_view requested);
 
+// What the server says of itself: its name, title and version, and its
+// guidance for the model. The same in both eras.
+Json server_info();
+std::string_view server_instructions();
+
 // The result of `initialize` for its params, or the invalid-params message.
 Result<Json> initialize_result(const Json& params);
 

@@ -1,10 +1,12 @@
 #include "mcp/rpc_session.h"
 
+#include <chrono>
 #include <exception>
 #include <future>
 
 #include "mcp/argument_check.h"
 #include "mcp/lifecycle.h"
+#include "mcp/modern.h"
 #include "mcp/tool_results.h"
 
 namespace winhelper::mcp {
@@ -26,21 +28,38 @@ std::string RpcSession::initialize(const RpcMessage& m) {
     return rpc_error_line(m.id, kInvalidRequest, "initialize was already received");
   auto result = initialize_result(m.params);
   if (!result) return rpc_error_line(m.id, kInvalidParams, result.error().message);
+  negotiated_ = (*result)["protocolVersion"].get<std::string>();
   initialized_.store(true, std::memory_order_release);
   return rpc_result_line(m.id, *result);
 }
 
-RpcSession::Step RpcSession::on_request(const RpcMessage& m) {
-  if (m.method == "initialize") return initialize(m);
-  if (m.method == "ping") return rpc_result_line(m.id, Json::object());
+RpcSession::Step RpcSession::on_request(const RpcMessage& m, std::string_view call_prefix) {
+  if (is_modern_request(m, negotiated())) return on_modern_request(m, call_prefix);
+  if (m.method == "initialize") return Reply{initialize(m)};
+  if (m.method == "ping") return Reply{rpc_result_line(m.id, Json::object())};
   if (m.method != "tools/list" && m.method != "tools/call") {
-    return rpc_error_line(m.id, kMethodNotFound, "Method not found: " + m.method);
+    return Reply{rpc_error_line(m.id, kMethodNotFound, "Method not found: " + m.method)};
   }
   if (!initialized()) {
-    return rpc_error_line(m.id, kInvalidRequest, "Server not initialized: send initialize first");
+    return Reply{
+        rpc_error_line(m.id, kInvalidRequest, "Server not initialized: send initialize first")};
   }
-  if (m.method == "tools/list") return rpc_result_line(m.id, listing_);
-  return prepare_call(m);
+  if (m.method == "tools/list") return Reply{rpc_result_line(m.id, listing_)};
+  return prepare_call(m, call_prefix, /*modern=*/false);
+}
+
+RpcSession::Step RpcSession::on_modern_request(const RpcMessage& m,
+                                               std::string_view call_prefix) {
+  auto refuse = [&](const RpcError& error) {
+    return Reply{rpc_error_line(m.id, error), error.http_status, error.message};
+  };
+  if (auto error = check_modern_meta(m)) return refuse(*error);
+  if (!is_modern_method(m.method)) return refuse(modern_method_not_found(m.method));
+  if (m.method == "server/discover") return Reply{rpc_result_line(m.id, discover_result())};
+  if (m.method == "tools/list") {
+    return Reply{rpc_result_line(m.id, modern_result(listing_, /*cacheable=*/true))};
+  }
+  return prepare_call(m, call_prefix, /*modern=*/true);
 }
 
 void RpcSession::on_notification(const RpcMessage& m) {
@@ -49,8 +68,11 @@ void RpcSession::on_notification(const RpcMessage& m) {
   if (request_id != m.params.end()) calls_.cancel(dump_json(*request_id));
 }
 
-RpcSession::Step RpcSession::prepare_call(const RpcMessage& m) {
-  auto fail = [&](std::string_view text) { return rpc_error_line(m.id, kInvalidParams, text); };
+RpcSession::Step RpcSession::prepare_call(const RpcMessage& m, std::string_view call_prefix,
+                                          bool modern) {
+  auto fail = [&](std::string_view text) {
+    return Reply{rpc_error_line(m.id, kInvalidParams, text)};
+  };
   if (!m.params.is_object()) return fail("tools/call requires params");
   auto name = m.params.find("name");
   if (name == m.params.end() || !name->is_string()) {
@@ -71,16 +93,18 @@ RpcSession::Step RpcSession::prepare_call(const RpcMessage& m) {
   if (auto fault = check_arguments(tool->argument_schema, arguments)) {
     Json result = tool_error_result(error_code_name(ErrorCode::InvalidRequest),
                                     "Invalid arguments for " + tool->name + ": " + *fault);
-    return rpc_result_line(m.id, result);
+    if (modern) result = modern_result(std::move(result), /*cacheable=*/false);
+    return Reply{rpc_result_line(m.id, result)};
   }
-  std::string key = dump_json(m.id);
+  std::string id_text = dump_json(m.id);
+  std::string key = std::string(call_prefix) + id_text;
   auto call = calls_.start(key);
   if (!call) {
-    return rpc_error_line(m.id, kInvalidRequest,
-                          "Invalid Request: id " + key + " belongs to a call still in progress");
+    return Reply{rpc_error_line(
+        m.id, kInvalidRequest, "Invalid Request: id " + id_text + " belongs to a call still in progress")};
   }
   return PendingCall{tool, std::move(call), m.id,
-                     Request{kProtocolVersion, key, tool->command, std::move(arguments)}};
+                     Request{kProtocolVersion, key, tool->command, std::move(arguments)}, modern};
 }
 
 std::set<std::string> password_refs(const Tool& tool, const Response& response,
@@ -104,8 +128,9 @@ std::string RpcSession::answer(PendingCall& pending, Response response,
                                const std::set<std::string>& secret_refs) {
   std::string line;
   try {
-    line = rpc_result_line(pending.id,
-                           tool_result(*pending.tool, std::move(response), secret_refs));
+    Json result = tool_result(*pending.tool, std::move(response), secret_refs);
+    if (pending.modern) result = modern_result(std::move(result), /*cacheable=*/false);
+    line = rpc_result_line(pending.id, result);
   } catch (const std::exception&) {
     line = rpc_error_line(pending.id, kInternalError,
                           "Internal error: the tool's result could not be written");
@@ -123,7 +148,8 @@ std::string RpcSession::internal_failure(PendingCall& pending) {
 
 std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
                             CallOptions options,
-                            const std::function<void(const std::string&)>& log_fault) {
+                            const std::function<void(const std::string&)>& log_fault,
+                            const std::function<bool()>& abandoned) {
   if (withdrawn(pending)) {
     drop(pending);
     return {};
@@ -138,6 +164,15 @@ std::string RpcSession::run(Dispatcher& dispatcher, Scheduler& scheduler, Pendin
     // Its id is free again for the client's retry.
     drop(pending);
     throw;
+  }
+  // The command's answer is always awaited, even for a withdrawn call: its
+  // callback writes into this frame.
+  constexpr auto kPoll = std::chrono::milliseconds(100);
+  while (abandoned && response.wait_for(kPoll) != std::future_status::ready) {
+    if (abandoned()) {
+      pending.call->cancelled.store(true, std::memory_order_release);
+      break;
+    }
   }
   Response got = response.get();
   if (auto* error = std::get_if<HelperError>(&got.body); error && error->thrown) {

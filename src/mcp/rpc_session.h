@@ -2,7 +2,9 @@
 // One MCP client's protocol state and the handling of its messages, shared
 // by both transports: the handshake, pings and tool listings are answered at
 // once; a tool call is prepared here (checked, registered for cancellation)
-// and run by the transport on a thread of its choosing.
+// and run by the transport on a thread of its choosing. Requests of the
+// stateless era (modern.h) are served beside the legacy session: they need
+// no handshake and change nothing of its state.
 
 #include <atomic>
 #include <functional>
@@ -36,13 +38,30 @@ class RpcSession {
     std::shared_ptr<CallTable::Call> call;
     Json id;
     Request request;
+    // Asked in the stateless era: its result is shaped as that era's.
+    bool modern = false;
   };
-  // The answer line of a request handled at once, or the call to run.
-  using Step = std::variant<std::string, PendingCall>;
+  // The answer line of a request handled at once, and the HTTP status it
+  // goes with over HTTP.
+  struct Reply {
+    std::string line;
+    int http_status = 200;
+    // Why, when the status refuses the request (for the transport's log).
+    std::string refusal;
+  };
+  // A request's answer, or the call to run.
+  using Step = std::variant<Reply, PendingCall>;
 
   explicit RpcSession(std::set<std::string> disabled);
 
-  Step on_request(const RpcMessage& message);
+  // `call_prefix` sets calls of different callers apart that share this
+  // object but not their ids (stateless callers over HTTP).
+  Step on_request(const RpcMessage& message, std::string_view call_prefix = {});
+  // A request the transport found to be of the stateless era (its headers
+  // say so), whatever its body claims.
+  Step on_stateless_request(const RpcMessage& message, std::string_view call_prefix) {
+    return on_modern_request(message, call_prefix);
+  }
   // notifications/cancelled withdraws a call; other notifications are ignored.
   void on_notification(const RpcMessage& message);
   // Whether the call was withdrawn before it ran: it must not run then, and
@@ -65,9 +84,12 @@ class RpcSession {
   // against its bound of pending waits. For a remote client: a command that
   // threw is answered without the exception's text, which goes to
   // `log_fault` instead. A throw of the dispatcher itself ends the call and
-  // passes on.
+  // passes on. While it waits, `abandoned` (when given) is asked every
+  // tenth of a second whether the client went away; the call is then
+  // withdrawn, and its answer is not given.
   std::string run(Dispatcher& dispatcher, Scheduler& scheduler, PendingCall& pending,
-                  CallOptions options, const std::function<void(const std::string&)>& log_fault);
+                  CallOptions options, const std::function<void(const std::string&)>& log_fault,
+                  const std::function<bool()>& abandoned = {});
   // Withdraws every call in progress (the session ended).
   void cancel_all() { calls_.cancel_all(); }
 
@@ -75,13 +97,19 @@ class RpcSession {
 
  private:
   std::string initialize(const RpcMessage& m);
-  Step prepare_call(const RpcMessage& m);
+  Step on_modern_request(const RpcMessage& m, std::string_view call_prefix);
+  Step prepare_call(const RpcMessage& m, std::string_view call_prefix, bool modern);
+  // The version initialize agreed on; empty before.
+  std::string_view negotiated() const {
+    return initialized() ? std::string_view(negotiated_) : std::string_view();
+  }
 
   const std::set<std::string> disabled_;
   const Json listing_;
   CallTable calls_;
   std::mutex initialize_mutex_;
   std::atomic<bool> initialized_{false};
+  std::string negotiated_;  // written once, before initialized_
 };
 
 }  // namespace winhelper::mcp

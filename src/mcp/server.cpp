@@ -67,7 +67,9 @@ class Session {
  private:
   void handle_request(const RpcMessage& m) {
     RpcSession::Step step = rpc_.on_request(m);
-    if (auto* line = std::get_if<std::string>(&step)) return writer_.write_line(std::move(*line));
+    if (auto* reply = std::get_if<RpcSession::Reply>(&step)) {
+      return writer_.write_line(std::move(reply->line));
+    }
     auto pending = std::make_shared<RpcSession::PendingCall>(
         std::get<RpcSession::PendingCall>(std::move(step)));
     scheduler_.submit([this, pending] {

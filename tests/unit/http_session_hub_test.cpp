@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <stdexcept>
@@ -43,7 +44,7 @@ struct Hub {
                log += line + "\n";
              }}) {}
   std::string open(std::string_view peer = {}) {
-    HubReply reply = hub.post(std::nullopt, std::nullopt, kInitialize, peer);
+    HubReply reply = hub.post({}, kInitialize, peer);
     EXPECT_EQ(reply.status, 200) << reply.body;
     return reply.session_id.value_or("");
   }
@@ -70,7 +71,7 @@ TEST(McpSessionHub, AbandonedSessionsMakeRoomAndSessionsAtWorkStay) {
     Json arguments = {{"windowId", 65552}, {"text", "never there"}, {"timeoutMs", 60000}};
     std::string call =
         rpc(100 + at, "tools/call", {{"name", "wait_for"}, {"arguments", arguments}});
-    waits.emplace_back([&, at, session, call] { waited[at] = h.hub.post(session, {}, call); });
+    waits.emplace_back([&, at, session, call] { waited[at] = h.hub.post({session}, call); });
     for (int t = 0; t < 1000 && h.hub.pending_waits() <= at; ++t) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -80,19 +81,19 @@ TEST(McpSessionHub, AbandonedSessionsMakeRoomAndSessionsAtWorkStay) {
   std::vector<std::string> abandoned;
   for (int i = 0; i < 100; ++i) {
     abandoned.push_back(h.open("10.0.1." + std::to_string(i) + ":4000"));
-    ASSERT_EQ(h.hub.post(abandoned.back(), {}, rpc(1, "ping")).status, 200) << i;
+    ASSERT_EQ(h.hub.post({abandoned.back()}, rpc(1, "ping")).status, 200) << i;
   }
   EXPECT_EQ(h.logged("ended the least recently used session"), 100 + 1 - kMaxSessions) << h.log;
   EXPECT_EQ(h.logged("last used from 10.0.1.0:4000 0 s ago"), 1u) << h.log;
   EXPECT_EQ(h.logged("10.0.0.1:5000"), 0u);  // its wait keeps it
-  HubReply gone = h.hub.post(abandoned[0], {}, rpc("late", "ping"));
+  HubReply gone = h.hub.post({abandoned[0]}, rpc("late", "ping"));
   EXPECT_EQ(gone.status, 404);
   EXPECT_EQ(Json::parse(gone.body)["id"], "late");
 
   // Every session at work: no place can be made, and the client hears when to retry.
   for (std::size_t at = 1; at < kMaxSessions; ++at) start_wait(at, abandoned[100 - at]);
   ASSERT_EQ(h.hub.pending_waits(), kMaxSessions);
-  HubReply busy = h.hub.post({}, {}, rpc("new", "initialize", {{"protocolVersion", "2025-11-25"}}));
+  HubReply busy = h.hub.post({}, rpc("new", "initialize", {{"protocolVersion", "2025-11-25"}}));
   EXPECT_EQ(busy.status, 503);
   EXPECT_EQ(busy.retry_after_seconds, kSessionsBusyRetrySeconds);
   EXPECT_EQ(Json::parse(busy.body)["id"], "new");
@@ -132,7 +133,7 @@ TEST(McpSessionHub, ErrorsCarryTheirIdAndFaultsStayInTheLog) {
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
     scene.desk().platform.desktop = c.status == 500 ? &probe : nullptr;
-    HubReply reply = h.hub.post(c.session, c.version, c.body);
+    HubReply reply = h.hub.post({c.session, c.version}, c.body);
     EXPECT_EQ(reply.status, c.status) << i;
     EXPECT_EQ(Json::parse(reply.body)["id"], Json::parse(c.body)["id"]) << i;
     EXPECT_EQ(reply.body.find("secret"), std::string::npos) << i << ": " << reply.body;
@@ -140,7 +141,7 @@ TEST(McpSessionHub, ErrorsCarryTheirIdAndFaultsStayInTheLog) {
   EXPECT_EQ(h.logged("secret"), 3u) << h.log;
   // No fault left the session busy: a new client may take its place.
   h.open();
-  EXPECT_EQ(h.hub.post(session, {}, rpc(16, "ping")).status, 404);
+  EXPECT_EQ(h.hub.post({session}, rpc(16, "ping")).status, 404);
 }
 
 TEST(McpSessionHub, StdioCallWhoseDispatchThrowsIsAnsweredWithItsId) {
@@ -150,6 +151,126 @@ TEST(McpSessionHub, StdioCallWhoseDispatchThrowsIsAnsweredWithItsId) {
   EXPECT_EQ(h.request("boom", "tools/call", kListWindows)["error"]["code"], kInternalError);
   // The server still reads and answers, and the id is free again.
   EXPECT_EQ(h.request("boom", "tools/call", kListWindows)["id"], "boom");
+}
+
+// A request of the stateless era, as an HTTP client sends it: its version,
+// method and tool name mirrored in headers (which view this object).
+struct Stateless {
+  std::string method;
+  Json params = Json::object();
+  std::string version = "2026-07-28";
+  PostHeaders headers() const {
+    PostHeaders h{std::nullopt, version, method, std::nullopt};
+    if (params.contains("name")) h.name = params["name"].get_ref<const std::string&>();
+    return h;
+  }
+  std::string body(const Json& id) const {
+    Json p = params;
+    p["_meta"] = {{"io.modelcontextprotocol/protocolVersion", version},
+                  {"io.modelcontextprotocol/clientCapabilities", Json::object()}};
+    return rpc(id, method, p);
+  }
+};
+
+TEST(McpSessionHub, StatelessRequestsAreCheckedTakeNoPlaceAndShareTheirLooks) {
+  fuzz::FuzzPlatform scene;
+  Hub h(scene, scene.dispatcher(), 1);
+  h.open("10.0.0.1:5000");  // the only place, taken
+  const Json look = {{"name", "look"}, {"arguments", {{"windowId", 65552}}}};
+  auto post = [&](const PostHeaders& headers, const std::string& body) {
+    HubReply reply = h.hub.post(headers, body);
+    return std::pair{reply.status, Json::parse(reply.body)};
+  };
+  Stateless discover{"server/discover"};
+  auto [status, answer] = post(discover.headers(), discover.body(1));
+  ASSERT_EQ(status, 200) << answer;
+  EXPECT_EQ(answer["result"]["supportedVersions"], Json({"2026-07-28", "2025-11-25"}));
+  EXPECT_EQ(answer["result"]["resultType"], "complete");
+  EXPECT_EQ(answer["result"]["cacheScope"], "public");
+  EXPECT_GT(answer["result"]["ttlMs"], 0);
+
+  // What each header or field wrong is answered with.
+  Stateless call{"tools/call", look};
+  auto with = [](PostHeaders headers, auto change) {
+    change(headers);
+    return headers;
+  };
+  struct Case {
+    const char* what;
+    PostHeaders headers;
+    std::string body;
+    int status;
+    int code;
+  };
+  Stateless old = call;
+  old.version = "1900-01-01";
+  const Stateless ping{"ping"}, unknown{"tools/call", {{"name", "nope"}}};
+  Json no_capabilities = Json::parse(call.body(9));
+  no_capabilities["params"]["_meta"].erase("io.modelcontextprotocol/clientCapabilities");
+  const Case cases[] = {
+      {"no version header", with(call.headers(), [](auto& x) { x.protocol_version.reset(); }),
+       call.body(2), 400, kHeaderMismatch},
+      {"another version", with(call.headers(), [](auto& x) { x.protocol_version = "2025-11-25"; }),
+       call.body(3), 400, kHeaderMismatch},
+      {"no method header", with(call.headers(), [](auto& x) { x.method.reset(); }), call.body(4),
+       400, kHeaderMismatch},
+      {"another method", with(call.headers(), [](auto& x) { x.method = "tools/list"; }),
+       call.body(5), 400, kHeaderMismatch},
+      {"no name header", with(call.headers(), [](auto& x) { x.name.reset(); }), call.body(6), 400,
+       kHeaderMismatch},
+      {"another name", with(call.headers(), [](auto& x) { x.name = "act"; }), call.body(7), 400,
+       kHeaderMismatch},
+      {"name not Base64", with(call.headers(), [](auto& x) { x.name = "=?base64?bG9vaw?="; }),
+       call.body(8), 400, kHeaderMismatch},
+      {"no capabilities", call.headers(), no_capabilities.dump(), 400, kInvalidParams},
+      {"no _meta", call.headers(), rpc(10, "tools/call", look), 400, kInvalidParams},
+      {"unknown version", old.headers(), old.body(11), 400, kUnsupportedProtocolVersion},
+      {"ping is legacy", ping.headers(), ping.body(12), 404, kMethodNotFound},
+      {"unknown tool", unknown.headers(), unknown.body(13), 200, kInvalidParams},
+  };
+  for (const Case& c : cases) {
+    auto [got, error] = post(c.headers, c.body);
+    EXPECT_EQ(got, c.status) << c.what << ": " << error;
+    EXPECT_EQ(error["error"]["code"], c.code) << c.what << ": " << error;
+    EXPECT_EQ(error["id"], Json::parse(c.body)["id"]) << c.what;
+  }
+  EXPECT_EQ(post(old.headers(), old.body(14)).second["error"]["data"]["supported"],
+            Json({"2026-07-28", "2025-11-25"}));
+  EXPECT_TRUE(scene.desk().input_sink.events().empty());
+
+  // A name may come Base64-encoded; a look made by one request is known to
+  // the next, and none took the session's place.
+  auto first = post(with(call.headers(), [](auto& x) { x.name = "=?base64?bG9vaw==?="; }),
+                    call.body(20));
+  ASSERT_EQ(first.first, 200) << first.second;
+  EXPECT_EQ(first.second["result"]["resultType"], "complete");
+  Json look_id = first.second["result"]["structuredContent"]["lookId"];
+  Stateless since = call;
+  since.params["arguments"]["sinceLookId"] = look_id;
+  auto second = post(since.headers(), since.body(20));  // the same id from another caller
+  ASSERT_EQ(second.first, 200) << second.second;
+  EXPECT_FALSE(second.second["result"].value("isError", false)) << second.second;
+  EXPECT_EQ(h.hub.size(), 1u);
+
+  // A caller gone before its wait ended withdraws it: no answer is given.
+  fakes::SleepGate gate;
+  scene.clock().on_sleep = [&] { gate.hold(); };
+  Stateless wait{"tools/call",
+                 {{"name", "wait_for"},
+                  {"arguments", {{"windowId", 65552}, {"text", "never"}, {"timeoutMs", 60000}}}}};
+  std::atomic<bool> gone{false};
+  HubReply withdrawn;
+  std::thread waiter([&] {
+    withdrawn = h.hub.post(wait.headers(), wait.body(30), {}, [&] { return gone.load(); });
+  });
+  for (int t = 0; t < 1000 && h.hub.pending_waits() == 0; ++t) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  gone = true;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  gate.release();
+  waiter.join();
+  EXPECT_EQ(withdrawn.status, 202) << withdrawn.body;
 }
 
 }  // namespace

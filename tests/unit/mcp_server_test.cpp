@@ -70,6 +70,34 @@ TEST(McpServer, HandshakeNegotiatesTheVersionAndGuardsTheSession) {
             "2025-11-25");
 }
 
+TEST(McpServer, StatelessRequestsNeedNoHandshakeAndLeaveTheSessionAlone) {
+  McpHarness h;
+  auto meta = [](const char* version) {
+    return Json{{"io.modelcontextprotocol/protocolVersion", version},
+                {"io.modelcontextprotocol/clientCapabilities", Json::object()}};
+  };
+  Json discovered = h.request(1, "server/discover", {{"_meta", meta("2026-07-28")}});
+  EXPECT_EQ(discovered["result"]["supportedVersions"], Json({"2026-07-28", "2025-11-25"}));
+  Json listed = h.request(2, "tools/list", {{"_meta", meta("2026-07-28")}});
+  EXPECT_EQ(listed["result"]["tools"].size(), tool_table().size());
+  EXPECT_EQ(listed["result"]["_meta"]["io.modelcontextprotocol/serverInfo"]["name"],
+            "winhelper-mcp");
+  Json called = h.request(3, "tools/call",
+                          {{"name", "diagnostics"}, {"_meta", meta("2026-07-28")}});
+  EXPECT_EQ(called["result"]["resultType"], "complete");
+  EXPECT_EQ(called["result"]["structuredContent"]["pid"], 4242);
+  EXPECT_EQ(error_of(h.request(4, "tools/list", {{"_meta", meta("2025-11-25")}}))["code"],
+            -32022);
+  // The legacy session still needs its handshake; then its own version in
+  // `_meta` keeps a request in it, with results as that version has them.
+  EXPECT_EQ(error_of(h.request(5, "tools/list"))["code"], -32600);
+  h.initialize();
+  Json legacy = h.request(6, "tools/list", {{"_meta", meta("2025-11-25")}});
+  EXPECT_FALSE(legacy["result"].contains("resultType")) << legacy;
+  EXPECT_TRUE(h.request(7, "tools/list", {{"_meta", meta("2026-07-28")}})["result"].contains(
+      "ttlMs"));
+}
+
 TEST(McpServer, MalformedMessagesGetJsonRpcErrorsAndReadingGoesOn) {
   ServerOptions small;
   small.max_message_bytes = 1024;
