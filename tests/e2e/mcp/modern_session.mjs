@@ -98,6 +98,7 @@ async function walk(session, windowTitle, buttonTitle) {
 
 async function overStdio(windowTitle, buttonTitle, command, args) {
   const transport = new StdioClientTransport({ command, args, env: { ...process.env }, stderr: 'pipe' });
+  transport.stderr?.resume();
   const session = await connect(modernClient(), transport);
   try {
     await walk(session, windowTitle, buttonTitle);
