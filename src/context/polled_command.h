@@ -4,6 +4,7 @@
 // runs each poll as its own job and queues the next one on a timer, so any
 // number of pending waits leaves the workers to other requests.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -23,9 +24,29 @@ struct PollStep {
   static PollStep again(std::int64_t ms) { return {std::nullopt, ms}; }
 };
 
+// How far a wait has come: the time waited so far, of the most it waits.
+struct PollProgress {
+  std::int64_t waited_ms = 0;
+  std::int64_t total_ms = 0;
+
+  bool operator==(const PollProgress&) const = default;
+
+  // A wait that started at `started_ms` and ends at `deadline_ms` at the latest.
+  static PollProgress between(std::int64_t started_ms, std::int64_t deadline_ms,
+                              std::int64_t now_ms) {
+    std::int64_t total = std::max<std::int64_t>(deadline_ms - started_ms, 0);
+    return {std::clamp<std::int64_t>(now_ms - started_ms, 0, total), total};
+  }
+};
+
 class PolledCommand {
  public:
   virtual ~PolledCommand() = default;
+  // How far it has come at `now_ms`, for callers that show progress; none
+  // when the command cannot tell.
+  virtual std::optional<PollProgress> progress(std::int64_t /*now_ms*/) const {
+    return std::nullopt;
+  }
   // One poll; never sleeps. A withdrawn request (ctx.cancelled()) answers at
   // its next poll; that answer is not sent.
   virtual PollStep poll(CommandContext& ctx) = 0;

@@ -128,8 +128,12 @@ HelperError launch_error(const std::string& shown, const LaunchError& error) {
 // The launched program's window, looked for at each poll.
 class LaunchPoll final : public PolledCommand {
  public:
-  LaunchPoll(LaunchWatch watch, std::int64_t deadline)
-      : watch_(std::move(watch)), deadline_(deadline) {}
+  LaunchPoll(LaunchWatch watch, std::int64_t started, std::int64_t deadline)
+      : watch_(std::move(watch)), started_(started), deadline_(deadline) {}
+
+  std::optional<PollProgress> progress(std::int64_t now_ms) const override {
+    return PollProgress::between(started_, deadline_, now_ms);
+  }
 
   PollStep poll(CommandContext& ctx) override {
     LaunchLook look = look_for_launched_window(ctx, watch_, deadline_);
@@ -145,6 +149,7 @@ class LaunchPoll final : public PolledCommand {
 
  private:
   LaunchWatch watch_;
+  std::int64_t started_;
   std::int64_t deadline_;
 };
 
@@ -174,8 +179,9 @@ PolledStart start_launch_app(const Json& args, CommandContext& ctx) {
                            "are beyond reach"};
   }
 
-  const std::int64_t deadline = ctx.platform.clock.now_ms() + request->wait_ms;
-  return std::unique_ptr<PolledCommand>(std::make_unique<LaunchPoll>(std::move(watch), deadline));
+  const std::int64_t now = ctx.platform.clock.now_ms();
+  return std::unique_ptr<PolledCommand>(
+      std::make_unique<LaunchPoll>(std::move(watch), now, now + request->wait_ms));
 }
 
 Result<Json> launch_app_command(const Json& args, CommandContext& ctx) {

@@ -323,32 +323,73 @@ struct HttpFront::Impl {
     send(response, reply);
   }
 
-  // An authenticated call on this connection's thread: it may wait, so it
-  // lends its thread's place in the pool and its peer slot while it runs.
+  // While an authenticated call runs on this connection's thread, it may
+  // wait: the thread's place in the pool and the connection's peer slot are
+  // lent out meanwhile.
+  class Lend {
+   public:
+    explicit Lend(Impl& impl)
+        : lender_(impl.pool.load()), connection_(t_connection), peers_(impl.peers) {
+      if (lender_) lender_->begin_call();
+      if (connection_) peers_.give(connection_->address);
+    }
+    ~Lend() {
+      if (connection_) peers_.take_back(connection_->address);
+      if (lender_) lender_->end_call();
+    }
+    Lend(const Lend&) = delete;
+    Lend& operator=(const Lend&) = delete;
+
+   private:
+    ConnectionPool* lender_;
+    Connection* connection_;
+    PeerSlots& peers_;
+  };
+
   HubReply call(const httplib::Request& request) {
-    ConnectionPool* lender = pool.load();
+    Lend lend(*this);
     Connection* connection = t_connection;
-    if (lender) lender->begin_call();
-    if (connection) peers.give(connection->address);
-    struct Repay {
-      ConnectionPool* lender;
-      Connection* connection;
-      PeerSlots& peers;
-      ~Repay() {
-        if (connection) peers.take_back(connection->address);
-        if (lender) lender->end_call();
-      }
-    } repay{lender, connection, peers};
     PostHeaders headers{header(request, "Mcp-Session-Id"), header(request, "MCP-Protocol-Version"),
                         header(request, "Mcp-Method"), header(request, "Mcp-Name")};
-    // The client closed the connection (the response stream) it asked on.
-    std::function<bool()> abandoned;
+    PostContext context;
+    context.can_stream = true;
     if (connection) {
+      context.peer = connection->peer;
+      // The client closed the connection (the response stream) it asked on.
       socket_t sock = connection->sock;
-      abandoned = [sock] { return !httplib::detail::is_socket_alive(sock); };
+      context.abandoned = [sock] { return !httplib::detail::is_socket_alive(sock); };
     }
-    return hub.post(headers, request.body, connection ? std::string_view(connection->peer) : "",
-                    abandoned);
+    return hub.post(headers, request.body, context);
+  }
+
+  // A call that asked for progress is answered as a stream of server-sent
+  // events: its progress notifications, then its answer.
+  void stream(httplib::Response& response, StreamedCall streamed) {
+    response.status = 200;
+    response.set_header("Cache-Control", "no-cache");
+    response.set_header("X-Accel-Buffering", "no");  // proxies pass each event on at once
+    response.set_chunked_content_provider(
+        "text/event-stream", [this, streamed = std::move(streamed)](std::size_t,
+                                                                    httplib::DataSink& sink) {
+          progress(ConnectionPhase::Handling);  // the call runs while the stream is open
+          Lend lend(*this);
+          std::mutex writing;
+          bool open = true;
+          auto event = [&](const std::string& line) {
+            std::lock_guard<std::mutex> hold(writing);
+            std::string text = "event: message\ndata: " + line + "\n\n";
+            open = open && sink.write(text.data(), text.size());
+          };
+          std::string last = streamed(event);
+          if (!last.empty()) event(last);
+          {
+            std::lock_guard<std::mutex> hold(writing);
+            open = false;
+          }
+          sink.done();
+          progress(ConnectionPhase::Transfer);
+          return true;
+        });
   }
 
   void install() {
@@ -401,7 +442,9 @@ struct HttpFront::Impl {
     server.Post(std::string(kMcpPath),
                 [this](const httplib::Request& request, httplib::Response& response) {
                   progress(ConnectionPhase::Handling);
-                  answer(request, response, call(request));
+                  HubReply reply = call(request);
+                  if (reply.streamed) return stream(response, std::move(reply.streamed));
+                  answer(request, response, reply);
                 });
     server.Delete(std::string(kMcpPath),
                   [this](const httplib::Request& request, httplib::Response& response) {

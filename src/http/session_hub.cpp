@@ -5,6 +5,7 @@
 
 #include "common/os_random.h"
 #include "mcp/lifecycle.h"
+#include "mcp/progress.h"
 
 namespace winhelper::mcp {
 
@@ -67,7 +68,7 @@ std::size_t SessionHub::size() const {
 }
 
 HubReply SessionHub::post(const PostHeaders& headers, std::string_view body,
-                          std::string_view peer, const std::function<bool()>& abandoned) {
+                          PostContext context) {
   RpcReadOutcome outcome;
   const RpcMessage* message = nullptr;  // once read
   try {
@@ -79,7 +80,7 @@ HubReply SessionHub::post(const PostHeaders& headers, std::string_view body,
       return rpc_error_reply(400, failure->id, failure->code, failure->message);
     }
     message = &std::get<RpcMessage>(outcome);
-    return post_message(headers, *message, peer, abandoned);
+    return post_message(headers, *message, context);
   } catch (const std::exception& e) {
     log(fault_line(message, e.what()));
   } catch (...) {
@@ -92,17 +93,16 @@ HubReply SessionHub::post(const PostHeaders& headers, std::string_view body,
 }
 
 HubReply SessionHub::post_message(const PostHeaders& headers, const RpcMessage& message,
-                                  std::string_view peer,
-                                  const std::function<bool()>& abandoned) {
+                                  const PostContext& context) {
   const auto& session_id = headers.session_id;
   const auto& protocol_version = headers.protocol_version;
   if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize") {
-    return open_session(message, peer);
+    return open_session(message, context.peer);
   }
   // Without a session, a body or header naming a protocol version asks for
   // the stateless era; a session's requests keep to their own.
   if (!session_id && (meta_protocol_version(message) || protocol_version == kModernVersion)) {
-    return post_stateless(headers, message, abandoned);
+    return post_stateless(headers, message, context);
   }
   const Json& id = answer_id(message);
   if (!session_id) {
@@ -116,23 +116,16 @@ HubReply SessionHub::post_message(const PostHeaders& headers, const RpcMessage& 
         400, id, kInvalidRequest,
         "Bad Request: unsupported MCP-Protocol-Version " + std::string(*protocol_version));
   }
-  std::shared_ptr<Session> session = take_session(*session_id, peer);
+  std::shared_ptr<Session> session = take_session(*session_id, context.peer);
   if (!session) {
     return rpc_error_reply(404, id, kInvalidRequest,
                            "Session not found: it ended or never existed; initialize again");
   }
-  // Released however the handling ends: a session left counted as busy
-  // could never be evicted or expire.
-  struct Release {
-    SessionHub& hub;
-    const std::shared_ptr<Session>& session;
-    ~Release() { hub.release_session(session); }
-  } release{*this, session};
-  return handle(session, message);
+  return handle(session, message, context);
 }
 
 HubReply SessionHub::post_stateless(const PostHeaders& headers, const RpcMessage& message,
-                                    const std::function<bool()>& abandoned) {
+                                    const PostContext& context) {
   // The stateless era has the client cancel by closing the stream, and
   // defines nothing else a client may tell: a notification is taken and
   // left.
@@ -154,11 +147,44 @@ HubReply SessionHub::post_stateless(const PostHeaders& headers, const RpcMessage
     answer.refusal = std::move(reply->refusal);
     return answer;
   }
-  auto& pending = std::get<RpcSession::PendingCall>(step);
-  std::string line = stateless_.run(
-      dispatcher_, scheduler_, pending, {nullptr, &options_.image_budget, stateless_key_},
-      [this](const std::string& fault) { log("[mcp-http] " + fault); }, abandoned);
-  if (line.empty()) return accepted();  // withdrawn: nobody is left to read it
+  return run_call(stateless_, std::get<RpcSession::PendingCall>(std::move(step)),
+                  {nullptr, &options_.image_budget, stateless_key_}, context, nullptr);
+}
+
+HubReply SessionHub::run_call(RpcSession& rpc, RpcSession::PendingCall pending,
+                              CallOptions options, const PostContext& context,
+                              std::shared_ptr<void> hold, std::function<void()> after) {
+  // Only a stateless call ends with its client's connection.
+  std::function<bool()> abandoned = pending.modern ? context.abandoned : nullptr;
+  auto call = std::make_shared<RpcSession::PendingCall>(std::move(pending));
+  // A streamed call the transport drops unrun frees its id all the same.
+  auto ran = std::make_shared<bool>(false);
+  std::shared_ptr<void> unrun(nullptr, [&rpc, call, ran](void*) {
+    if (!*ran) rpc.drop(*call);
+  });
+  auto run = [this, &rpc, call, options, abandoned, hold = std::move(hold), ran, unrun,
+              after = std::move(after)](const std::function<void(std::string)>& progress) mutable {
+    *ran = true;
+    if (progress && !call->progress_token.is_null()) {
+      auto notifier = std::make_shared<ProgressNotifier>(call->progress_token, progress,
+                                                         &call->call->cancelled);
+      options.progress = [notifier](const PollProgress& p) { (*notifier)(p); };
+    }
+    std::string line = rpc.run(
+        dispatcher_, scheduler_, *call, options,
+        [this](const std::string& fault) { log("[mcp-http] " + fault); }, abandoned);
+    if (after) after();
+    hold.reset();
+    return line;
+  };
+  if (context.can_stream && !call->progress_token.is_null()) {
+    HubReply reply{200, "text/event-stream", ""};
+    reply.streamed = std::move(run);
+    return reply;
+  }
+  std::string line = run(nullptr);
+  // A withdrawn call's answer is not sent: nobody is left to read it.
+  if (line.empty()) return accepted();
   return json_reply(200, std::move(line));
 }
 
@@ -225,7 +251,12 @@ HubReply SessionHub::sessions_busy(const Json& id) const {
   return busy;
 }
 
-HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMessage& message) {
+HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMessage& message,
+                            const PostContext& context) {
+  // Released however the handling ends, streamed calls once they ended: a
+  // session left counted as busy could never be evicted or expire.
+  std::shared_ptr<void> release(nullptr,
+                                [this, session](void*) { release_session(session); });
   switch (message.kind) {
     case RpcMessage::Kind::Notification:
       session->rpc.on_notification(message);
@@ -239,17 +270,15 @@ HubReply SessionHub::handle(const std::shared_ptr<Session>& session, const RpcMe
   if (auto* reply = std::get_if<RpcSession::Reply>(&step)) {
     return json_reply(reply->http_status, std::move(reply->line));
   }
-  auto& pending = std::get<RpcSession::PendingCall>(step);
-  std::string line = session->rpc.run(
-      dispatcher_, scheduler_, pending, {nullptr, &options_.image_budget, session->key},
-      [this](const std::string& fault) { log("[mcp-http] " + fault); });
   // A look stored by a call that outlived its session goes with it.
-  if (session->ended.load(std::memory_order_acquire)) {
-    if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);
-  }
-  // A withdrawn call's answer is not sent.
-  if (line.empty()) return accepted();
-  return json_reply(200, std::move(line));
+  auto forget_if_ended = [this, session] {
+    if (session->ended.load(std::memory_order_acquire)) {
+      if (auto state = shared_.state.lock()) (*state)->forget_session(session->key);
+    }
+  };
+  return run_call(session->rpc, std::get<RpcSession::PendingCall>(std::move(step)),
+                  {nullptr, &options_.image_budget, session->key}, context, std::move(release),
+                  forget_if_ended);
 }
 
 std::shared_ptr<SessionHub::Session> SessionHub::take_session(std::string_view id,

@@ -58,6 +58,23 @@ struct HubOptions {
   std::function<void(const std::string&)> log;
 };
 
+// What the transport knows of a POST besides its headers and body.
+struct PostContext {
+  // The peer's "host:port", for the log; empty when not known.
+  std::string_view peer;
+  // Asked while a stateless call runs: whether its client went away (the
+  // call is then withdrawn). A session's call is not withdrawn so, as its
+  // era has the client cancel in words.
+  std::function<bool()> abandoned;
+  // Whether the transport can stream a call's progress before its answer.
+  bool can_stream = false;
+};
+
+// A call whose answer is streamed: the transport runs it, handing each
+// progress line to `progress` as it comes, and sends the line it returns
+// last (none when the call was withdrawn).
+using StreamedCall = std::function<std::string(const std::function<void(std::string)>& progress)>;
+
 // What the transport sends back. An empty content type means no body.
 struct HubReply {
   int status = 200;
@@ -68,6 +85,9 @@ struct HubReply {
   std::optional<int> retry_after_seconds;
   // Why a request was refused (status 400 and above), for the log.
   std::string refusal;
+  // Set instead of a body for a call that asked for progress while the
+  // transport can stream: status 200, content type text/event-stream.
+  StreamedCall streamed;
 };
 
 class SessionHub {
@@ -75,15 +95,11 @@ class SessionHub {
   SessionHub(Dispatcher& dispatcher, SharedState& shared, Clock& clock, HubOptions options = {});
   ~SessionHub();
 
-  // A POST: its MCP headers, the body, and the peer's "host:port" for the
-  // log (empty when not known). A tool call runs on the calling thread. When
-  // every place is taken, initialize ends the least recently used session
-  // that has no call in flight; when each has one, it is refused with 503.
-  // A stateless call whose client went away (`abandoned`, asked while it
-  // runs) is withdrawn; a session's call is not, as its era has the client
-  // cancel in words.
-  HubReply post(const PostHeaders& headers, std::string_view body, std::string_view peer = {},
-                const std::function<bool()>& abandoned = {});
+  // A POST: its MCP headers and body. A tool call runs on the calling
+  // thread, or is handed back to be streamed. When every place is taken,
+  // initialize ends the least recently used session that has no call in
+  // flight; when each has one, it is refused with 503.
+  HubReply post(const PostHeaders& headers, std::string_view body, PostContext context = {});
   // A DELETE: ends the session.
   HubReply end(std::optional<std::string_view> session_id);
   // Ends the sessions idle for longer than the limit; returns how many.
@@ -109,9 +125,15 @@ class SessionHub {
   };
 
   HubReply post_message(const PostHeaders& headers, const RpcMessage& message,
-                        std::string_view peer, const std::function<bool()>& abandoned);
+                        const PostContext& context);
   HubReply post_stateless(const PostHeaders& headers, const RpcMessage& message,
-                          const std::function<bool()>& abandoned);
+                          const PostContext& context);
+  // Runs a prepared call now, or hands it back to be streamed when it asked
+  // for progress and the transport can stream. `hold` lives until the call
+  // ended; `after` runs then, on the same thread.
+  HubReply run_call(RpcSession& rpc, RpcSession::PendingCall pending, CallOptions options,
+                    const PostContext& context, std::shared_ptr<void> hold,
+                    std::function<void()> after = {});
   HubReply open_session(const RpcMessage& initialize, std::string_view peer);
   // 503 with Retry-After: every session place is taken by a session at work.
   HubReply sessions_busy(const Json& id) const;
@@ -120,7 +142,8 @@ class SessionHub {
   // Under the lock: the least recently used session with nothing in
   // progress, or end() when every one has something.
   Sessions::iterator idle_victim();
-  HubReply handle(const std::shared_ptr<Session>& session, const RpcMessage& message);
+  HubReply handle(const std::shared_ptr<Session>& session, const RpcMessage& message,
+                  const PostContext& context);
   std::shared_ptr<Session> take_session(std::string_view id, std::string_view peer);
   void release_session(const std::shared_ptr<Session>& session);
   void touch(Session& session);  // under the lock

@@ -89,12 +89,4 @@ Json discover_result() {
                        /*cacheable=*/true);
 }
 
-Json progress_token(const RpcMessage& message) {
-  const Json* meta = meta_of(message);
-  if (!meta) return nullptr;
-  auto token = meta->find("progressToken");
-  if (token == meta->end() || !(token->is_string() || token->is_number_integer())) return nullptr;
-  return *token;
-}
-
 }  // namespace winhelper::mcp

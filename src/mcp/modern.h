@@ -73,8 +73,4 @@ Json modern_result(Json result, bool cacheable);
 // server/discover's result.
 Json discover_result();
 
-// The progress token of a request, when it asked for progress (a string or
-// an integer); null otherwise.
-Json progress_token(const RpcMessage& message);
-
 }  // namespace winhelper::mcp

@@ -7,6 +7,7 @@
 #include "mcp/argument_check.h"
 #include "mcp/lifecycle.h"
 #include "mcp/modern.h"
+#include "mcp/progress.h"
 #include "mcp/tool_results.h"
 
 namespace winhelper::mcp {
@@ -104,7 +105,8 @@ RpcSession::Step RpcSession::prepare_call(const RpcMessage& m, std::string_view 
         m.id, kInvalidRequest, "Invalid Request: id " + id_text + " belongs to a call still in progress")};
   }
   return PendingCall{tool, std::move(call), m.id,
-                     Request{kProtocolVersion, key, tool->command, std::move(arguments)}, modern};
+                     Request{kProtocolVersion, key, tool->command, std::move(arguments)}, modern,
+                     progress_token(m)};
 }
 
 std::set<std::string> password_refs(const Tool& tool, const Response& response,

@@ -40,6 +40,8 @@ class RpcSession {
     Request request;
     // Asked in the stateless era: its result is shaped as that era's.
     bool modern = false;
+    // The client's, when it asked to hear how a wait goes; null otherwise.
+    Json progress_token;
   };
   // The answer line of a request handled at once, and the HTTP status it
   // goes with over HTTP.

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "mcp/jsonrpc.h"
+#include "mcp/progress.h"
 #include "mcp/rpc_session.h"
 #include "service/line_reader.h"
 #include "service/line_writer.h"
@@ -77,9 +78,17 @@ class Session {
       if (rpc_.withdrawn(*pending)) return rpc_.drop(*pending);
       // A wait holds no worker between its polls: its answer comes from
       // whichever worker runs the last one.
+      CallOptions options{&pending->call->cancelled, &image_budget_};
+      if (!pending->progress_token.is_null()) {
+        auto notifier = std::make_shared<ProgressNotifier>(
+            pending->progress_token,
+            [this](std::string line) { writer_.write_line(std::move(line)); },
+            &pending->call->cancelled);
+        options.progress = [notifier](const PollProgress& p) { (*notifier)(p); };
+      }
       try {
-        dispatcher_.dispatch(pending->request, {&pending->call->cancelled, &image_budget_},
-                             scheduler_, [this, pending](Response response) {
+        dispatcher_.dispatch(pending->request, options, scheduler_,
+                             [this, pending](Response response) {
                                std::set<std::string> secret =
                                    password_refs(*pending->tool, response,
                                                  dispatcher_.context().shared, kDefaultSession);

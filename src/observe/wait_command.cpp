@@ -87,8 +87,17 @@ bool window_closed(CommandContext& ctx, std::int64_t window) {
 // decide or the time runs out.
 class WaitPoll final : public PolledCommand {
  public:
-  WaitPoll(uia::WaitFilters filters, bool gone, std::int64_t window, std::int64_t deadline)
-      : filters_(std::move(filters)), gone_(gone), window_(window), deadline_(deadline) {}
+  WaitPoll(uia::WaitFilters filters, bool gone, std::int64_t window, std::int64_t started,
+           std::int64_t deadline)
+      : filters_(std::move(filters)),
+        gone_(gone),
+        window_(window),
+        started_(started),
+        deadline_(deadline) {}
+
+  std::optional<PollProgress> progress(std::int64_t now_ms) const override {
+    return PollProgress::between(started_, deadline_, now_ms);
+  }
 
   PollStep poll(CommandContext& ctx) override {
     // A withdrawn request stops before its next poll; its answer is not sent.
@@ -121,6 +130,7 @@ class WaitPoll final : public PolledCommand {
   uia::WaitFilters filters_;
   bool gone_;
   std::int64_t window_;
+  std::int64_t started_;
   std::int64_t deadline_;
   std::size_t node_count_ = 0;
 };
@@ -151,10 +161,10 @@ PolledStart start_wait_for(const Json& args, CommandContext& ctx) {
   if (!window) return window.take_error();
   if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
-  const std::int64_t deadline =
-      ctx.platform.clock.now_ms() + static_cast<std::int64_t>(timeout_ms);
+  const std::int64_t started = ctx.platform.clock.now_ms();
+  const std::int64_t deadline = started + static_cast<std::int64_t>(timeout_ms);
   return std::unique_ptr<PolledCommand>(
-      std::make_unique<WaitPoll>(std::move(filters), gone, *window, deadline));
+      std::make_unique<WaitPoll>(std::move(filters), gone, *window, started, deadline));
 }
 
 Result<Json> wait_for_command(const Json& args, CommandContext& ctx) {

@@ -39,6 +39,7 @@ struct PendingPoll {
   std::string cmd;
   Scheduler& scheduler;
   Reply reply;
+  std::function<void(const PollProgress&)> progress;
 };
 
 void poll_once(std::shared_ptr<PendingPoll> pending) {
@@ -46,6 +47,11 @@ void poll_once(std::shared_ptr<PendingPoll> pending) {
       guarded<PollStep>(pending->cmd, [&] { return pending->command->poll(pending->ctx); });
   PollStep step = polled ? std::move(polled).value() : PollStep::done(polled.take_error());
   if (!step.answer) {
+    if (pending->progress) {
+      if (auto progress = pending->command->progress(pending->ctx.platform.clock.now_ms())) {
+        pending->progress(*progress);
+      }
+    }
     Scheduler& scheduler = pending->scheduler;
     std::int64_t delay = step.again_in_ms;
     scheduler.submit_after(
@@ -130,7 +136,8 @@ void Dispatcher::dispatch(const Request& request, const CallOptions& options, Sc
     return;
   }
   poll_once(std::make_shared<PendingPoll>(PendingPoll{ctx, std::move(started).value(), request.id,
-                                                      request.cmd, scheduler, std::move(reply)}));
+                                                      request.cmd, scheduler, std::move(reply),
+                                                      options.progress}));
 }
 
 }  // namespace winhelper

@@ -30,6 +30,9 @@ struct CallOptions {
   const ImageBudget* image_budget = nullptr;
   // Whose looks the command reads and keeps (CommandContext::session).
   ClientSession session = kDefaultSession;
+  // Told, after each poll of a command that waits, how far it has come;
+  // on the worker that ran the poll, always before the answer.
+  std::function<void(const PollProgress&)> progress;
 };
 
 // What a command needs of the session it runs in.

@@ -379,6 +379,79 @@ TEST(McpHttp, PendingWaitsLeaveThreadsForOtherRequests) {
   EXPECT_EQ(timed_out, kWaits);
 }
 
+// The events of a server-sent event stream, each data line parsed.
+std::vector<Json> sse_events(const std::string& body) {
+  std::vector<Json> events;
+  std::istringstream lines(body);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("data: ", 0) == 0) events.push_back(Json::parse(line.substr(6)));
+  }
+  return events;
+}
+
+TEST(McpHttp, WaitsStreamTheirProgressAndAClosedStreamWithdrawsAStatelessCall) {
+  HttpHarness h;
+  const Json meta = {{"io.modelcontextprotocol/protocolVersion", "2026-07-28"},
+                     {"io.modelcontextprotocol/clientCapabilities", Json::object()},
+                     {"progressToken", "p1"}};
+  auto wait = [&](int timeout_ms) {
+    return Json{{"jsonrpc", "2.0"},
+                {"id", 40},
+                {"method", "tools/call"},
+                {"params",
+                 {{"name", "wait_for"},
+                  {"arguments", {{"windowId", 65552}, {"text", "never"}, {"timeoutMs", timeout_ms}}},
+                  {"_meta", meta}}}};
+  };
+  const httplib::Headers headers = {{"MCP-Protocol-Version", "2026-07-28"},
+                                    {"Mcp-Method", "tools/call"},
+                                    {"Mcp-Name", "wait_for"}};
+  auto streamed = h.client().Post("/mcp", headers, wait(3000).dump(), "application/json");
+  ASSERT_TRUE(streamed);
+  EXPECT_EQ(streamed->get_header_value("Content-Type"), "text/event-stream");
+  std::vector<Json> events = sse_events(streamed->body);
+  ASSERT_GE(events.size(), 3u) << streamed->body;
+  for (std::size_t i = 0; i + 1 < events.size(); ++i) {
+    EXPECT_EQ(events[i]["method"], "notifications/progress") << events[i];
+    EXPECT_EQ(events[i]["params"]["progressToken"], "p1");
+    EXPECT_EQ(events[i]["params"]["total"], 3000);
+    if (i > 0) {
+      EXPECT_GT(events[i]["params"]["progress"], events[i - 1]["params"]["progress"]);
+    }
+  }
+  EXPECT_EQ(events.back()["id"], 40);
+  EXPECT_EQ(events.back()["result"]["structuredContent"]["timedOut"], true);
+  EXPECT_EQ(events.back()["result"]["resultType"], "complete");
+
+  // The client leaves mid-wait: the stateless call is withdrawn, its wait ends.
+  fakes::SleepGate gate;
+  h.desk.clock().on_sleep = [&] { gate.hold(); };
+  {
+    RawConnection leaving(h.port);
+    std::string body = wait(600000).dump();
+    std::string head = "POST /mcp HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(h.port) +
+                       "\r\nAuthorization: Bearer " + kToken +
+                       "\r\nContent-Type: application/json\r\nMCP-Protocol-Version: 2026-07-28"
+                       "\r\nMcp-Method: tools/call\r\nMcp-Name: wait_for\r\nContent-Length: " +
+                       std::to_string(body.size()) + "\r\n\r\n";
+    ASSERT_TRUE(leaving.send(head + body));
+    for (int t = 0; t < 1000 && h.front->hub().pending_waits() == 0; ++t) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(h.front->hub().pending_waits(), 1u);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // a few of the call's checks
+  int sleeps = h.desk.clock().sleeps();
+  gate.release();
+  h.desk.clock().on_sleep = nullptr;
+  for (int t = 0; t < 500 && h.front->hub().pending_waits() > 0; ++t) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(h.front->hub().pending_waits(), 0u);
+  // 600 s of polls every 150 ms ended after a few, not 4,000.
+  EXPECT_LT(h.desk.clock().sleeps() - sleeps, 20);
+}
+
 // Resident memory of this process (the server runs in it), in bytes.
 std::size_t resident_bytes() {
   std::ifstream statm("/proc/self/statm");

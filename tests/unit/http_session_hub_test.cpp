@@ -44,7 +44,7 @@ struct Hub {
                log += line + "\n";
              }}) {}
   std::string open(std::string_view peer = {}) {
-    HubReply reply = hub.post({}, kInitialize, peer);
+    HubReply reply = hub.post({}, kInitialize, {peer});
     EXPECT_EQ(reply.status, 200) << reply.body;
     return reply.session_id.value_or("");
   }
@@ -261,7 +261,7 @@ TEST(McpSessionHub, StatelessRequestsAreCheckedTakeNoPlaceAndShareTheirLooks) {
   std::atomic<bool> gone{false};
   HubReply withdrawn;
   std::thread waiter([&] {
-    withdrawn = h.hub.post(wait.headers(), wait.body(30), {}, [&] { return gone.load(); });
+    withdrawn = h.hub.post(wait.headers(), wait.body(30), {{}, [&] { return gone.load(); }});
   });
   for (int t = 0; t < 1000 && h.hub.pending_waits() == 0; ++t) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -385,6 +385,36 @@ TEST(McpServer, CancelledWaitStopsAndIsNotAnswered) {
   EXPECT_EQ(h.desk.shared().state.lock().value()->looks.size(), 0u);  // the look never ran
 }
 
+TEST(McpServer, AWaitWithAProgressTokenIsHeardFromBeforeItsAnswer) {
+  McpHarness h;
+  h.initialize();
+  Json call = call_message(
+      9, "wait_for", {{"windowId", 65552}, {"text", "never there"}, {"timeoutMs", 2500}});
+  call["params"]["_meta"] = {{"progressToken", 7}};
+  h.send(call);
+  std::vector<Json> progress;
+  Json answer;
+  for (Json line = h.next_answer(); !line.is_null(); line = h.next_answer()) {
+    if (line.contains("id")) {
+      answer = line;
+      break;
+    }
+    progress.push_back(line);
+  }
+  EXPECT_EQ(answer["result"]["structuredContent"]["timedOut"], true) << answer;
+  // One each second waited, from the first poll on, none after the answer.
+  ASSERT_EQ(progress.size(), 3u);
+  for (std::size_t i = 0; i < progress.size(); ++i) {
+    EXPECT_EQ(progress[i]["method"], "notifications/progress");
+    EXPECT_EQ(progress[i]["params"]["progressToken"], 7);
+    EXPECT_EQ(progress[i]["params"]["total"], 2500);
+    EXPECT_GE(progress[i]["params"]["progress"], 1000 * static_cast<int>(i));
+  }
+  // Without a token, nothing but the answer.
+  h.send(call_message(10, "wait_for", {{"windowId", 65552}, {"text", "x"}, {"timeoutMs", 2500}}));
+  EXPECT_EQ(h.next_answer()["id"], 10);
+}
+
 TEST(McpServer, CallsRunConcurrentlyAndIdsInUseAreRefused) {
   SleepGate gate;
   McpHarness h({}, [&](fuzz::FuzzPlatform& desk) { desk.clock().on_sleep = [&] { gate.hold(); }; });
