@@ -6,7 +6,7 @@
 // alone, so the look ids also work across requests and for a second client
 // with the same token; and the same v2 client in the legacy era still gets a
 // session.
-// Usage: node modern_session.mjs stdio|http <window title> <button title> <server command> [arguments...]
+// Usage: node modern_session.mjs stdio|http <window title, or its start> <button title> <server command> [arguments...]
 
 import { Client, StreamableHTTPClientTransport } from '@modelcontextprotocol/client';
 import { StdioClientTransport } from '@modelcontextprotocol/client/stdio';
@@ -68,7 +68,7 @@ async function walk(session, windowTitle, buttonTitle) {
   { ttlMs: listing?.ttlMs, cacheScope: listing?.cacheScope });
 
   const windows = (await callOk(client, 'list_windows', {})).structuredContent.windows;
-  const window = windows.find((w) => w.title === windowTitle);
+  const window = windows.find((w) => w.title.startsWith(windowTitle));
   expect(window, 'the window is listed', windows.map((w) => w.title));
   const first = (await callOk(client, 'look', { rootRef: window.rootRef, includeImage: false }))
     .structuredContent;
