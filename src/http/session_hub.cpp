@@ -96,7 +96,8 @@ HubReply SessionHub::post_message(const PostHeaders& headers, const RpcMessage& 
                                   const PostContext& context) {
   const auto& session_id = headers.session_id;
   const auto& protocol_version = headers.protocol_version;
-  if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize") {
+  if (!session_id && message.kind == RpcMessage::Kind::Request && message.method == "initialize" &&
+      !is_modern_request(message)) {
     return open_session(message, context.peer);
   }
   // Without a session, a body or header naming a protocol version asks for

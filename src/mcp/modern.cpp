@@ -1,5 +1,7 @@
 #include "mcp/modern.h"
 
+#include <algorithm>
+
 #include "mcp/lifecycle.h"
 
 namespace winhelper::mcp {
@@ -37,9 +39,15 @@ std::optional<std::string> meta_protocol_version(const RpcMessage& message) {
 }
 
 bool is_modern_request(const RpcMessage& message, std::string_view negotiated) {
-  if (message.method == "initialize") return false;
   std::optional<std::string> version = meta_protocol_version(message);
-  return version && (negotiated.empty() || *version != negotiated);
+  if (!version) return false;
+  // initialize is the legacy era's door, which the stateless era does not
+  // have: it opens a session unless its `_meta` asks for another era.
+  if (message.method == "initialize") {
+    return std::find(kProtocolVersions.begin(), kProtocolVersions.end(), *version) ==
+           kProtocolVersions.end();
+  }
+  return negotiated.empty() || *version != negotiated;
 }
 
 std::optional<RpcError> check_modern_meta(const RpcMessage& message) {

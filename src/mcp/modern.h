@@ -55,7 +55,8 @@ std::optional<std::string> meta_protocol_version(const RpcMessage& message);
 
 // Whether a request is one of the modern era: its `_meta` names a version,
 // and (on a transport with a legacy session) not the one the session
-// negotiated. `negotiated` is empty outside a legacy session.
+// negotiated; for initialize, a version that is not a legacy one.
+// `negotiated` is empty outside a legacy session.
 bool is_modern_request(const RpcMessage& message, std::string_view negotiated = {});
 
 // The checks every modern request passes before its method is looked at:

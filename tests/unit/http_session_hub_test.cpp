@@ -204,7 +204,7 @@ TEST(McpSessionHub, StatelessRequestsAreCheckedTakeNoPlaceAndShareTheirLooks) {
   };
   Stateless old = call;
   old.version = "1900-01-01";
-  const Stateless ping{"ping"}, unknown{"tools/call", {{"name", "nope"}}};
+  const Stateless ping{"ping"}, initialize{"initialize"}, unknown{"tools/call", {{"name", "nope"}}};
   Json no_capabilities = Json::parse(call.body(9));
   no_capabilities["params"]["_meta"].erase("io.modelcontextprotocol/clientCapabilities");
   const Case cases[] = {
@@ -226,6 +226,7 @@ TEST(McpSessionHub, StatelessRequestsAreCheckedTakeNoPlaceAndShareTheirLooks) {
       {"no _meta", call.headers(), rpc(10, "tools/call", look), 400, kInvalidParams},
       {"unknown version", old.headers(), old.body(11), 400, kUnsupportedProtocolVersion},
       {"ping is legacy", ping.headers(), ping.body(12), 404, kMethodNotFound},
+      {"so is initialize", initialize.headers(), initialize.body(15), 404, kMethodNotFound},
       {"unknown tool", unknown.headers(), unknown.body(13), 200, kInvalidParams},
   };
   for (const Case& c : cases) {
