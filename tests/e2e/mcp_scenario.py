@@ -1,5 +1,6 @@
 """Runs one of the MCP SDK client's scenarios (tests/e2e/mcp/*.mjs, installed by
-scripts/setup) against the Windows build and fails the test unless it passes."""
+scripts/setup), with the given arguments, against the Windows build and fails
+the test unless it passes."""
 
 import os
 import shutil
@@ -10,13 +11,13 @@ from winhelper_e2e import E2EError, expect
 CLIENT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "mcp")
 
 
-def run_mcp_scenario(script, build_dir, *args, timeout=300):
+def run_mcp_scenario(script, *args, timeout=300):
     node = shutil.which("node")
     expect(node is not None, "node is not installed (scripts/setup installs it)")
     expect(os.path.isdir(os.path.join(CLIENT_DIR, "node_modules", "@modelcontextprotocol", "sdk")),
            "the MCP SDK is not installed: run scripts/setup")
     try:
-        done = subprocess.run([node, os.path.join(CLIENT_DIR, script), build_dir, *args],
+        done = subprocess.run([node, os.path.join(CLIENT_DIR, script), *args],
                               timeout=timeout)
     except subprocess.TimeoutExpired as error:
         raise E2EError("the MCP client scenario %s did not finish in time" % script) from error

@@ -1,6 +1,8 @@
 """winhelper-mcp.exe driven by the official MCP TypeScript SDK client (tests/e2e/mcp, installed by
 scripts/setup): starts the test application with the test UI Automation server registered, types
-a password the look must never show, and runs the client's scenario (mcp/wine_session.mjs)."""
+a password the look must never show, and runs the client's scenario (mcp/wine_session.mjs); then
+the v2 client's stateless scenario over standard input (mcp/modern_session.mjs), which selects a
+list entry."""
 
 import os
 import sys
@@ -23,6 +25,8 @@ def main(build_dir):
             app.wait_shown()
             Probe(build_dir, call_log).ok("set", title, "1004", "secret")
             run_mcp_scenario("wine_session.mjs", build_dir, title, timeout=400)
+            run_mcp_scenario("modern_session.mjs", "stdio", title, "Banana", "wine",
+                             os.path.join(build_dir, "winhelper-mcp.exe"), timeout=400)
     finally:
         call_log.remove()
 

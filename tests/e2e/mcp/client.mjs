@@ -3,6 +3,10 @@
 // and plain assertions. Every wait has a time limit.
 
 import { Buffer } from 'node:buffer';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import zlib from 'node:zlib';
 
 import Ajv from 'ajv';
@@ -11,6 +15,11 @@ import { Client } from '@modelcontextprotocol/sdk/client/index.js';
 import { StdioClientTransport } from '@modelcontextprotocol/sdk/client/stdio.js';
 
 export class CheckFailed extends Error {}
+
+// The server's tools, in the order tools/list gives them.
+export const TOOL_NAMES = ['list_windows', 'focus_window', 'look', 'act', 'act_batch', 'read_text',
+  'wait_for', 'open_browser_location', 'diagnostics', 'launch_app', 'set_window_state',
+  'clipboard_read', 'clipboard_write'];
 
 export function expect(condition, message, context) {
   if (!condition) {
@@ -31,6 +40,25 @@ export async function connect(command, args, { timeoutMs = 60000 } = {}) {
   client.onerror = (error) => strayErrors.push(String(error));
   await client.connect(transport, { timeout: timeoutMs });
   return { client, strayErrors, serverStderr: () => stderr };
+}
+
+// Starts `command args --http 127.0.0.1:PORT --token-file F` (F holding
+// `token`) and waits until it listens.
+export async function startHttpServer(command, args, token) {
+  const port = 20000 + Math.floor(Math.random() * 20000);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'winhelper-http-'));
+  fs.writeFileSync(path.join(dir, 'token'), `${token}\n`, { mode: 0o600 });
+  const server = spawn(command, [...args, '--http', `127.0.0.1:${port}`, '--token-file',
+    path.join(dir, 'token')], { stdio: ['ignore', 'ignore', 'pipe'] });
+  let stderr = '';
+  server.stderr.on('data', (chunk) => { stderr += chunk.toString(); });
+  const limit = Date.now() + 120000;
+  while (!stderr.includes('serving MCP at')) {
+    expect(server.exitCode === null, 'the server runs', stderr);
+    expect(Date.now() < limit, 'the server starts listening in time', stderr);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  return { server, url: new URL(`http://127.0.0.1:${port}/mcp`), stderr: () => stderr };
 }
 
 // Every input schema, and every output schema a tool has, must be a valid JSON Schema under both the

@@ -5,17 +5,15 @@
 // sanitizer builds run this test too).
 // Usage: node fake_desktop_session.mjs <winhelper_mcp_fake>
 
-import { callOk, checkSchemas, connect, decodePng, expect, nodes, run, textOf } from './client.mjs';
-
-const EXPECTED_TOOLS = ['list_windows', 'focus_window', 'look', 'act', 'act_batch', 'read_text',
-  'wait_for', 'open_browser_location', 'diagnostics', 'launch_app', 'set_window_state',
-  'clipboard_read', 'clipboard_write'];
+import {
+  callOk, checkSchemas, connect, decodePng, expect, nodes, run, textOf, TOOL_NAMES,
+} from './client.mjs';
 
 async function main() {
   const { client, strayErrors, serverStderr } = await connect(process.argv[2], []);
   expect(client.getServerVersion()?.name === 'winhelper-mcp', 'server name', client.getServerVersion());
   const { tools } = await client.listTools();
-  expect(JSON.stringify(tools.map((t) => t.name)) === JSON.stringify(EXPECTED_TOOLS), 'tool names',
+  expect(JSON.stringify(tools.map((t) => t.name)) === JSON.stringify(TOOL_NAMES), 'tool names',
     tools.map((t) => t.name));
   checkSchemas(tools);
 

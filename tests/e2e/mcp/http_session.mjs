@@ -5,35 +5,14 @@
 // the sessions, raw bytes without the token: a long Range and an endless header.
 // Usage: node http_session.mjs <server command> [its arguments...]
 
-import { spawn } from 'node:child_process';
-import fs from 'node:fs';
 import net from 'node:net';
-import os from 'node:os';
-import path from 'node:path';
 
 import { Client } from '@modelcontextprotocol/sdk/client/index.js';
 import { StreamableHTTPClientTransport } from '@modelcontextprotocol/sdk/client/streamableHttp.js';
 
-import { callOk, checkSchemas, expect, run, textOf } from './client.mjs';
+import { callOk, checkSchemas, expect, run, startHttpServer, textOf } from './client.mjs';
 
 const TOKEN = `t-${process.pid}-${Date.now()}`;
-
-async function startServer(command, args) {
-  const port = 20000 + Math.floor(Math.random() * 20000);
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'winhelper-http-'));
-  fs.writeFileSync(path.join(dir, 'token'), `${TOKEN}\n`, { mode: 0o600 });
-  const server = spawn(command, [...args, '--http', `127.0.0.1:${port}`, '--token-file',
-    path.join(dir, 'token')], { stdio: ['ignore', 'ignore', 'pipe'] });
-  let stderr = '';
-  server.stderr.on('data', (chunk) => { stderr += chunk.toString(); });
-  const limit = Date.now() + 120000;
-  while (!stderr.includes('serving MCP at')) {
-    expect(server.exitCode === null, 'the server runs', stderr);
-    expect(Date.now() < limit, 'the server starts listening in time', stderr);
-    await new Promise((resolve) => setTimeout(resolve, 100));
-  }
-  return { server, url: new URL(`http://127.0.0.1:${port}/mcp`), stderr: () => stderr };
-}
 
 async function open(url, token = TOKEN) {
   const transport = new StreamableHTTPClientTransport(url, {
@@ -83,7 +62,7 @@ async function hostileBytes(url) {
 
 async function main() {
   const [command, ...args] = process.argv.slice(2);
-  const { server, url, stderr } = await startServer(command, args);
+  const { server, url, stderr } = await startHttpServer(command, args, TOKEN);
   try {
     await hostileBytes(url);
     const a = await open(url);
