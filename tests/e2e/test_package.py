@@ -1,7 +1,8 @@
 """The release from scripts/package (dist/), as a Windows user gets it: the sums and the
 names agree, the zip unpacks into a fresh Wine prefix under a folder with a space and a
 non-ASCII character, both executables print the version that the zip's name and the
-bundle's manifest carry, and the MCP server started as the manifest says
+bundle's manifest carry, the self-test runs there, and the MCP server started as the
+manifest says
 (package_session.mjs, the official SDK client) lists its tools and looks at the packaged
 test application. Nothing is registered in the prefix: the look has no outline there."""
 
@@ -23,8 +24,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "packaging"))
 import third_party  # noqa: E402
 DIST = os.path.join(HERE, "..", "..", "dist")
 INSTALL = "C:\\Program Files\\winhelper é"
-SHIPPED = {"winhelper.exe", "winhelper-mcp.exe", "winhelper-testapp.exe", "README.txt",
-           "THIRD-PARTY-NOTICES.txt"}
+SHIPPED = {"winhelper.exe", "winhelper-mcp.exe", "winhelper-selftest.exe",
+           "winhelper-testapp.exe", "README.txt", "THIRD-PARTY-NOTICES.txt"}
+# What the self-test checks, and those that Wine cannot answer.
+SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": False}
 
 
 def release_files():
@@ -72,6 +75,28 @@ def check_release_checks():
         raise E2EError("a library without a notice is refused: %s" % path)
 
 
+def check_self_test(folder, version):
+    """The self-test passes or says why a check does not apply, never passes what Wine
+    cannot answer, and writes its report to the folder with the non-ASCII name."""
+    done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
+                     INSTALL + "\\report.json"], capture_output=True, text=True, timeout=120)
+    print(done.stdout, end="")
+    expect(done.returncode == 0, "the self-test finds nothing failed", done.returncode, done.stderr)
+    with open(os.path.join(folder, "report.json"), encoding="utf-8") as text:
+        report = json.load(text)
+    expect(report["version"] == version and report["windows"]["wine"],
+           "the report names the version and Wine", report["version"], report["windows"])
+    results = {check["id"]: check for check in report["checks"]}
+    expect(set(results) == set(SELF_CHECKS), "the report lists every check", sorted(results))
+    for check_id, wine_answers in SELF_CHECKS.items():
+        check = results[check_id]
+        if wine_answers:
+            expect(check["result"] == "pass" and check.get("figure"), "passes with a figure", check)
+        else:
+            expect(check["result"] == "not applicable here" and "Wine" in check["reason"],
+                   "does not apply under Wine, saying why", check)
+
+
 def main(_build_dir):
     check_release_checks()
     version, zip_path, bundle_path = release_files()
@@ -100,6 +125,8 @@ def main(_build_dir):
                             text=True, timeout=60)
             expect(done.returncode == 0 and done.stdout.strip() == "%s %s" % (name, version),
                    exe + " --version names the release", done.returncode, done.stdout)
+
+        check_self_test(folder, version)
 
         manifest_path = os.path.join(base, "manifest.json")
         with open(manifest_path, "w", encoding="utf-8") as out:
