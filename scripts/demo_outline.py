@@ -72,3 +72,25 @@ def draw_over(png_path, outline, out_path):
         draw.text((left, top), label, fill=(255, 255, 255), font=font)
     image.save(out_path)
     return out_path
+
+
+def sample(outline, heading, limit=14):
+    """The README's sample beside the picture: `heading` for the window, then its titled
+    elements but the text labels (the fields they name carry their words) as indented lines,
+    refs shortened to their element numbers and without the focus flag, at most `limit`
+    lines."""
+    out = [heading]
+
+    def visit(node, depth):
+        if len(out) >= limit:
+            return
+        if node.get("title") and node.get("role") != "text":
+            shown = dict(node, ref=short_ref(node.get("ref", "")), canFocus=False)
+            out.append("  " * depth + line(shown))
+        for child in node.get("children", []):
+            visit(child, depth + 1)
+
+    for child in outline.get("children", []):
+        visit(child, 1)
+    return out
+

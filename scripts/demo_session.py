@@ -7,12 +7,14 @@ indented tree), a semantic press that opens a dialog, a semantic setText read ba
 a wait, physical input, a batch, the refusals a caller meets, and a browser location. It
 ends with a summary and fails when a step does not answer as shown.
 
-Usage: demo_session.py <windows-build-dir> [<output-dir>]
-The screenshot with the outline drawn over it also goes to docs/demo-look.png (the README's
-picture) when Pillow is available."""
+Usage: demo_session.py <windows-build-dir> [<output-dir>] [--refresh-readme]
+The screenshot with the outline drawn over it (Pillow) and the sample outline beside it are
+written to the output folder; with --refresh-readme they also replace the README's picture
+(docs/demo-look.png) and its sample, so that the refs of both come from one look."""
 import base64
 import json
 import os
+import re
 import shutil
 import sys
 import tempfile
@@ -118,7 +120,7 @@ def protocol_basics(session):
     session.request("u1", "fly")
 
 
-def first_look(session, root, out_dir):
+def first_look(session, root, out_dir, refresh_readme):
     heading("a look: screenshot and UI Automation outline")
     look = session.result("k1", "look", {"rootRef": root["rootRef"]})
     image = look["image"]
@@ -134,15 +136,40 @@ def first_look(session, root, out_dir):
     for line in demo_outline.lines(outline):
         say("  " + line)
     drawn = demo_outline.draw_over(png, outline, os.path.join(out_dir, "demo-look-outline.png"))
+    sample = demo_outline.sample(outline, "Window %r %s" % (root["title"], root["rootRef"]))
+    sample_path = os.path.join(out_dir, "demo-look-outline.txt")
+    with open(sample_path, "w", encoding="utf-8") as out:
+        out.write("\n".join(sample) + "\n")
+    session.files.append(sample_path)
     if drawn:
         session.files.append(drawn)
-        docs_copy = os.path.join(ROOT, "docs", "demo-look.png")
-        shutil.copyfile(drawn, docs_copy)
-        session.files.append(docs_copy)
-        say("the outline drawn over the screenshot: %s (and %s)" % (drawn, docs_copy))
+        say("the outline drawn over the screenshot: %s" % drawn)
+        if refresh_readme:
+            refresh_readme_picture(drawn, sample, find_node(outline, title="Open Dialog")["ref"])
+            session.files += [README_PICTURE, README]
     else:
         say("(Pillow is not installed: no picture with the outline drawn over it)")
+        if refresh_readme:
+            raise DemoFailure("--refresh-readme needs Pillow for the picture")
     return look
+
+
+README = os.path.join(ROOT, "README.md")
+README_PICTURE = os.path.join(ROOT, "docs", "demo-look.png")
+
+
+def refresh_readme_picture(drawn, sample, open_dialog_ref):
+    """The README's picture, the sample outline beside it (between <pre> and </pre>) and
+    the ref of "Open Dialog" in the caption."""
+    with open(README, encoding="utf-8") as readme:
+        text = readme.read()
+    start = text.index("<td><pre>\n") + len("<td><pre>\n")
+    end = text.index("</pre></td>", start)
+    text = text[:start] + "\n".join(sample) + "\n" + text[end:]
+    text = re.sub(r"`win:look_\d+:@e\d+` to press", "`%s` to press" % open_dialog_ref, text, 1)
+    with open(README, "w", encoding="utf-8") as readme:
+        readme.write(text)
+    shutil.copyfile(drawn, README_PICTURE)
 
 
 def step(look, root, action, ref, policy="default", **params):
@@ -332,7 +359,7 @@ def notepad(session):
     session.result("c2", "clipboardRead", {"offset": 6, "limit": 5})
 
 
-def main(build_dir, out_dir):
+def main(build_dir, out_dir, refresh_readme=False):
     os.makedirs(out_dir, exist_ok=True)
     started = time.monotonic()
     with Helper(build_dir) as helper:
@@ -343,7 +370,7 @@ def main(build_dir, out_dir):
             app.wait_shown()
             heading("the windows on the desktop")
             root = listed(session, "l1", DEMO_TITLE)
-            look = first_look(session, root, out_dir)
+            look = first_look(session, root, out_dir, refresh_readme)
             semantic_press(session, root, look)
             semantic_text(session, root, look)
             physical_input(session, root, look, app)
@@ -365,10 +392,11 @@ def main(build_dir, out_dir):
 
 
 if __name__ == "__main__":
-    build = os.path.abspath(sys.argv[1])
-    output = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else os.path.join(build, "demo")
+    args = [arg for arg in sys.argv[1:] if arg != "--refresh-readme"]
+    build = os.path.abspath(args[0])
+    output = os.path.abspath(args[1]) if len(args) > 1 else os.path.join(build, "demo")
     try:
-        main(build, output)
+        main(build, output, "--refresh-readme" in sys.argv[1:])
     except DemoFailure as failure:
         print("\ndemo failed: %s" % failure)
         sys.exit(1)

@@ -1,7 +1,7 @@
 // winhelper-mcp.exe: the same commands as a Model Context Protocol server,
 // over standard input and output by default or over HTTP with --http. Its
 // arguments withhold tools, set the budget of a look's image and set up the
-// HTTP transport.
+// HTTP transport; --version alone prints the version and exits.
 
 #include <cstdio>
 #include <string>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win32/win32_wiring.h"
+#include "common/version.h"
 #include "context/desktop_presence.h"
 #include "http/http_arguments.h"
 #include "http/http_server.h"
@@ -17,6 +18,11 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("winhelper-mcp %.*s\n", static_cast<int>(winhelper::kVersion.size()),
+                winhelper::kVersion.data());
+    return 0;
+  }
   auto http = winhelper::mcp::take_http_arguments(args);
   auto options = http ? winhelper::mcp::parse_server_arguments(
                             std::vector<std::string_view>(args.begin(), args.end()))
