@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "common/version.h"
+
 namespace winhelper::mcp {
 
 namespace {
@@ -20,7 +22,7 @@ constexpr std::string_view kInstructions =
 Json server_info() {
   return {{"name", std::string(kServerName)},
           {"title", "Windows desktop helper"},
-          {"version", std::string(kServerVersion)}};
+          {"version", std::string(version())}};
 }
 
 std::string_view server_instructions() { return kInstructions; }

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "common/result.h"
-#include "common/version.h"
 #include "protocol/request.h"
 
 namespace winhelper::mcp {
@@ -16,7 +15,6 @@ inline constexpr std::array<std::string_view, 5> kProtocolVersions = {
     "2025-11-25", "2025-06-18", "2025-03-26", "2024-11-05", "2024-10-07"};
 
 inline constexpr std::string_view kServerName = "winhelper-mcp";
-inline constexpr std::string_view kServerVersion = kVersion;
 
 // The client's version when this server speaks it, else the newest one (the
 // client then decides whether to go on).

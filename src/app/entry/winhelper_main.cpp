@@ -11,8 +11,8 @@
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    std::printf("winhelper %.*s\n", static_cast<int>(winhelper::kVersion.size()),
-                winhelper::kVersion.data());
+    std::printf("winhelper %.*s\n", static_cast<int>(winhelper::version().size()),
+                winhelper::version().data());
     return 0;
   }
   return winhelper::run_on_windows(

@@ -19,8 +19,8 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == "--version") {
-    std::printf("winhelper-mcp %.*s\n", static_cast<int>(winhelper::kVersion.size()),
-                winhelper::kVersion.data());
+    std::printf("winhelper-mcp %.*s\n", static_cast<int>(winhelper::version().size()),
+                winhelper::version().data());
     return 0;
   }
   auto http = winhelper::mcp::take_http_arguments(args);

@@ -43,12 +43,12 @@ int main() {
   const Machine machine = probes->machine();
   const std::vector<Check> checks = windows_checks(*probes);
   const std::vector<Outcome> outcomes = run_checks(checks, machine);
-  std::printf("winhelper-selftest %.*s\n%s", static_cast<int>(winhelper::kVersion.size()),
-              winhelper::kVersion.data(), console_table(outcomes).c_str());
+  std::printf("winhelper-selftest %.*s\n%s", static_cast<int>(winhelper::version().size()),
+              winhelper::version().data(), console_table(outcomes).c_str());
   if (options->report_path) {
     const std::u16string path = winhelper::utf8_to_utf16(*options->report_path);
     FILE* file = _wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb");
-    const std::string text = report(winhelper::kVersion, machine, outcomes).dump(2) + "\n";
+    const std::string text = report(winhelper::version(), machine, outcomes).dump(2) + "\n";
     if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
       if (file != nullptr) std::fclose(file);
       std::fprintf(stderr, "winhelper-selftest: cannot write the report to %s\n",
