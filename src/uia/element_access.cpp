@@ -53,20 +53,17 @@ Result<CacheRequestPtr> resolution_request(Session& session) {
                        ElementMode::Full});
 }
 
-// A search's answer where no element matched reads as a failure of code 0
-// (no element handed back); a provider that cannot search that way fails
-// likewise. Both leave it to the next step. A timeout or a gone element ends
-// resolution: every further search would fail the same way.
-Result<ElementPtr> search_first(Element& root, Condition& wanted, CacheRequest* request,
-                                ElementPtr& found) {
+// The first element of the subtree that meets the condition, or null. No
+// match reads as a failure of code 0 (no element handed back), and a provider
+// that cannot search that way fails likewise: both leave it to the next step.
+// A timeout or a gone element ends resolution, since every further search
+// would fail the same way.
+Result<ElementPtr> search_first(Element& root, Condition& wanted, CacheRequest* request) {
   auto first = built_or_live(
       request, [&](CacheRequest& r) { return root.find_first_subtree_build_cache(wanted, r); },
       [&] { return root.find_first_subtree(wanted); });
-  if (first) {
-    found = std::move(first).value();
-  } else if (!may_succeed_live(first.error())) {
-    return step_failure("FindFirst", first.error());
-  }
+  if (first) return first;
+  if (!may_succeed_live(first.error())) return step_failure("FindFirst", first.error());
   return ElementPtr();
 }
 
@@ -76,13 +73,11 @@ Result<ElementPtr> find_by_automation_id(Session& session, Element& root,
                                          const ElementLocator& locator, CacheRequest* request) {
   auto condition = session.create_automation_id_condition(locator.automation_id);
   if (!condition) return ElementPtr();
-  ElementPtr found;
-  if (auto failed = search_first(root, *condition.value(), request, found); !failed) {
-    return failed.take_error();
-  }
-  if (found &&
-      (locator.runtime_id.empty() || runtime_id_matches(*found, locator.runtime_id)) &&
-      is_as_recorded(*found, locator)) {
+  auto found = search_first(root, *condition.value(), request);
+  if (!found || !found.value()) return found;
+  Element& element = *found.value();
+  if ((locator.runtime_id.empty() || runtime_id_matches(element, locator.runtime_id)) &&
+      is_as_recorded(element, locator)) {
     return found;
   }
   return ElementPtr();
@@ -91,20 +86,19 @@ Result<ElementPtr> find_by_automation_id(Session& session, Element& root,
 // The element that has the recorded runtime id, searched for by that id alone
 // so that only it is fetched and cached, not every element of the window.
 // Runtime ids can be reused over time: one now held by an element of another
-// type or name means the located element is gone.
+// type or name means the located element is gone (`reused`).
 Result<ElementPtr> find_by_runtime_id(Session& session, Element& root,
                                       const ElementLocator& locator, CacheRequest* request,
                                       bool& reused) {
   auto condition = session.create_runtime_id_condition(locator.runtime_id);
   if (!condition) return ElementPtr();
-  ElementPtr found;
-  if (auto failed = search_first(root, *condition.value(), request, found); !failed) {
-    return failed.take_error();
-  }
-  if (found && !runtime_id_matches(*found, locator.runtime_id)) found.reset();
-  if (found && !is_as_recorded(*found, locator)) {
+  auto found = search_first(root, *condition.value(), request);
+  if (!found || !found.value()) return found;
+  Element& element = *found.value();
+  if (!runtime_id_matches(element, locator.runtime_id)) return ElementPtr();
+  if (!is_as_recorded(element, locator)) {
     reused = true;
-    found.reset();
+    return ElementPtr();
   }
   return found;
 }
