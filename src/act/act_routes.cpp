@@ -176,9 +176,16 @@ Result<Json> set_text_semantically(const ActRequest& request, const ElementRecor
   auto attempt = uia::set_element_value_within(client, locator_of(record), text);
   if (!attempt) return uia_protocol_error(attempt.error());
   if (!attempt->has_value()) return pending_result("value write");
-  const std::optional<std::string>* written = &**attempt;
-  if (written->has_value()) {
-    const std::string& read_back = **written;
+  const std::optional<uia::ValueWrite>& written = **attempt;
+  if (written.has_value() && !written->read_back) {
+    // A password field's value is never read, so nothing tells whether the
+    // write took effect: the outcome is unknown, not a failure.
+    return semantic_result("unknown", "unverified",
+                           "A password field's value cannot be read back: whether the write "
+                           "took effect is unknown");
+  }
+  if (written.has_value()) {
+    const std::string& read_back = *written->read_back;
     if (read_back == text) return semantic_result("worked", "value", read_back);
     if (request.policy == ActPolicy::Foreground)
       return semantic_result("didnt", "value", read_back);

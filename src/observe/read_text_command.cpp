@@ -4,6 +4,7 @@
 #include "context/uia_errors.h"
 #include "protocol/args.h"
 #include "uia/element_access.h"
+#include "uia/session.h"
 #include "uia/text_reading.h"
 
 namespace winhelper {
@@ -20,6 +21,11 @@ Result<ElementRecord> resolve_record(SharedState& shared, ClientSession session,
   return (*state)->looks_of(session).resolve(look_id, element_ref, kOwningLookUnavailable);
 }
 
+HelperError secure_text_refusal() {
+  return HelperError{ErrorCode::SecureTextUnreadable,
+                     "Refers to a secure text field; refusing to read its value"};
+}
+
 }  // namespace
 
 Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
@@ -32,22 +38,25 @@ Result<Json> read_text_command(const Json& args, CommandContext& ctx) {
 
   auto record = resolve_record(ctx.shared, ctx.session, *look_id, *element_ref);
   if (!record) return record.take_error();
-  if (record->is_password) {
-    return HelperError{ErrorCode::SecureTextUnreadable,
-                       "Refers to a secure text field; refusing to read its value"};
-  }
+  if (record->is_password) return secure_text_refusal();
   if (ctx.platform.uia == nullptr) return port_unavailable(PlatformPort::Uia);
 
-  std::string text;
+  uia::ElementText read;
   {
     uia::ElementLocator locator{record->window_id, record->runtime_id, record->automation_id,
                                 record->control_type, record->name};
     auto resolved = uia::resolve_element(*ctx.platform.uia, locator);
     if (!resolved) return uia_protocol_error(resolved.error());
-    text = uia::read_element_text(*resolved->element);
+    // The look's flag may be older than the field: ask the element found now.
+    auto password = uia::is_password_field(*resolved->element);
+    if (!password) return uia_protocol_error(password.error());
+    if (password.value()) return secure_text_refusal();
+    auto text = uia::read_element_text(*resolved->element, uia::page_end(offset, limit));
+    if (!text) return uia_protocol_error(text.error());
+    read = std::move(text).value();
   }  // The element goes before its session, which ends this thread's COM use.
 
-  uia::TextPage page = uia::page_text(text, offset, limit);
+  uia::TextPage page = uia::page_element_text(read, offset, limit);
   Json result = Json::object();
   result["hasMore"] = page.has_more;
   result["limit"] = limit;

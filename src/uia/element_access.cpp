@@ -33,17 +33,18 @@ bool is_as_recorded(Element& element, const ElementLocator& locator) {
   return true;
 }
 
-// What resolution caches on every element it meets: enough to match the
-// locator, and what the callers read of the element they get (bounds for the
-// preflight, the name and the patterns offered for reading and pressing), so
-// those reads and the attempts at missing patterns cost no round trips.
+// What resolution caches on the few elements its searches hand back: enough
+// to match the locator, and what the callers read of the element they get
+// (bounds for the preflight, the name, the password flag and the patterns
+// offered for reading and pressing), so those reads and the attempts at
+// missing patterns cost no round trips.
 Result<CacheRequestPtr> resolution_request(Session& session) {
   namespace p = property;
   auto view = control_view_condition(session);
   if (!view) return std::move(view).take_error();
   return session.create_cache_request(
       CacheRequestSpec{{p::kRuntimeId, p::kAutomationId, p::kName, p::kControlType,
-                        p::kBoundingRectangle,
+                        p::kBoundingRectangle, p::kIsPassword,
                         p::kIsInvokeAvailable, p::kIsToggleAvailable, p::kIsSelectionItemAvailable,
                         p::kIsExpandCollapseAvailable, p::kIsLegacyAccessibleAvailable,
                         p::kIsValueAvailable, p::kIsTextAvailable, p::kIsScrollAvailable},
@@ -52,26 +53,60 @@ Result<CacheRequestPtr> resolution_request(Session& session) {
                        ElementMode::Full});
 }
 
-// The automation-id fast path. Every failure here is silent: the full scan
-// decides instead.
-ElementPtr find_by_automation_id(Session& session, Element& root, const ElementLocator& locator,
-                                 CacheRequest* request) {
-  auto condition = session.create_automation_id_condition(locator.automation_id);
-  if (!condition) return nullptr;
-  Condition& wanted = *condition.value();
-  auto found = built_or_live(
+// The first element of the subtree that meets the condition, or null. No
+// match reads as a failure of code 0 (no element handed back), and a provider
+// that cannot search that way fails likewise: both leave it to the next step.
+// A timeout or a gone element ends resolution, since every further search
+// would fail the same way.
+Result<ElementPtr> search_first(Element& root, Condition& wanted, CacheRequest* request) {
+  auto first = built_or_live(
       request, [&](CacheRequest& r) { return root.find_first_subtree_build_cache(wanted, r); },
       [&] { return root.find_first_subtree(wanted); });
-  if (!found) return nullptr;
-  if ((locator.runtime_id.empty() || runtime_id_matches(*found.value(), locator.runtime_id)) &&
-      is_as_recorded(*found.value(), locator)) {
-    return std::move(found).value();
-  }
-  return nullptr;
+  if (first) return first;
+  if (!may_succeed_live(first.error())) return step_failure("FindFirst", first.error());
+  return ElementPtr();
 }
 
-Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLocator& locator,
-                                CacheRequest* request) {
+// The automation-id fast path: the first element with the id, taken when its
+// runtime id (where one is recorded) and what the look saw agree.
+Result<ElementPtr> find_by_automation_id(Session& session, Element& root,
+                                         const ElementLocator& locator, CacheRequest* request) {
+  auto condition = session.create_automation_id_condition(locator.automation_id);
+  if (!condition) return ElementPtr();
+  auto found = search_first(root, *condition.value(), request);
+  if (!found || !found.value()) return found;
+  Element& element = *found.value();
+  if ((locator.runtime_id.empty() || runtime_id_matches(element, locator.runtime_id)) &&
+      is_as_recorded(element, locator)) {
+    return found;
+  }
+  return ElementPtr();
+}
+
+// The element that has the recorded runtime id, searched for by that id alone
+// so that only it is fetched and cached, not every element of the window.
+// Runtime ids can be reused over time: one now held by an element of another
+// type or name means the located element is gone (`reused`).
+Result<ElementPtr> find_by_runtime_id(Session& session, Element& root,
+                                      const ElementLocator& locator, CacheRequest* request,
+                                      bool& reused) {
+  auto condition = session.create_runtime_id_condition(locator.runtime_id);
+  if (!condition) return ElementPtr();
+  auto found = search_first(root, *condition.value(), request);
+  if (!found || !found.value()) return found;
+  Element& element = *found.value();
+  if (!runtime_id_matches(element, locator.runtime_id)) return ElementPtr();
+  if (!is_as_recorded(element, locator)) {
+    reused = true;
+    return ElementPtr();
+  }
+  return found;
+}
+
+// Every element of the subtree in the control view, through `pick`, which
+// answers whether the search is settled. Used where no id narrows the search.
+template <typename Pick>
+Status scan_subtree(Session& session, Element& root, CacheRequest* request, Pick pick) {
   auto condition = control_view_condition(session);
   if (!condition) return step_failure("CreatePropertyCondition", condition.error());
   Condition& every = *condition.value();
@@ -81,25 +116,58 @@ Result<ElementPtr> scan_subtree(Session& session, Element& root, const ElementLo
   if (!all) return step_failure("FindAll", all.error());
   auto length = all.value()->length();
   if (!length) return step_failure("ElementArray.Length", length.error());
+  for (int i = 0; i < length.value(); ++i) {
+    auto element = all.value()->element(i);
+    if (!element) return step_failure("GetElement(" + std::to_string(i) + ")", element.error());
+    if (pick(std::move(element).value())) break;
+  }
+  return Unit{};
+}
 
+// The elements with the automation id that are as the look saw them; a
+// locator whose runtime id is gone resolves only when exactly one is, since
+// among look-alike twins the first is as likely the wrong one as the right.
+Result<ElementPtr> only_automation_id_match(Session& session, Element& root,
+                                            const ElementLocator& locator,
+                                            CacheRequest* request) {
+  auto by_id = session.create_automation_id_condition(locator.automation_id);
+  if (!by_id) return step_failure("CreatePropertyCondition", by_id.error());
+  auto all = built_or_live(
+      request,
+      [&](CacheRequest& r) { return root.find_all_subtree_build_cache(*by_id.value(), r); },
+      [&] { return root.find_all_subtree(*by_id.value()); });
+  if (!all) return step_failure("FindAll", all.error());
+  auto length = all.value()->length();
+  if (!length) return step_failure("ElementArray.Length", length.error());
   ElementPtr candidate;
   for (int i = 0; i < length.value(); ++i) {
     auto element = all.value()->element(i);
     if (!element) return step_failure("GetElement(" + std::to_string(i) + ")", element.error());
-    if (runtime_id_matches(*element.value(), locator.runtime_id)) {
-      // A runtime id reused by another element: the located one is gone.
-      if (!is_as_recorded(*element.value(), locator)) return stale_element();
-      return std::move(element).value();
+    auto id = automation_id_of(*element.value());
+    if (!id || id.value() != locator.automation_id || !is_as_recorded(*element.value(), locator)) {
+      continue;
     }
-    if (!locator.automation_id.empty() && !candidate) {
-      auto id = automation_id_of(*element.value());
-      if (id && id.value() == locator.automation_id && is_as_recorded(*element.value(), locator)) {
-        candidate = std::move(element).value();
-      }
-    }
+    if (candidate) return stale_element();
+    candidate = std::move(element).value();
   }
-  if (candidate) return candidate;
-  return stale_element();
+  if (!candidate) return stale_element();
+  return candidate;
+}
+
+// A locator without ids: the first element whose runtime id reads as empty.
+Result<ElementPtr> first_without_runtime_id(Session& session, Element& root,
+                                            const ElementLocator& locator,
+                                            CacheRequest* request) {
+  ElementPtr found;
+  auto scanned = scan_subtree(session, root, request, [&](ElementPtr element) {
+    auto id = runtime_id_of(*element);
+    if (!id || !id.value().empty() || !is_as_recorded(*element, locator)) return false;
+    found = std::move(element);
+    return true;
+  });
+  if (!scanned) return scanned.take_error();
+  if (!found) return stale_element();
+  return found;
 }
 
 std::int32_t to_screen_coordinate(double value) {
@@ -156,11 +224,28 @@ Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator&
     return resolved;
   }
   if (!locator.automation_id.empty()) {
-    resolved.element = find_by_automation_id(s, *root.value(), locator, request);
+    auto found = find_by_automation_id(s, *root.value(), locator, request);
+    if (!found) return found.take_error();
+    resolved.element = std::move(found).value();
     if (resolved.element) return resolved;
   }
-  auto found = scan_subtree(s, *root.value(), locator, request);
-  if (!found) return found.take_error();
+  Result<ElementPtr> found = ElementPtr();
+  if (!locator.runtime_id.empty()) {
+    bool reused = false;
+    found = find_by_runtime_id(s, *root.value(), locator, request, reused);
+    if (!found) return found.take_error();
+    if (reused) return stale_element();
+  }
+  if (!found.value()) {
+    if (!locator.automation_id.empty()) {
+      found = only_automation_id_match(s, *root.value(), locator, request);
+    } else if (locator.runtime_id.empty()) {
+      found = first_without_runtime_id(s, *root.value(), locator, request);
+    } else {
+      return stale_element();
+    }
+    if (!found) return found.take_error();
+  }
   resolved.element = std::move(found).value();
   return resolved;
 }

@@ -21,10 +21,12 @@ struct ResolvedElement {
 // The window's root element ("ElementFromHandle" on failure).
 Result<ElementPtr> window_root(Session& session, std::int64_t window_handle);
 
-// Root first, then the automation-id fast path, then a full scan in which an
-// exact runtime-id match beats the first automation-id match. Only an element
-// of the locator's control type and name (where recorded) is taken; a
-// runtime-id match of another type or name, or no match, fails as stale.
+// Root first, then the automation-id fast path (its first match, when the
+// runtime id agrees), then a search by runtime id, then the one element with
+// the automation id. Only an element of the locator's control type and name
+// (where recorded) is taken; a runtime-id match of another type or name, two
+// look-alikes with the automation id, or no match fail as stale. Only a
+// locator with neither id scans the whole window.
 Result<ResolvedElement> resolve_element(UiaClient& client, const ElementLocator& locator);
 
 // True when the element at the point is the located element, one of its

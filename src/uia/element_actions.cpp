@@ -111,31 +111,33 @@ Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& loc
   return ScrollResult::Scrolled;
 }
 
-Result<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                     const ElementLocator& locator,
-                                                     const std::string& text,
-                                                     const PatternCallStart& calling) {
+Result<std::optional<ValueWrite>> set_element_value(UiaClient& client,
+                                                    const ElementLocator& locator,
+                                                    const std::string& text,
+                                                    const PatternCallStart& calling) {
   auto resolved = resolve_element(client, locator);
   if (!resolved) return std::move(resolved).take_error();
   auto pattern =
       pattern_if(*resolved->element, property::kIsValueAvailable, &Element::value_pattern);
-  if (!pattern) return std::optional<std::string>();
+  if (!pattern) return std::optional<ValueWrite>();
+  auto password = is_password_field(*resolved->element);
   if (!calling()) return abandoned_action();
   auto done = pattern->set_value(text);
   if (!done) return step_failure("SetValue", done.error());
-  return std::optional<std::string>(pattern->value().value_or(std::string()));
+  if (!password || password.value()) return std::optional<ValueWrite>(ValueWrite{});
+  return std::optional<ValueWrite>(ValueWrite{pattern->value().value_or(std::string())});
 }
 
-Result<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                     const ElementLocator& locator,
-                                                     const std::string& text) {
+Result<std::optional<ValueWrite>> set_element_value(UiaClient& client,
+                                                    const ElementLocator& locator,
+                                                    const std::string& text) {
   return set_element_value(client, locator, text, go_ahead);
 }
 
-Result<std::optional<std::optional<std::string>>> set_element_value_within(
+Result<std::optional<std::optional<ValueWrite>>> set_element_value_within(
     UiaClient& client, const ElementLocator& locator, const std::string& text,
     GracePeriods periods) {
-  return run_with_grace<std::optional<std::string>>(
+  return run_with_grace<std::optional<ValueWrite>>(
       [&client, locator, text](const PatternCallStart& calling) {
         return set_element_value(client, locator, text, calling);
       },

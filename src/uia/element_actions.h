@@ -44,15 +44,23 @@ enum class ScrollResult { Scrolled, NoScrollPattern };
 Result<ScrollResult> scroll_element(UiaClient& client, const ElementLocator& locator,
                                     double horizontal_delta, double vertical_delta);
 
-// The value read back after the write (empty when unreadable), or nothing
-// when the element has no value pattern.
-Result<std::optional<std::string>> set_element_value(UiaClient& client,
-                                                     const ElementLocator& locator,
-                                                     const std::string& text);
+// A value write that was accepted.
+struct ValueWrite {
+  // The value read back after the write (empty when unreadable); nothing for
+  // a password field (or one that cannot tell), whose value is never read.
+  std::optional<std::string> read_back;
+
+  bool operator==(const ValueWrite&) const = default;
+};
+
+// The write, or nothing when the element has no value pattern.
+Result<std::optional<ValueWrite>> set_element_value(UiaClient& client,
+                                                    const ElementLocator& locator,
+                                                    const std::string& text);
 
 // The same with the write under the grace period: nothing (the outer
 // optional) when it has not returned in time.
-Result<std::optional<std::optional<std::string>>> set_element_value_within(
+Result<std::optional<std::optional<ValueWrite>>> set_element_value_within(
     UiaClient& client, const ElementLocator& locator, const std::string& text,
     GracePeriods periods = {});
 

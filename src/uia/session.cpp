@@ -73,6 +73,14 @@ Result<ScreenRect> bounding_rectangle_of(Element& element) {
                         [&] { return element.bounding_rectangle(); });
 }
 
+Result<bool> is_password_field(Element& element) {
+  auto cached = element.cached_bool(property::kIsPassword);
+  if (cached) return cached;
+  auto live = element.is_password();
+  if (!live) return step_failure("CurrentIsPassword", live.error());
+  return live;
+}
+
 Result<ElementPtr> parent_of(TreeWalker& walker, Element& element, CacheRequest* request) {
   return built_or_live(
       request, [&](CacheRequest& r) { return walker.parent_build_cache(element, r); },

@@ -40,6 +40,11 @@ Result<std::string> automation_id_of(Element& element);
 Result<std::string> name_of(Element& element);
 Result<ScreenRect> bounding_rectangle_of(Element& element);
 
+// Whether the element is a password field now, from the cache where it holds
+// the property ("CurrentIsPassword" on failure). Callers treat a failure as a
+// password field: such a field's value is never read.
+Result<bool> is_password_field(Element& element);
+
 // Whether a call that failed this way may still succeed live: not when the
 // provider timed out or the element is gone, where the live call would only
 // take as long again to fail the same way.

@@ -127,8 +127,12 @@ class ValuePattern {
 class TextPattern {
  public:
   virtual ~TextPattern() = default;
-  // The whole text of the document range; fails on a null string.
-  virtual Result<std::string> document_text() = 0;
+  // GetText of the document range: at most max_length UTF-16 units, -1 for
+  // all of it. Fails on a null string.
+  virtual Result<std::string> document_text(int max_length) = 0;
+  // The document range's length in the provider's own characters
+  // (TextUnit_Character), by moving the range's start to its end.
+  virtual Result<std::int64_t> document_characters() = 0;
 };
 
 class ScrollPattern {

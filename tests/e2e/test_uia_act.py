@@ -1,6 +1,8 @@
 """act and actBatch through the shipped helper, with the test UI Automation server
 registered: semantic presses delivered through patterns (a dialog opens, a check box toggles,
-a list entry is selected) with their evidence, setText through the value pattern read back,
+a list entry is selected, its twin by automation id too, and a ref whose runtime id another
+entry took over is stale) with their evidence, setText through the value pattern read back
+(a password field's write answered as unknown, never read back),
 a button whose Invoke blocks until the dialog it opened closes
 answered in time as performed with an unknown outcome, a browser-like element going physical
 under `foreground`, `occluded_target` when another
@@ -56,10 +58,30 @@ def check_semantic(session, probe, app):
            "the list entry is selected", selected)
     wait_for_event(app, "selected 'Banana'")
 
+    # "Item 2" shares its automation id with "Banana" (entries of two lists): the runtime id
+    # decides, and the right twin is selected.
+    twin = result_of(session.act("press", session.ref(title="Item 2")))
+    expect(twin["outcome"] == "worked", "the twin is pressed", twin)
+    wait_for_event(app, "selected 'Item 2'")
+
+    # Deleting Banana moves Cherry into its place, runtime id and automation id included:
+    # the look's Banana is stale, and Cherry is not selected in its stead.
+    banana = session.ref(title="Banana")
+    result_of(session.act("keypress", session.ref("1007"), "foreground", keys=["Delete"]))
+    wait_for_event(app, "deleted 'Banana'")
+    reused = session.act("press", banana)
+    expect(reused.get("error", {}).get("code") == "stale_ref",
+           "a runtime id taken over by another entry is stale", reused)
+
     written = result_of(session.act("setText", session.ref("1003"), text="written through UIA"))
     expect(written["outcome"] == "worked" and written["evidence"] == {"value": "written through UIA"}
            and written["performed"]["delivery"] == "ax", "setText reads the value back", written)
     wait_for_event(app, "text 'written through UIA'")
+
+    # A password field's value is never read back: the write's outcome is unknown.
+    secret = result_of(session.act("setText", session.ref("1004"), "ax_only", text="hunter2"))
+    expect(secret["outcome"] == "unknown" and "unverified" in secret.get("evidence", {}),
+           "a password write is answered as unverified", secret)
 
     opened = result_of(session.act("click", session.ref("1001")))
     expect(opened["performed"]["delivery"] == "ax", "the button is invoked", opened)

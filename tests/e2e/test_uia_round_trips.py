@@ -2,8 +2,11 @@
 Automation server, the cached walk beside the element-by-element one (the server refusing
 caching, as a provider that cannot cache does), side by side in one run with a simulated
 cost per round trip: one look, one uiaWaitFor poll and one act preflight on the test
-application, and looks of generated windows of 1,201, 5,000 and 50,000 elements. Both ways
-give byte-identical records, and no password field is ever asked for its value."""
+application, a press of a list entry that shares its automation id with an earlier one (found
+by its runtime id) and the first page of a long text, and looks of generated windows of
+1,201, 5,000 and 50,000 elements. Both ways give byte-identical records, no password field is
+ever asked for its value, resolution by runtime id caches the properties of the few elements
+it finds rather than of the whole window, and a page reads little more text than it holds."""
 
 import os
 import sys
@@ -14,8 +17,9 @@ from winhelper_e2e import Helper, TestApp, expect, result_of, run_test
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "uia_server"))
 import uia_server  # noqa: E402
 
-from test_uia_look import by_identifier  # noqa: E402
+from test_uia_look import by_identifier, nodes  # noqa: E402
 from test_uia_server import Probe  # noqa: E402
+from test_uia_text import NOTES  # noqa: E402
 
 # The simulated cost of one round trip; WINHELPER_E2E_ROUND_TRIP_US sets another.
 ROUND_TRIP_US = int(os.environ.get("WINHELPER_E2E_ROUND_TRIP_US", "200"))
@@ -51,16 +55,23 @@ class Measured:
             expect(cost.get("#password_value_reads", 0) == 0, "a password field was asked for "
                    "its value", what, way, cost)
         self.rows.append((what, way, cost.get("#round_trips", 0), cost.get("#local_calls", 0),
+                          cost.get("#cached_values", 0), cost.get("#text_units_read", 0),
                           elapsed))
         return answer, cost
 
     def report(self):
-        print("%-32s %-20s %12s %12s %10s" % ("", "", "round trips", "local calls", "ms"))
-        for what, way, trips, local, elapsed in self.rows:
-            print("%-32s %-20s %12d %12d %10.0f" % (what, way, trips, local, elapsed * 1000))
+        print("%-32s %-20s %12s %12s %14s %11s %10s" % ("", "", "round trips", "local calls",
+                                                        "cached values", "text units", "ms"))
+        for what, way, trips, local, values, units, elapsed in self.rows:
+            print("%-32s %-20s %12d %12d %14d %11d %10.0f" % (what, way, trips, local, values,
+                                                              units, elapsed * 1000))
 
     def trips(self, what, way):
         return [r[2] for r in self.rows if r[0] == what and r[1] == way][0]
+
+    def cost(self, what, way, kind):
+        column = {"values": 4, "units": 5}[kind]
+        return [r[column] for r in self.rows if r[0] == what and r[1] == way][0]
 
 
 def first_difference(a, b, path="outline"):
@@ -133,6 +144,19 @@ def helper_commands(build_dir, title, measured):
                                     lambda: result_of(helper.request("act", step, timeout=30)))
             expect(acted["performed"]["delivery"] == "hid" and "evidence" not in acted,
                    "the click went physical after a clean preflight", acted)
+            # "Item 2" shares its automation id with "Banana", which comes first: the fast
+            # path finds the wrong twin, and the runtime id finds the right one.
+            twin = dict(step, action="press", policy="ax_only", target={
+                "ref": [n for n in nodes(look["outline"]) if n.get("title") == "Item 2"][0]["ref"]})
+            pressed, cost = measured.run("press of a twin by runtime id", way,
+                                         lambda: result_of(helper.request("act", twin, timeout=30)))
+            expect(pressed["evidence"] == {"selected": True}, "the twin is selected", pressed)
+            notes = {"lookId": look["lookId"], "limit": 500,
+                     "elementRef": by_identifier(look["outline"], "1009")["ref"]}
+            page, cost = measured.run("uiaReadText, first page", way, lambda: result_of(
+                helper.request("uiaReadText", notes)))
+            expect(page["text"] == NOTES[:500] and page["totalChars"] == len(NOTES)
+                   and page["hasMore"] is True, "the first page of the notes", page)
         for helper in helpers.values():
             expect(helper.close() == 0, "helper exits cleanly")
     finally:
@@ -175,6 +199,13 @@ def main(build_dir):
             before, after = measured.trips(what, "element by element"), measured.trips(what, "cached")
             expect(after * 20 <= before, "%s: %d round trips cached, %d element by element"
                    % (what, after, before))
+        # Resolution by runtime id caches at most the root, the automation-id match and the
+        # twin (14 properties each), not the whole window; a page of 500 characters reads up
+        # to 501 (two UTF-16 units each at most).
+        expect(measured.cost("press of a twin by runtime id", "cached", "values") <= 3 * 14,
+               "resolution cached the properties of few elements")
+        expect(measured.cost("uiaReadText, first page", "cached", "units") <= 2 * 501,
+               "the first page read little more text than it holds")
         at_1201 = measured.trips("look of 1201 elements", "cached")
         for size in SIZES[1:]:
             trips = measured.trips("look of %d elements" % size, "cached")

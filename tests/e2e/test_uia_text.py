@@ -1,6 +1,6 @@
 """uiaReadText and uiaWaitFor through the shipped helper, with the test UI Automation server
-registered: the multi-line edit read page by page through its text pattern, the password
-field refused, waits that see an edit's text appear and go as the application changes, and a
+registered: the multi-line edit read page by page through its text pattern, a text pattern
+that fails answered as an error (not the element's name), the password field refused, waits that see an edit's text appear and go as the application changes, and a
 wait that finds the dialog's text once the dialog is open."""
 
 import json
@@ -39,6 +39,14 @@ def check_read_text(helper, look_id, outline):
         if not page["hasMore"]:
             break
     expect("".join(pages) == NOTES, "the pages put together are the notes")
+
+    # The status text's text pattern fails: an error, never its name in place of its text.
+    status = by_identifier(outline, "1011")["ref"]
+    failed = helper.request("uiaReadText", {"lookId": look_id, "elementRef": status})
+    expect(failed.get("error", {}).get("code") == "internal_error"
+           and failed["error"]["message"].startswith("TextPattern.GetText: ")
+           and "0x80004005" in failed["error"]["message"],
+           "a failing text pattern is an error", failed)
 
     password = by_identifier(outline, "1004")["ref"]
     refused = helper.request("uiaReadText", {"lookId": look_id, "elementRef": password})

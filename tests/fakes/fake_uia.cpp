@@ -209,7 +209,29 @@ class FakeScroll final : public ScrollPattern, Tracked {
 class FakeText final : public TextPattern, Tracked {
  public:
   FakeText(FakeUia& uia, Live live, FakeElement& e) : Tracked(uia, std::move(live)), e_(e) {}
-  Result<std::string> document_text() override { return live_read(uia_, e_.document_text); }
+  // As a provider counts: in UTF-16 units, a bounded read cut after max_length of them.
+  Result<std::string> document_text(int max_length) override {
+    e_.document_reads.push_back(max_length);
+    auto text = live_read(uia_, e_.document_text);
+    if (!text || max_length < 0) return text;
+    std::string& whole = text.value();
+    std::size_t cut = 0;
+    for (int units = 0; cut < whole.size(); ++cut) {
+      auto b = static_cast<unsigned char>(whole[cut]);
+      if ((b & 0xC0) == 0x80) continue;
+      units += (b & 0xF8) == 0xF0 ? 2 : 1;
+      if (units > max_length) break;
+    }
+    whole.resize(cut);
+    return text;
+  }
+  Result<std::int64_t> document_characters() override {
+    auto text = live_read(uia_, e_.document_text);
+    if (!text) return std::move(text).take_error();
+    std::int64_t units = 0;
+    for (unsigned char b : text.value()) units += ((b & 0xC0) != 0x80) + ((b & 0xF8) == 0xF0);
+    return units;
+  }
 
  private:
   FakeElement& e_;

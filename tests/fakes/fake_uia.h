@@ -61,6 +61,8 @@ struct FakeElement {
 
   std::optional<std::string> value = std::string();  // nullopt: unreadable
   std::optional<std::string> document_text = std::string();  // nullopt: unreadable
+  // The max_length of every GetText of the document, in order.
+  std::vector<int> document_reads;
   std::optional<bool> read_only = false;
   std::optional<std::string> default_action = std::string();
   std::optional<int> toggle_state = 0;

@@ -201,7 +201,19 @@ TEST(Act, SetTextReadsBackAndFallsBackToTyping) {
   stubborn.value = "old";
   fakes::FakeElement& plain = d.element(3, {110, 270, 150, 290});
   d.hit_at_centre(plain);
+  fakes::FakeElement& secret = d.element(4, {110, 300, 150, 320});
+  secret.value_pattern = true;
+  secret.password = true;
   d.store();
+
+  // A password field cannot be read back: unknown under every policy, never
+  // "did not take effect".
+  for (const char* policy : {"default", "foreground"}) {
+    Json unverified = d.ask("act", act_args("setText", ref(4), policy, Json{{"text", "pw"}}));
+    EXPECT_EQ(unverified["result"]["outcome"], "unknown") << unverified;
+    EXPECT_TRUE(unverified["result"]["evidence"].contains("unverified")) << unverified;
+  }
+  EXPECT_EQ(d.h.uia.password_value_reads(), 0);
 
   Json wrote = d.ask("act", act_args("setText", ref(1), "default", Json{{"text", "héllo"}}));
   EXPECT_EQ(wrote["result"]["outcome"], "worked");

@@ -47,7 +47,7 @@ TEST(TextPaging, CountsScalarValuesNotBytesOrUtf16Units) {
   EXPECT_EQ(page_text("", 0, 5).total_chars, 0u);
 }
 
-TEST(TextSources, DocumentThenValueThenName) {
+TEST(TextSources, DocumentThenValueThenNameAndFailuresAreErrors) {
   fakes::FakeUia client;
   FakeElement& root = client.add_window(1);
   root.name = "Editor";
@@ -56,25 +56,64 @@ TEST(TextSources, DocumentThenValueThenName) {
   root.value_pattern = true;
   root.value = "value";
 
-  auto read = [&] {
+  auto read = [&]() -> std::string {
     auto session = uia::open_session(client);
     auto element = session.value()->element_from_handle(1);
-    return uia::read_element_text(*element.value());
+    auto text = uia::read_element_text(*element.value(), 4096);
+    return text ? text->text : "error " + text.error().message;
   };
   EXPECT_EQ(read(), "document");
   root.document_text = "";
   EXPECT_EQ(read(), "value");
-  root.document_text = std::nullopt;  // the range's text cannot be read
-  EXPECT_EQ(read(), "value");
+  // A document that cannot be read is an error, never the value or the name.
+  root.document_text = std::nullopt;
+  EXPECT_EQ(read(), "error TextPattern.GetText: read failed (0x80004005)");
+  root.document_text = "";
+  root.value = std::nullopt;
+  EXPECT_EQ(read(), "error CurrentValue: read failed (0x80004005)");
   root.value = "";
   EXPECT_EQ(read(), "Editor");
   root.text_pattern = false;
   root.value_pattern = false;
   EXPECT_EQ(read(), "Editor");
   root.name = std::nullopt;
-  EXPECT_EQ(read(), "");
+  EXPECT_EQ(read(), "error CurrentName: read failed (0x80004005)");
   EXPECT_EQ(client.sessions_open(), 0);
   EXPECT_EQ(client.objects_alive_at_close(), 0);
+}
+
+// A page reads the document only up to its end and one character more; the
+// total then comes from the provider's count, in its characters (UTF-16 units
+// here), never below what was read.
+TEST(TextSources, DocumentsAreReadOnlyAsFarAsThePageNeeds) {
+  fakes::FakeUia client;
+  FakeElement& root = client.add_window(1);
+  root.text_pattern = true;
+  root.document_text = std::string(10000, 'x') + "\xF0\x9F\x98\x80";
+  struct Case {
+    std::uint64_t offset, limit;
+    int bound;
+    std::uint64_t total;
+    bool has_more;
+    std::size_t page_bytes;
+  } cases[] = {
+      {0, 4, 10, 10002, true, 4},          // the provider counts the emoji's two units
+      {9998, 2, 20002, 10001, true, 2},    // read to the end: exact
+      {9999, 4096, 28192, 10001, false, 5},
+      {0, kMax, -1, 10001, false, 10004},  // no bound that fits: all of it
+  };
+  for (const Case& c : cases) {
+    root.document_reads.clear();
+    auto session = uia::open_session(client);
+    auto element = session.value()->element_from_handle(1);
+    auto read = uia::read_element_text(*element.value(), uia::page_end(c.offset, c.limit));
+    ASSERT_TRUE(read);
+    auto page = uia::page_element_text(read.value(), c.offset, c.limit);
+    EXPECT_EQ(root.document_reads, std::vector<int>{c.bound}) << c.offset;
+    EXPECT_EQ(page.total_chars, c.total) << c.offset;
+    EXPECT_EQ(page.has_more, c.has_more) << c.offset;
+    EXPECT_EQ(page.text.size(), c.page_bytes) << c.offset;
+  }
 }
 
 std::string outcome(const Json& response) {
@@ -127,6 +166,26 @@ TEST_F(ReadTextCommand, RefusesPasswordFieldsWithoutTouchingTheApplication) {
   EXPECT_EQ(outcome(refused),
             "secure_text_unreadable: Refers to a secure text field; refusing to read its value");
   EXPECT_EQ(h.uia.sessions_opened(), 0);
+}
+
+// The element found now decides too: a field that became a password field
+// since the look is refused, and a failing document is an error, not the name.
+TEST_F(ReadTextCommand, TheLiveElementIsCheckedAndItsFailuresReported) {
+  field->password = true;
+  EXPECT_EQ(outcome(read({{"elementRef", "win:look_1:@e1"}})),
+            "secure_text_unreadable: Refers to a secure text field; refusing to read its value");
+  field->password = std::nullopt;
+  EXPECT_EQ(outcome(read({{"elementRef", "win:look_1:@e1"}})),
+            "internal_error: CurrentIsPassword: read failed (0x80004005)");
+  EXPECT_EQ(h.uia.password_value_reads(), 0);
+
+  field->password = false;
+  field->name = "Body";
+  field->text_pattern = true;
+  field->document_text = std::nullopt;
+  EXPECT_EQ(outcome(read({{"elementRef", "win:look_1:@e1"}})),
+            "internal_error: TextPattern.GetText: read failed (0x80004005)");
+  EXPECT_EQ(h.uia.sessions_open(), 0);
 }
 
 TEST_F(ReadTextCommand, ArgumentAndReferenceErrors) {

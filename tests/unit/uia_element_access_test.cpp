@@ -68,8 +68,11 @@ TEST_F(ElementAccessTest, ResolutionPrecedence) {
   EXPECT_EQ(resolve_runtime({100, *root.runtime_id, "save"}), "root");
   // Runtime id beats an earlier automation-id match.
   EXPECT_EQ(resolve_runtime({100, *second.runtime_id, "save"}), "second");
-  // A changed runtime id falls back to the first automation-id candidate.
-  EXPECT_EQ(resolve_runtime({100, {9, 9}, "save"}), "first");
+  // A changed runtime id falls back to the automation id, but only where one
+  // element has it as the look saw it: of two look-alikes either may be the
+  // wrong one.
+  EXPECT_EQ(resolve_runtime({100, {9, 9}, "save"}), "Element reference is stale");
+  EXPECT_EQ(resolve_runtime({100, {9, 9}, "other"}), "third");
   // Empty runtime id: the fast path's first automation-id match.
   EXPECT_EQ(resolve_runtime({100, {}, "other"}), "third");
   // Neither matches.
@@ -99,14 +102,26 @@ TEST_F(ElementAccessTest, FastPathSkipsScanAndScanRunsOnlyWhenNeeded) {
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindFirst"), 1);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindAll"), 0);
 
-  // No automation id: no fast path, straight to the scan.
+  // No automation id: no fast path; a search by runtime id, never a scan.
   FakeUia other;
   FakeElement& w = other.add_window(1);
   FakeElement& child = other.add_child(w);
   ASSERT_TRUE(resolve_element(other, {1, *child.runtime_id, ""}));
   calls = other.calls();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindFirst"), 0);
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindAll"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindFirst"), 1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindAll"), 0);
+
+  // A twin found first by automation id: the runtime id finds the other.
+  FakeElement& twin = uia.add_child(root, "twin");
+  twin.automation_id = "ok";
+  {
+    auto resolved = resolve_element(uia, {100, *twin.runtime_id, "ok"});
+    ASSERT_TRUE(resolved);
+    EXPECT_EQ(resolved->element->runtime_id().value(), *twin.runtime_id);
+  }
+  calls = uia.calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindFirst"), 3);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "FindAll"), 0);
 }
 
 TEST_F(ElementAccessTest, EmptyLocatorMatchesFirstElementWithEmptyReadableRuntimeId) {
@@ -130,8 +145,9 @@ TEST_F(ElementAccessTest, EmptyLocatorMatchesFirstElementWithEmptyReadableRuntim
 }
 
 TEST_F(ElementAccessTest, ScanFailuresCarryTheirSteps) {
+  // Only a locator without ids scans the window.
   FakeElement& child = uia.add_child(root);
-  ElementLocator locator{100, {1, 2, 3}, {}};
+  ElementLocator locator{100, {}, {}};
   uia.get_element_failures[1] = "boom (0x80004005)";
   auto failed = resolve_element(uia, locator);
   ASSERT_FALSE(failed);

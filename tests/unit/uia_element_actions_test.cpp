@@ -150,15 +150,25 @@ TEST_F(ElementActionsTest, ScrollAmountsFollowTheDeltasSigns) {
 }
 
 TEST_F(ElementActionsTest, SetValueReturnsWhatTheElementReadsBack) {
+  auto read_back = [](std::optional<std::string> value) {
+    return std::optional<ValueWrite>(ValueWrite{std::move(value)});
+  };
   EXPECT_FALSE(set_element_value(uia, locator(), "x").value().has_value());
   target.value_pattern = true;
   target.value = "old";
-  EXPECT_EQ(set_element_value(uia, locator(), "new").value(), std::optional<std::string>("new"));
+  EXPECT_EQ(set_element_value(uia, locator(), "new").value(), read_back("new"));
   target.value_write_takes_effect = false;
-  EXPECT_EQ(set_element_value(uia, locator(), "newer").value(), std::optional<std::string>("new"));
+  EXPECT_EQ(set_element_value(uia, locator(), "newer").value(), read_back("new"));
   target.value_write_takes_effect = true;
   target.reactions["SetValue"] = [](FakeElement& e) { e.value = std::nullopt; };
-  EXPECT_EQ(set_element_value(uia, locator(), "z").value(), std::optional<std::string>(""));
+  EXPECT_EQ(set_element_value(uia, locator(), "z").value(), read_back(""));
+  // A password field (or one that cannot tell) is written but never read.
+  for (std::optional<bool> password : {std::optional<bool>(true), std::optional<bool>()}) {
+    target.password = password;
+    EXPECT_EQ(set_element_value(uia, locator(), "secret").value(), read_back(std::nullopt));
+  }
+  EXPECT_EQ(uia.password_value_reads(), 0);
+  target.password = false;
   target.failures["SetValue"] = "read-only (0x80131509)";
   EXPECT_EQ(set_element_value(uia, locator(), "z").error().message,
             "SetValue: read-only (0x80131509)");
@@ -188,7 +198,7 @@ TEST_F(ElementActionsTest, PatternCallsThatDoNotReturnInTimeArePending) {
 
   EXPECT_EQ(press_element_within(uia, locator(), quick)->kind, Kind::Invoked);
   EXPECT_EQ(set_element_value_within(uia, locator(), "y", quick).value(),
-            std::optional<std::optional<std::string>>(std::optional<std::string>("y")));
+            std::optional<std::optional<ValueWrite>>(ValueWrite{"y"}));
   ElementLocator gone{100, {9, 9}, {}};
   EXPECT_EQ(press_element_within(uia, gone, quick).error().message,
             "Element reference is stale");

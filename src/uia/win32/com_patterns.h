@@ -2,6 +2,8 @@
 // The control patterns of an element over their COM interfaces. Private to
 // src/uia/win32/.
 
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -100,21 +102,41 @@ class ComScroll final : public ScrollPattern {
   ComPtr<sdk::IUIAutomationScrollPattern> p_;
 };
 
+// Holds the document range once fetched, so that a bounded read and the
+// count of the rest cost one get_DocumentRange between them.
 class ComText final : public TextPattern {
  public:
   explicit ComText(ComPtr<sdk::IUIAutomationTextPattern> p) : p_(std::move(p)) {}
-  Result<std::string> document_text() override {
-    ComPtr<sdk::IUIAutomationTextRange> range;
-    RETURN_IF_FAILED(p_->get_DocumentRange(range.put()));
-    if (!range) return null_failure();
+  Result<std::string> document_text(int max_length) override {
+    auto range = document_range();
+    if (!range) return std::move(range).take_error();
     UniqueBstr text;
-    RETURN_IF_FAILED(range->GetText(-1, text.put()));
+    RETURN_IF_FAILED(range.value()->GetText(max_length, text.put()));
     if (!text) return null_failure();
     return to_utf8(text.get());
   }
+  Result<std::int64_t> document_characters() override {
+    auto range = document_range();
+    if (!range) return std::move(range).take_error();
+    int moved = 0;
+    RETURN_IF_FAILED(range.value()->MoveEndpointByUnit(sdk::TextPatternRangeEndpoint_Start,
+                                                       sdk::TextUnit_Character,
+                                                       std::numeric_limits<int>::max(), &moved));
+    range_.reset();  // moved: a later read fetches the document again
+    return static_cast<std::int64_t>(moved);
+  }
 
  private:
+  Result<sdk::IUIAutomationTextRange*> document_range() {
+    if (!range_) {
+      RETURN_IF_FAILED(p_->get_DocumentRange(range_.put()));
+      if (!range_) return null_failure();
+    }
+    return range_.get();
+  }
+
   ComPtr<sdk::IUIAutomationTextPattern> p_;
+  ComPtr<sdk::IUIAutomationTextRange> range_;
 };
 
 }  // namespace winhelper::uia::detail

@@ -72,8 +72,19 @@ enum ScrollAmount : int {
   ScrollAmount_LargeIncrement = 3,
   ScrollAmount_SmallIncrement = 4
 };
-enum TextUnit : int;
-enum TextPatternRangeEndpoint : int;
+enum TextUnit : int {
+  TextUnit_Character = 0,
+  TextUnit_Format = 1,
+  TextUnit_Word = 2,
+  TextUnit_Line = 3,
+  TextUnit_Paragraph = 4,
+  TextUnit_Page = 5,
+  TextUnit_Document = 6
+};
+enum TextPatternRangeEndpoint : int {
+  TextPatternRangeEndpoint_Start = 0,
+  TextPatternRangeEndpoint_End = 1
+};
 enum SupportedTextSelection : int;
 using TextAttributeId = int;
 

@@ -11,11 +11,13 @@
  *   1006 drop-down combo box ("Colour:"): Red, Green, Blue
  *   1007 list box ("Fruit:"): Apple, Banana, Cherry, Date, Elderberry
  *   1008 long list box ("Long list:"): Item 1 ... Item 100
+ *        (Delete, wherever the focus is, deletes the selected fruit entry)
  *   1009 multi-line edit ("Notes:"), 40 numbered lines
  *   1101-1107 the static labels in the order listed above (Name: ... Notes:)
  *   1010 layout pane (class "TestAppLayoutPane", not a control element to the test UI
  *        Automation server), holding
- *   1011 static "Status: ready"
+ *   1011 static "Status: ready"; its window property "TestAppTextFails" tells the test UI
+ *        Automation server to offer a text pattern whose document cannot be read
  *   1012 push button "Open Blocking Dialog": opens the Test Dialog; its window property
  *        "TestAppInvokeBlocks" tells the test UI Automation server that its Invoke does not
  *        return until the dialog closes

@@ -111,8 +111,11 @@ bool create_controls(HWND parent, int long_list_entries, bool web_document) {
   HWND pane = register_pane_class(instance, kLayoutPaneClass)
                   ? make(parent, kLayoutPaneClass, L"", 0, IDC_LAYOUT_PANE, {10, 315, 325, 26})
                   : nullptr;
-  ok = ok && pane != nullptr &&
-       make(pane, L"STATIC", L"Status: ready", 0, IDC_STATUS_TEXT, {4, 4, 200, 18});
+  HWND status = pane != nullptr
+                    ? make(pane, L"STATIC", L"Status: ready", 0, IDC_STATUS_TEXT, {4, 4, 200, 18})
+                    : nullptr;
+  ok = ok && status != nullptr &&
+       SetPropW(status, L"TestAppTextFails", reinterpret_cast<HANDLE>(1)) != FALSE;
 
   HWND blocking = make(parent, L"BUTTON", L"Open Blocking Dialog", WS_TABSTOP | BS_PUSHBUTTON,
                        IDC_BLOCKING_DIALOG, {350, 313, 160, 28});

@@ -76,6 +76,18 @@ bool MainWindow::owns(HWND window) const {
   return window == window_ || IsChild(window_, window);
 }
 
+// Delete, wherever the focus is, deletes the fruit list's selected entry: the entries below
+// move up, and the one that takes its place takes its UI Automation runtime id too.
+bool MainWindow::delete_selected_fruit() {
+  HWND fruit = GetDlgItem(window_, IDC_FRUIT_LIST);
+  LRESULT selected = SendMessageW(fruit, LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return false;
+  const std::wstring name = selected_item(fruit, false);
+  SendMessageW(fruit, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+  reporter_.report(L"deleted '" + name + L"'");
+  return true;
+}
+
 bool MainWindow::pre_translate(const MSG& message) {
   if (!owns(message.hwnd)) return false;
   switch (message.message) {
@@ -94,6 +106,8 @@ bool MainWindow::pre_translate(const MSG& message) {
         }
       } else if (key == VK_RETURN) {
         reporter_.report(L"enter");
+      } else if (key == VK_DELETE && delete_selected_fruit()) {
+        return true;
       } else if (key == VK_F9 && hang_ms_ > 0) {
         // The thread neither pumps nor waits on its queue while it sleeps, which is what
         // makes Windows (and Wine) call the window hung after five seconds.

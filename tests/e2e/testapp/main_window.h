@@ -24,6 +24,7 @@ class MainWindow {
   HWND handle() const { return window_; }
 
  private:
+  bool delete_selected_fruit();
   static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   void on_command(int id, int notification, HWND control);

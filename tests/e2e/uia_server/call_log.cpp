@@ -21,6 +21,8 @@ struct CallLog {
   unsigned long long local_calls = 0;
   unsigned long long password_value_reads = 0;
   unsigned long long null_arrays = 0;
+  unsigned long long cached_values = 0;
+  unsigned long long text_units_read = 0;
   unsigned long long timed_out_calls = 0;
   std::map<std::string, unsigned long long> classes_created;
   unsigned long connection_timeout_ms = 0;
@@ -96,6 +98,18 @@ void count_null_array() {
   ++calls.null_arrays;
 }
 
+void count_cached_values(unsigned long long values) {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  calls.cached_values += values;
+}
+
+void count_text_units_read(unsigned long long units) {
+  CallLog& calls = log();
+  std::lock_guard<std::mutex> lock(calls.mutex);
+  calls.text_units_read += units;
+}
+
 void count_timed_out_call() {
   CallLog& calls = log();
   std::lock_guard<std::mutex> lock(calls.mutex);
@@ -142,8 +156,10 @@ void write_call_log() {
     for (const auto& [method, count] : calls.counts) {
       text += std::to_string(count) + " " + method + "\n";
     }
+    text += std::to_string(calls.cached_values) + " #cached_values\n";
     text += std::to_string(calls.local_calls) + " #local_calls\n";
     text += std::to_string(calls.null_arrays) + " #null_arrays\n";
+    text += std::to_string(calls.text_units_read) + " #text_units_read\n";
     text += std::to_string(calls.timed_out_calls) + " #timed_out_calls\n";
     for (const auto& [name, count] : calls.classes_created) {
       text += std::to_string(count) + " #created_" + name + "\n";

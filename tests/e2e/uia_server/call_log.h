@@ -14,7 +14,8 @@
 //
 // When the environment variable WINHELPER_UIA_CALL_LOG names a file, the totals so far are
 // written there (one "<count> <Interface.Method>" line each, sorted by name, then the sums
-// "<count> #local_calls", "<count> #null_arrays", "<count> #password_value_reads",
+// "<count> #cached_values", "<count> #local_calls", "<count> #null_arrays",
+// "<count> #text_units_read", "<count> #password_value_reads",
 // "<count> #round_trips", "<count> #timed_out_calls", "<count> #created_<class>" and the last
 // timeouts set, "<ms> #connection_timeout_ms" and "<ms> #transaction_timeout_ms", then the
 // objects alive per kind, "<count> #live_<kind>") whenever the last automation object of the
@@ -33,6 +34,13 @@ void count_password_value_read();
 
 // A call answered S_OK with a null element array (a cached leaf, a search without a match).
 void count_null_array();
+
+// Property values worked out for a cache: what a cache-building call made the provider
+// read, the cost that grows with the elements it reaches.
+void count_cached_values(unsigned long long values);
+
+// UTF-16 units a text range's GetText handed out.
+void count_text_units_read(unsigned long long units);
 
 // A call that ran into the provider timeout.
 void count_timed_out_call();

@@ -64,6 +64,7 @@ std::shared_ptr<const Cache> build_cache(const Node& node, const CacheSpec& spec
     // cache walks its own tree and does not look each one up again (here that
     // would cost a message to the application per list entry).
     bool present = below || alive(node);
+    count_cached_values(spec.properties.size());
     for (PROPERTYID property : spec.properties) {
       VARIANT value;
       VariantInit(&value);

@@ -1,6 +1,7 @@
 // The control patterns, acting on the real controls through their own messages. Actions
 // that may open a modal window (a button click) are posted, so the caller never waits on it.
 
+#include <algorithm>
 #include <string>
 
 #include "call_log.h"
@@ -225,26 +226,54 @@ class Scroll final : public ComObject<CountedIUIAutomationScrollPattern, sdk::kI
   Node node_;
 };
 
+// A document range. GetText and MoveEndpointByUnit follow their pages
+// (IUIAutomationTextRange::GetText: at most maxLength characters, -1 for all;
+// ::MoveEndpointByUnit: "the count of units actually moved ... can be less than
+// the number requested if moving the endpoint runs into the ... end of the
+// document"). A character is a UTF-16 unit here, as in the edit controls'
+// own offsets, so a character beyond the Basic Multilingual Plane counts two.
+// Both pages allow "an HRESULT error code" on failure: an element marked
+// `text_fails` answers E_FAIL to both, as a provider that cannot produce its
+// text does.
 class TextRange final : public ComObject<CountedIUIAutomationTextRange, sdk::kIidTextRange> {
  public:
-  explicit TextRange(std::wstring text) : text_(std::move(text)) {}
+  TextRange(std::wstring text, bool fails) : text_(std::move(text)), fails_(fails) {}
 
  protected:
   HRESULT on_GetText(int max_length, BSTR* out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
+    if (fails_) return fail(E_FAIL, L"The text provider cannot produce the document's text");
     if (max_length < -1) return fail(E_INVALIDARG, L"The length limit is below -1");
-    std::wstring text = text_;
+    std::wstring text = text_.substr(start_);
     if (max_length >= 0 && text.size() > static_cast<size_t>(max_length)) {
       text.resize(static_cast<size_t>(max_length));
     }
     // An empty range answers the empty string, not the null one.
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    if (*out == nullptr) return E_OUTOFMEMORY;
+    count_text_units_read(text.size());
+    return S_OK;
+  }
+  HRESULT on_MoveEndpointByUnit(sdk::TextPatternRangeEndpoint endpoint, sdk::TextUnit unit,
+                                int count, int* moved) override {
+    if (moved == nullptr) return E_POINTER;
+    *moved = 0;
+    if (fails_) return fail(E_FAIL, L"The text provider cannot produce the document's text");
+    if (endpoint != sdk::TextPatternRangeEndpoint_Start || unit != sdk::TextUnit_Character ||
+        count < 0) {
+      return not_implemented("IUIAutomationTextRange.MoveEndpointByUnit");
+    }
+    size_t step = std::min(static_cast<size_t>(count), text_.size() - start_);
+    start_ += step;
+    *moved = static_cast<int>(step);
+    return S_OK;
   }
 
  private:
   std::wstring text_;
+  bool fails_;
+  size_t start_ = 0;
 };
 
 class Text final : public ComObject<CountedIUIAutomationTextPattern, sdk::kIidTextPattern> {
@@ -256,7 +285,7 @@ class Text final : public ComObject<CountedIUIAutomationTextPattern, sdk::kIidTe
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (HRESULT state = reach(node_); FAILED(state)) return state;
-    *out = new TextRange(window_text(node_.window));
+    *out = new TextRange(window_text(node_.window), text_fails(node_));
     return S_OK;
   }
 

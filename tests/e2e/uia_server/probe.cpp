@@ -148,7 +148,9 @@ int run(const std::vector<std::string>& args) {
     auto read_back = uia::set_element_value(client, locator, args[3]);
     if (!read_back) return print_failure(read_back);
     json answer = {{"ok", true}, {"value", nullptr}};
-    if (read_back.value()) answer["value"] = *read_back.value();
+    if (read_back.value() && read_back.value()->read_back) {
+      answer["value"] = *read_back.value()->read_back;
+    }
     return print(answer);
   }
   if (command == "scroll" && args.size() == 4) {
@@ -161,7 +163,7 @@ int run(const std::vector<std::string>& args) {
     if (!resolved) return print_failure(resolved);
     auto pattern = resolved->element->text_pattern();
     if (!pattern) return print({{"ok", true}, {"text", nullptr}});
-    auto text = pattern->document_text();
+    auto text = pattern->document_text(-1);
     if (!text) return print_failure(text);
     return print({{"ok", true}, {"text", text.value()}});
   }

@@ -81,7 +81,7 @@ bool has_pattern(const Node& node, PATTERNID pattern) {
     case kToggle: return kind == Kind::CheckBox;
     case kSelectionItem: return kind == Kind::ListItem;
     case kValue: return kind == Kind::Edit;
-    case kText: return multi_line_edit(node);
+    case kText: return multi_line_edit(node) || text_fails(node);
     case kScroll: return scrollable(node);
     case kLegacyIAccessible: return kind != Kind::Desktop;
     default: return false;

@@ -177,6 +177,14 @@ std::wstring automation_id(const Node& node) {
   return std::to_wstring(GetDlgCtrlID(node.window));
 }
 
+bool text_fails(const Node& node) {
+  return !node.is_item() && GetPropW(node.window, L"TestAppTextFails") != nullptr;
+}
+
+// Runtime ids "can be reused over time" (IUIAutomationElement::GetRuntimeId). A list box
+// entry's is its list's and its index, so deleting an entry hands its id to the entry that
+// moves up into its place, which also takes over its automation id ("ListItem-<index>"),
+// as a virtualised list's recycled item does. The entries of two lists share automation ids.
 std::vector<int> runtime_id(const Node& node) {
   auto handle = static_cast<int>(reinterpret_cast<INT_PTR>(node.window));
   if (node.is_item()) return {42, handle, 4, node.item};

@@ -39,6 +39,9 @@ bool password(const Node& node);
 bool read_only_edit(const Node& node);
 bool multi_line_edit(const Node& node);
 bool scrollable(const Node& node);
+// A window the test application marked (window property "TestAppTextFails"): it offers the
+// text pattern, whose document cannot be read.
+bool text_fails(const Node& node);
 // Whether the element is in the control view (IsControlElement). Providers mark layout-only
 // nodes false ("Control view" in the UI Automation tree overview); here a window of the test
 // application's layout pane class is one.
