@@ -17,10 +17,10 @@ namespace {
 
 bool has_nul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
-// Whether a program is a batch file, which Windows runs through the command
-// interpreter whatever way it is started. A command line's program is its
-// first argument, quoted or up to the first blank.
-bool names_batch_file(std::string_view program, bool command_line) {
+// A program's name as Windows matches it: a command line's program is its
+// first argument, quoted or up to the first blank; trailing dots and blanks
+// are dropped, as Windows ignores them in names; lower case.
+std::string program_name(std::string_view program, bool command_line) {
   if (command_line && !program.empty() && program.front() == '"') {
     program.remove_prefix(1);
     program = program.substr(0, program.find('"'));
@@ -29,11 +29,32 @@ bool names_batch_file(std::string_view program, bool command_line) {
     program = program.substr(0, blank);
   }
   while (!program.empty() && (program.back() == ' ' || program.back() == '.')) {
-    program.remove_suffix(1);  // Windows ignores trailing dots and blanks in names
+    program.remove_suffix(1);
   }
-  std::string lower = to_lower_ascii(program);
-  return lower.ends_with(".bat") || lower.ends_with(".cmd");
+  return to_lower_ascii(program);
 }
+
+// Whether a program is a batch file, which Windows runs through the command
+// interpreter whatever way it is started.
+bool names_batch_file(std::string_view program, bool command_line) {
+  std::string name = program_name(program, command_line);
+  return name.ends_with(".bat") || name.ends_with(".cmd");
+}
+
+// Whether a shell path names a program (an .exe, or a name without an
+// extension that the shell looks up as one) rather than a document, a URL or
+// a shell folder.
+bool names_program(std::string_view path) {
+  std::string name = program_name(path, /*command_line=*/false);
+  if (name.ends_with(".exe")) return true;
+  std::size_t last = name.find_last_of("\\/");
+  std::string_view leaf = std::string_view(name).substr(last == std::string::npos ? 0 : last + 1);
+  std::size_t colon = name.find(':');  // beyond a drive letter: a URL's scheme
+  return !leaf.empty() && leaf.find('.') == std::string_view::npos &&
+         (colon == std::string::npos || colon == 1);
+}
+
+constexpr const char* kWebAccessibilitySwitch = "--force-renderer-accessibility";
 
 // `args` as one string: given as a string it is passed as it stands; given
 // as an array each item is quoted as one argument.
@@ -94,6 +115,18 @@ Result<LaunchRequest> read_request(const Json& args) {
     request.route = LaunchRoute::Command;
     request.target = *command;
     if (!extra->empty()) request.target += " " + *extra;
+  }
+  if (arg_bool(args, "webAccessibility").value_or(false)) {
+    // Chromium and Electron build the UI Automation tree of their web content
+    // late, and in part, unless told at start; the switch goes to the program
+    // only, never to a document's or URL's handler.
+    if (request.route == LaunchRoute::Shell && !names_program(request.target)) {
+      return invalid_request(
+          "launchApp webAccessibility applies to a program (an .exe, a command line or a "
+          "packaged app), not to a document, folder or URL");
+    }
+    std::string& line = request.route == LaunchRoute::Command ? request.target : request.args;
+    line += line.empty() ? kWebAccessibilitySwitch : " " + std::string(kWebAccessibilitySwitch);
   }
   request.cwd = std::move(cwd);
   request.wait_ms = read_wait(args);

@@ -38,12 +38,15 @@ std::vector<Tool> desktop_tools() {
       tool("launch_app", "launchApp", "Launch app",
            "Start path (program, document, URL, shell:AppsFolder\\<AUMID>) or command (no "
            "shell); wait up to waitMs (10000, max 60000) for the first window of it or its "
-           "children. Returns pid and window (with rootRef), or timedOut.",
+           "children. Returns pid and window (with rootRef), or timedOut. webAccessibility: "
+           "true for a Chromium-family browser or an Electron app, so that its web content's "
+           "elements are there from the start.",
            arguments_of({{"path", of_type("string")},
                          {"command", of_type("string")},
                          {"args", {{"type", {"string", "array"}}, {"items", of_type("string")}}},
                          {"cwd", of_type("string")},
-                         {"waitMs", integer}}),
+                         {"waitMs", integer},
+                         {"webAccessibility", of_type("boolean")}}),
            // Starting a program can do anything that program does.
            {.destructive = true, .open_world = true}));
   tools.push_back(tool(

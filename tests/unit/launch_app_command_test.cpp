@@ -33,6 +33,10 @@ TEST(LaunchApp, AnUnquotedProgramPathRunsOnlyWhenOneReadingNamesAProgram) {
             R"(target_not_found: Cannot launch 'C:\Nowhere\x.exe': no such file or program)");
 }
 
+constexpr const char* kNotAProgram =
+    "invalid_request: launchApp webAccessibility applies to a program (an .exe, a command line "
+    "or a packaged app), not to a document, folder or URL";
+
 TEST(LaunchApp, ArgumentsAreCheckedAndRouted) {
   struct Case {
     const char* args;
@@ -59,6 +63,15 @@ TEST(LaunchApp, ArgumentsAreCheckedAndRouted) {
       {R"({"path":"C:\\My Tools\\Run.BAT. ","args":["a&calc"]})", kBatchRefusal},
       {R"({"command":"\"C:\\My Tools\\run.cmd\" -x","args":["a&calc"]})", kBatchRefusal},
       {R"({"command":"run.cmd","args":"a&calc","waitMs":0})", "command run.cmd <- run.cmd a&calc | "},
+      // Chromium's switch goes to the program, after what the caller gave.
+      {R"({"path":"C:\\Apps\\msedge","args":"https://x","webAccessibility":true,"waitMs":0})",
+       "shell C:\\Apps\\msedge | https://x --force-renderer-accessibility | "},
+      {R"({"command":"Code.exe -n","webAccessibility":true,"waitMs":0})",
+       "command Code.exe <- Code.exe -n --force-renderer-accessibility | "},
+      {R"({"path":"shell:AppsFolder\\App!A","webAccessibility":true,"waitMs":0})",
+       "package App!A | --force-renderer-accessibility"},
+      {R"({"path":"https://example.com","webAccessibility":true})", kNotAProgram},
+      {R"({"path":"C:\\notes.txt","webAccessibility":true})", kNotAProgram},
   };
   for (const Case& c : cases) {
     ServiceHarness h;
