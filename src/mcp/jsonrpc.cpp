@@ -102,6 +102,13 @@ RpcReadOutcome read_rpc_message(std::string_view line) {
   return out;
 }
 
+const Json* request_meta(const RpcMessage& message) {
+  if (!message.params.is_object()) return nullptr;
+  auto meta = message.params.find("_meta");
+  if (meta == message.params.end() || !meta->is_object()) return nullptr;
+  return &*meta;
+}
+
 std::string dump_json(const Json& value) {
   return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -111,11 +118,14 @@ std::string rpc_result_line(const Json& id, const Json& result) {
   return dump_json(line);
 }
 
+std::string rpc_error_line(const Json& id, const RpcError& error) {
+  Json body = {{"code", error.code}, {"message", error.message}};
+  if (!error.data.is_null()) body["data"] = error.data;
+  return dump_json(Json{{"jsonrpc", "2.0"}, {"id", id}, {"error", std::move(body)}});
+}
+
 std::string rpc_error_line(const Json& id, int code, std::string_view message) {
-  Json line = {{"jsonrpc", "2.0"},
-               {"id", id},
-               {"error", {{"code", code}, {"message", std::string(message)}}}};
-  return dump_json(line);
+  return rpc_error_line(id, RpcError{code, std::string(message)});
 }
 
 }  // namespace winhelper::mcp

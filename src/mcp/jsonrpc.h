@@ -46,8 +46,20 @@ using RpcReadOutcome = std::variant<RpcBlank, RpcMessage, RpcFailure>;
 
 RpcReadOutcome read_rpc_message(std::string_view line);
 
+// A request's `params._meta`, when it has one that is an object.
+const Json* request_meta(const RpcMessage& message);
+
+// An error of a request, with the HTTP status it is answered with over HTTP.
+struct RpcError {
+  int code = kInvalidRequest;
+  std::string message;
+  Json data;  // null when none
+  int http_status = 200;
+};
+
 // Compact lines, without their line feed. Invalid UTF-8 in strings is
 // replaced, so writing never fails.
+std::string rpc_error_line(const Json& id, const RpcError& error);
 std::string rpc_result_line(const Json& id, const Json& result);
 std::string rpc_error_line(const Json& id, int code, std::string_view message);
 

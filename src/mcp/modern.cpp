@@ -8,14 +8,6 @@ namespace winhelper::mcp {
 
 namespace {
 
-// The request's `_meta`, when its params have one that is an object.
-const Json* meta_of(const RpcMessage& message) {
-  if (!message.params.is_object()) return nullptr;
-  auto meta = message.params.find("_meta");
-  if (meta == message.params.end() || !meta->is_object()) return nullptr;
-  return &*meta;
-}
-
 Json supported_versions() {
   Json versions = Json::array();
   for (std::string_view v : kSupportedVersions) versions.push_back(std::string(v));
@@ -24,14 +16,8 @@ Json supported_versions() {
 
 }  // namespace
 
-std::string rpc_error_line(const Json& id, const RpcError& error) {
-  Json body = {{"code", error.code}, {"message", error.message}};
-  if (!error.data.is_null()) body["data"] = error.data;
-  return dump_json(Json{{"jsonrpc", "2.0"}, {"id", id}, {"error", std::move(body)}});
-}
-
 std::optional<std::string> meta_protocol_version(const RpcMessage& message) {
-  const Json* meta = meta_of(message);
+  const Json* meta = request_meta(message);
   if (!meta) return std::nullopt;
   auto version = meta->find(kMetaProtocolVersion);
   if (version == meta->end()) return std::nullopt;
@@ -52,7 +38,7 @@ bool is_modern_request(const RpcMessage& message, std::string_view negotiated) {
 
 std::optional<RpcError> check_modern_meta(const RpcMessage& message) {
   std::optional<std::string> version = meta_protocol_version(message);
-  const Json* meta = meta_of(message);
+  const Json* meta = request_meta(message);
   auto missing = [](std::string_view field, std::string_view type) {
     return RpcError{kInvalidParams,
                     "Invalid params: params._meta must carry " + std::string(field) + " (" +

@@ -37,16 +37,6 @@ enum ModernErrorCode : int {
 // options, which a client then sees within this time.
 inline constexpr long long kListingTtlMs = 5 * 60 * 1000;
 
-// An error of a request, with the HTTP status it is answered with over HTTP.
-struct RpcError {
-  int code = kInvalidRequest;
-  std::string message;
-  Json data;  // null when none
-  int http_status = 200;
-};
-
-std::string rpc_error_line(const Json& id, const RpcError& error);
-
 // The protocol version a request's `_meta` names, when it names one: such a
 // request is served statelessly unless it belongs to a legacy session that
 // negotiated that very version. A `_meta` version that is not a string is

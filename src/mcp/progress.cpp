@@ -5,9 +5,8 @@
 namespace winhelper::mcp {
 
 Json progress_token(const RpcMessage& message) {
-  if (!message.params.is_object()) return nullptr;
-  auto meta = message.params.find("_meta");
-  if (meta == message.params.end() || !meta->is_object()) return nullptr;
+  const Json* meta = request_meta(message);
+  if (!meta) return nullptr;
   auto token = meta->find("progressToken");
   if (token == meta->end() || !(token->is_string() || token->is_number_integer())) return nullptr;
   return *token;
