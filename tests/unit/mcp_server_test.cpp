@@ -76,16 +76,11 @@ TEST(McpServer, StatelessRequestsNeedNoHandshakeAndLeaveTheSessionAlone) {
     return Json{{"io.modelcontextprotocol/protocolVersion", version},
                 {"io.modelcontextprotocol/clientCapabilities", Json::object()}};
   };
-  Json discovered = h.request(1, "server/discover", {{"_meta", meta("2026-07-28")}});
-  EXPECT_EQ(discovered["result"]["supportedVersions"], Json({"2026-07-28", "2025-11-25"}));
-  Json listed = h.request(2, "tools/list", {{"_meta", meta("2026-07-28")}});
-  EXPECT_EQ(listed["result"]["tools"].size(), tool_table().size());
-  EXPECT_EQ(listed["result"]["_meta"]["io.modelcontextprotocol/serverInfo"]["name"],
-            "winhelper-mcp");
+  // What a stateless request answers is the v2 client's scenario's to check;
+  // here, that it needs no handshake beside a session that has none yet.
   Json called = h.request(3, "tools/call",
                           {{"name", "diagnostics"}, {"_meta", meta("2026-07-28")}});
   EXPECT_EQ(called["result"]["resultType"], "complete");
-  EXPECT_EQ(called["result"]["structuredContent"]["pid"], 4242);
   EXPECT_EQ(error_of(h.request(4, "tools/list", {{"_meta", meta("2025-11-25")}}))["code"],
             -32022);
   // The legacy session still needs its handshake; then its own version in
