@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <set>
 
 #include "capture/scaling.h"
 #include "mcp/tools.h"
@@ -20,6 +21,29 @@ std::optional<std::uint64_t> number_within(std::string_view text, std::uint64_t 
   return value;
 }
 
+constexpr std::string_view kDisableTool = "--disable-tool";
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Adds each name of a comma-separated list; blank entries are skipped, so a
+// bundle's empty setting disables nothing.
+std::optional<std::string> disable_tools(std::string_view list, std::set<std::string>& disabled) {
+  while (true) {
+    const std::size_t comma = list.find(',');
+    const std::string name(trimmed(list.substr(0, comma)));
+    if (!name.empty()) {
+      if (find_tool(name) == nullptr) return "--disable-tool: no tool is named '" + name + "'";
+      disabled.insert(name);
+    }
+    if (comma == std::string_view::npos) return std::nullopt;
+    list.remove_prefix(comma + 1);
+  }
+}
+
 }  // namespace
 
 Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std::string_view>& args) {
@@ -28,11 +52,15 @@ Result<ServerOptions, std::string> parse_server_arguments(const std::vector<std:
   bool bytes_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view option = args[i];
-    if (option == "--disable-tool") {
-      if (i + 1 == args.size()) return std::string("--disable-tool needs a tool name");
-      const std::string name(args[++i]);
-      if (find_tool(name) == nullptr) return "--disable-tool: no tool is named '" + name + "'";
-      options.disabled_tools.insert(name);
+    if (option == "--disable-tool" || option.starts_with("--disable-tool=")) {
+      std::string_view list;
+      if (option.size() > kDisableTool.size()) {
+        list = option.substr(kDisableTool.size() + 1);  // "" after '=' disables nothing
+      } else {
+        if (i + 1 == args.size()) return std::string("--disable-tool needs a tool name");
+        list = args[++i];
+      }
+      if (auto refused = disable_tools(list, options.disabled_tools)) return *refused;
       continue;
     }
     const bool side = option == "--max-image-side";

@@ -1,5 +1,6 @@
 #pragma once
-// The MCP executable's command line: `--disable-tool NAME` (repeatable),
+// The MCP executable's command line: `--disable-tool NAME[,NAME...]` or
+// `--disable-tool=NAME[,NAME...]` (repeatable; blank names are skipped),
 // `--max-image-side N` (the longer side of a look's image, 1 to 16384,
 // default 1568) and `--max-image-bytes N` (the most Base64 text of a look's
 // image, 65536 to 1073741824, default 1048576), each of the last two at most
@@ -18,10 +19,13 @@ inline constexpr std::size_t kMinImageBytes = std::size_t{1} << 16;
 inline constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 
 inline constexpr const char* kServerUsage =
-    "usage: winhelper-mcp [--disable-tool NAME]... [--max-image-side N] [--max-image-bytes N]\n"
-    "                     [--http [HOST:]PORT [HTTP options]]\n"
+    "usage: winhelper-mcp [--disable-tool NAME[,NAME...]]... [--max-image-side N]\n"
+    "                     [--max-image-bytes N] [--http [HOST:]PORT [HTTP options]]\n"
+    "       winhelper-mcp --version\n"
     "An MCP server over standard input and output (an MCP client starts it), or over HTTP.\n"
-    "--disable-tool NAME  leave the tool out of tools/list and refuse calls to it\n"
+    "--disable-tool NAMES leave the tools (comma-separated; --disable-tool=NAMES also\n"
+    "                     works, and an empty list disables none) out of tools/list and\n"
+    "                     refuse calls to them\n"
     "--max-image-side N   longer side of a look's image at most N pixels (default 1568)\n"
     "--max-image-bytes N  Base64 of a look's image at most N bytes (default 1048576;\n"
     "                     JPEG is sent when the PNG is larger)\n";

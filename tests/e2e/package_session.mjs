@@ -1,6 +1,6 @@
 // The release as an MCP host meets it: the bundle's manifest, read with the
 // official bundle library, gives the command line (defaults of the user
-// settings filled in) for the folder the release was unpacked into; the
+// settings filled in, one set as a user would) for the folder the release was unpacked into; the
 // official SDK client starts it under Wine, checks serverInfo's version,
 // lists the tools and takes one look at the test application.
 // Usage: node package_session.mjs <manifest.json> <install folder (Windows path)>
@@ -17,7 +17,8 @@ run(async () => {
   const manifest = JSON.parse(fs.readFileSync(manifestPath, 'utf8'));
   expect(manifest.version === version, 'the manifest names the version', manifest.version);
   const config = await getMcpConfigForManifest({
-    manifest, extensionPath: installDir, systemDirs: {}, userConfig: {}, pathSeparator: '\\',
+    manifest, extensionPath: installDir, systemDirs: {},
+    userConfig: { disabled_tools: 'launch_app, clipboard_write' }, pathSeparator: '\\',
   });
   expect(config?.command?.startsWith(installDir), 'the manifest runs the unpacked server', config);
   expect(config.args.every((arg) => !arg.includes('${')), 'every setting has a default', config.args);
@@ -27,9 +28,12 @@ run(async () => {
     client.getServerVersion());
   const { tools } = await client.listTools();
   checkSchemas(tools);
+  const names = tools.map((t) => t.name);
   for (const name of ['list_windows', 'look', 'act', 'diagnostics']) {
-    expect(tools.some((tool) => tool.name === name), `tools/list has ${name}`, tools.map((t) => t.name));
+    expect(names.includes(name), `tools/list has ${name}`, names);
   }
+  expect(!names.includes('launch_app') && !names.includes('clipboard_write'),
+    'the tools the user disabled are not listed', names);
   const window = await waitListed(client, (w) => w.title === title);
   const look = await callOk(client, 'look', { rootRef: window.rootRef });
   const image = look.content.find((block) => block.type === 'image');

@@ -47,10 +47,18 @@ TEST(McpServerArguments, DisableKnownToolsOnly) {
   EXPECT_EQ(options->disabled_tools, (std::set<std::string>{"launch_app", "clipboard_write"}));
   EXPECT_EQ(options->image_budget.max_side, 800u);
   EXPECT_TRUE(parse_server_arguments({})->disabled_tools.empty());
+  // A list, in either spelling; the bundle passes its setting as one "--disable-tool=..."
+  // argument, empty when the user disables nothing.
+  EXPECT_EQ(parse_server_arguments({"--disable-tool", " look, launch_app ,"})->disabled_tools,
+            (std::set<std::string>{"look", "launch_app"}));
+  EXPECT_EQ(parse_server_arguments({"--disable-tool=clipboard_write"})->disabled_tools,
+            (std::set<std::string>{"clipboard_write"}));
+  EXPECT_TRUE(parse_server_arguments({"--disable-tool="})->disabled_tools.empty());
 
   const std::pair<std::vector<std::string_view>, std::string> refused[] = {
       {{"--disable-tool"}, "--disable-tool needs a tool name"},
       {{"--disable-tool", "launchApp"}, "--disable-tool: no tool is named 'launchApp'"},
+      {{"--disable-tool=look,lok"}, "--disable-tool: no tool is named 'lok'"},
   };
   for (const auto& [args, message] : refused) EXPECT_EQ(parse_server_arguments(args).error(), message);
 }
