@@ -26,8 +26,17 @@ DIST = os.path.join(HERE, "..", "..", "dist")
 INSTALL = "C:\\Program Files\\winhelper é"
 SHIPPED = {"winhelper.exe", "winhelper-mcp.exe", "winhelper-selftest.exe",
            "winhelper-testapp.exe", "README.txt", "THIRD-PARTY-NOTICES.txt"}
-# What the self-test checks, and those that Wine cannot answer.
-SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": False}
+# What the self-test checks, in order, and whether Wine can answer each (the rest must say
+# they do not apply there).
+SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": False,
+               "uia-cached-walk": False, "uia-search-order": False, "uia-control-parents": False,
+               "uia-provider-timeouts": False, "uia-blocking-invoke": False,
+               "hung-window": False, "foreground-escalation": False, "clipboard-busy": False,
+               "dpi-unaware-move": False, "socket-shutdown": False, "token-file-acl": False,
+               "left-as-found": True}
+# What Wine answers as Windows documents it, though its answer says nothing of Windows:
+# these checks' probes ran to the end there.
+WINE_PASSES = ("hung-window", "clipboard-busy")
 
 
 def release_files():
@@ -75,9 +84,27 @@ def check_release_checks():
         raise E2EError("a library without a notice is refused: %s" % path)
 
 
-def check_self_test(folder, version):
+def processes_in_prefix(prefix, name):
+    """Linux pids of the processes of this Wine prefix whose command line names `name`."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/environ" % pid, "rb") as env:
+                if ("WINEPREFIX=%s" % prefix).encode() not in env.read().split(b"\0"):
+                    continue
+            with open("/proc/%s/cmdline" % pid, "rb") as cmd:
+                if name.encode() in cmd.read():
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
+
+
+def check_self_test(prefix, folder, version):
     """The self-test passes or says why a check does not apply, never passes what Wine
-    cannot answer, and writes its report to the folder with the non-ASCII name."""
+    cannot answer, writes its report to the folder with the non-ASCII name, and leaves
+    nothing behind: no test application runs, no file of its own stays."""
+    shipped = set(os.listdir(folder))
     done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
                      INSTALL + "\\report.json"], capture_output=True, text=True, timeout=120)
     print(done.stdout, end="")
@@ -86,15 +113,26 @@ def check_self_test(folder, version):
         report = json.load(text)
     expect(report["version"] == version and report["windows"]["wine"],
            "the report names the version and Wine", report["version"], report["windows"])
+    ids = [check["id"] for check in report["checks"]]
+    expect(ids == list(SELF_CHECKS), "the report lists every check once, in order", ids)
     results = {check["id"]: check for check in report["checks"]}
-    expect(set(results) == set(SELF_CHECKS), "the report lists every check", sorted(results))
     for check_id, wine_answers in SELF_CHECKS.items():
         check = results[check_id]
         if wine_answers:
-            expect(check["result"] == "pass" and check.get("figure"), "passes with a figure", check)
+            expect(check["result"] == "pass", "passes under Wine", check)
         else:
             expect(check["result"] == "not applicable here" and "Wine" in check["reason"],
                    "does not apply under Wine, saying why", check)
+    expect(results["jpeg-speed"].get("figure"), "the JPEG speed has a figure", results["jpeg-speed"])
+    for check_id in WINE_PASSES:
+        expect("Wine's answer: pass" in results[check_id]["reason"], "its probe ran to the end",
+               results[check_id])
+    expect(not processes_in_prefix(prefix, "winhelper-testapp"), "no test application runs on")
+    temp = [os.path.join(root, name) for root, dirs, _ in os.walk(os.path.join(prefix, "drive_c"))
+            for name in dirs if name.startswith("winhelper-selftest-")]
+    expect(not temp, "no folder of the self-test stays", temp)
+    expect(set(os.listdir(folder)) == shipped | {"report.json"},
+           "only the report joins the shipped files", sorted(os.listdir(folder)))
 
 
 def main(_build_dir):
@@ -126,7 +164,7 @@ def main(_build_dir):
             expect(done.returncode == 0 and done.stdout.strip() == "%s %s" % (name, version),
                    exe + " --version names the release", done.returncode, done.stdout)
 
-        check_self_test(folder, version)
+        check_self_test(prefix, folder, version)
 
         manifest_path = os.path.join(base, "manifest.json")
         with open(manifest_path, "w", encoding="utf-8") as out:
