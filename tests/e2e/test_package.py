@@ -1,10 +1,11 @@
 """The release from scripts/package (dist/), as a Windows user gets it: the sums and the
 names agree, the zip unpacks into a fresh Wine prefix under a folder with a space and a
 non-ASCII character, both executables print the version that the zip's name and the
-bundle's manifest carry, the self-test runs there, and the MCP server started as the
-manifest says
-(package_session.mjs, the official SDK client) lists its tools and looks at the packaged
-test application. Nothing is registered in the prefix: the look has no outline there."""
+bundle's manifest carry, the self-test runs there (with the project's test UI Automation
+server registered for its run only, so that its UI Automation checks run to the end), and
+the MCP server started as the manifest says (package_session.mjs, the official SDK client)
+lists its tools and looks at the packaged test application. Nothing is registered in the
+prefix then: the look has no outline there."""
 
 import hashlib
 import json
@@ -22,6 +23,8 @@ from winhelper_e2e import E2EError, TestApp, expect, run_test, run_tool
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "packaging"))
 import third_party  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "uia_server"))
+import uia_server  # noqa: E402
 DIST = os.path.join(HERE, "..", "..", "dist")
 INSTALL = "C:\\Program Files\\winhelper é"
 SHIPPED = {"winhelper.exe", "winhelper-mcp.exe", "winhelper-selftest.exe",
@@ -35,8 +38,10 @@ SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": F
                "dpi-unaware-move": False, "socket-shutdown": False, "token-file-acl": False,
                "left-as-found": True}
 # What Wine answers as Windows documents it, though its answer says nothing of Windows:
-# these checks' probes ran to the end there.
-WINE_PASSES = ("hung-window", "clipboard-busy")
+# these checks' probes ran to the end there (the UI Automation ones against the project's
+# test server, registered for the self-test's run only).
+WINE_PASSES = ("uia-cached-walk", "uia-search-order", "uia-control-parents",
+               "uia-provider-timeouts", "uia-blocking-invoke", "hung-window", "clipboard-busy")
 
 
 def release_files():
@@ -100,13 +105,15 @@ def processes_in_prefix(prefix, name):
     return found
 
 
-def check_self_test(prefix, folder, version):
+def check_self_test(build_dir, prefix, folder, version):
     """The self-test passes or says why a check does not apply, never passes what Wine
     cannot answer, writes its report to the folder with the non-ASCII name, and leaves
     nothing behind: no test application runs, no file of its own stays."""
     shipped = set(os.listdir(folder))
-    done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
-                     INSTALL + "\\report.json"], capture_output=True, text=True, timeout=120)
+    with uia_server.registered(build_dir):
+        done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
+                         INSTALL + "\\report.json"], capture_output=True, text=True,
+                        timeout=120)
     print(done.stdout, end="")
     expect(done.returncode == 0, "the self-test finds nothing failed", done.returncode, done.stderr)
     with open(os.path.join(folder, "report.json"), encoding="utf-8") as text:
@@ -135,7 +142,7 @@ def check_self_test(prefix, folder, version):
            "only the report joins the shipped files", sorted(os.listdir(folder)))
 
 
-def main(_build_dir):
+def main(build_dir):
     check_release_checks()
     version, zip_path, bundle_path = release_files()
     check_sums(zip_path, bundle_path)
@@ -164,7 +171,7 @@ def main(_build_dir):
             expect(done.returncode == 0 and done.stdout.strip() == "%s %s" % (name, version),
                    exe + " --version names the release", done.returncode, done.stdout)
 
-        check_self_test(prefix, folder, version)
+        check_self_test(build_dir, prefix, folder, version)
 
         manifest_path = os.path.join(base, "manifest.json")
         with open(manifest_path, "w", encoding="utf-8") as out:

@@ -26,7 +26,7 @@ using fakes::FakeWindow;
 
 // The test application on the fake desktop: its main window, a UI
 // Automation tree with a layout pane that is no control element, an Open
-// Dialog button whose Invoke shows a dialog; F9 makes it hang, Windows
+// Blocking Dialog button whose Invoke shows a dialog; F9 makes it hang, Windows
 // reporting it 5 s later; closing its windows ends it.
 struct FakeProbes : Probes {
   std::uint32_t desktop_error = 0;
@@ -107,7 +107,7 @@ struct FakeProbes : Probes {
     fakes::FakeElement& pane = fake_uia.add_child(root, "layout");
     pane.control_element = false;
     fakes::FakeElement& button = fake_uia.add_child(pane, "button");
-    button.name = "Open Dialog";
+    button.name = "Open Blocking Dialog";
     button.invoke = true;
     button.reactions["Invoke"] = [this, pid = app->pid](fakes::FakeElement&) {
       fake_windows.add(FakeWindow{0, "Test Dialog", "#32770", pid});
