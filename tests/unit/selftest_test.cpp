@@ -8,10 +8,10 @@
 #include <memory>
 #include <stdexcept>
 
-#include "fake_clock.h"
-#include "fake_processes.h"
-#include "fake_uia.h"
-#include "fake_windows.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_uia.h"
+#include "fakes/fake_windows.h"
 #include "selftest/checks.h"
 #include "selftest/desktop_state.h"
 #include "selftest/self_test.h"
@@ -260,7 +260,7 @@ TEST(SelfTest, WholeRunLeavesTheDesktopAsItFoundIt) {
                      "uia-blocking-invoke", "hung-window", "foreground-escalation", "clipboard-busy",
                      "dpi-unaware-move", "socket-shutdown", "token-file-acl", "left-as-found"}));
   std::map<std::string, Answer> answers = by_id(outcomes);
-  EXPECT_EQ(answers["uia-cached-walk"].figure, "3 elements");  // the pane is no control element
+  EXPECT_EQ(answers["uia-cached-walk"].figure, "4 elements");  // the pane is no control element
   EXPECT_EQ(answers["uia-control-parents"].figure, "3 parents");
   EXPECT_EQ(answers["hung-window"].figure, "5.1 s");
   EXPECT_EQ(answers["dpi-unaware-move"].figure, "144 DPI");
@@ -297,6 +297,36 @@ TEST(SelfTest, WholeRunLeavesTheDesktopAsItFoundIt) {
     EXPECT_FALSE(stubborn.apps[0]->ended);
   }
   EXPECT_TRUE(stubborn.apps[0]->ended);
+}
+
+// What each UI Automation check exists to catch, one fault of the client at a time.
+TEST(SelfTest, UiAutomationChecksCatchTheFaultsTheyAreFor) {
+  struct Case {
+    std::function<void(fakes::FakeUia&)> fault;
+    std::string id;
+    std::string words;
+  };
+  const std::vector<Case> cases = {
+      {[](fakes::FakeUia& u) { u.open_failure = uia::OpenFailure{}; }, "uia-cached-walk",
+       "UI Automation is unavailable"},
+      {[](fakes::FakeUia& u) { u.open_failure = uia::OpenFailure{}; }, "uia-provider-timeouts",
+       "UI Automation is unavailable"},
+      {[](fakes::FakeUia& u) { u.cache_failure = "E_FAIL"; }, "uia-cached-walk", "every look reads"},
+      {[](fakes::FakeUia& u) { u.cache_failure = "E_FAIL"; }, "uia-search-order", "BuildUpdatedCache"},
+      {[](fakes::FakeUia& u) { u.walker_failure = "E_FAIL"; }, "uia-control-parents", "E_FAIL"},
+      {[](fakes::FakeUia& u) { u.bounds = {false, "E_NOINTERFACE"}; }, "uia-provider-timeouts",
+       "not applied: E_NOINTERFACE"},
+      {[](fakes::FakeUia& u) { u.element_from_handle_failure = "E_FAIL"; }, "uia-blocking-invoke",
+       "no element for the test window"},
+  };
+  for (const Case& c : cases) {
+    FakeProbes probes;
+    c.fault(probes.fake_uia);
+    const Answer answer = answer_of(probes, c.id);
+    EXPECT_EQ(answer.verdict, Verdict::fail) << c.id << ": " << answer.reason;
+    EXPECT_NE(answer.reason.find(c.words), std::string::npos) << c.id << ": " << answer.reason;
+    EXPECT_TRUE(probes.apps.back()->ended) << c.id;
+  }
 }
 
 TEST(SelfTest, ATestApplicationThatIsNotThereOrShowsNothing) {
@@ -338,12 +368,13 @@ TEST(SelfTest, WineAnswersOnlyWhatItCanAndFaultsFailOneCheck) {
   EXPECT_EQ(exit_code(std::span(on_wine).first(1)), 0);  // not applicable is no failure
 
   const Json json = report("0.9.0", {"10.0.19045", "8.0", 144, {{-1920, 0, 0, 1080}}}, on_wine);
-  EXPECT_EQ(json.dump(),
-            R"({"checks":[{"id":"windows-only","reason":"under Wine 8.0: Wine fakes it; Wine's answer: fail (1.0 s)","result":"not applicable here"},)"
-            R"({"id":"throws","reason":"the check broke off: boom","result":"fail"},)"
-            R"({"figure":"3.0 ms","id":"measured","reason":"fast","result":"pass"}],"dpi":144,)"
-            R"("monitors":[{"height":1080,"width":1920,"x":-1920,"y":0}],"version":"0.9.0",)"
-            R"("windows":{"build":"10.0.19045","wine":"8.0"}})");
+  const std::string expected =
+      R"j({"checks":[{"id":"windows-only","reason":"under Wine 8.0: Wine fakes it; Wine's answer: fail (1.0 s)","result":"not applicable here"},)j"
+      R"({"id":"throws","reason":"the check broke off: boom","result":"fail"},)"
+      R"({"figure":"3.0 ms","id":"measured","reason":"fast","result":"pass"}],"dpi":144,)"
+      R"("monitors":[{"height":1080,"width":1920,"x":-1920,"y":0}],"version":"0.9.0",)"
+      R"("windows":{"build":"10.0.19045","wine":"8.0"}})";
+  EXPECT_EQ(json.dump(), expected);
   EXPECT_TRUE(report("0.9.0", {}, {})["windows"]["wine"].is_null());
 
   const std::vector<Outcome> on_windows = run_checks(checks, {});
