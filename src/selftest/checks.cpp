@@ -7,16 +7,14 @@
 #include "capture/image_encoding.h"
 #include "capture/jpeg_encoder.h"
 #include "capture/png_encoder.h"
+#include "selftest/desktop_state.h"
+#include "selftest/figures.h"
+#include "selftest/uia_checks.h"
+#include "selftest/window_checks.h"
 
 namespace winhelper::selftest {
 
 namespace {
-
-std::string fixed(double value, const char* unit) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.1f %s", value, unit);
-  return text;
-}
 
 Answer input_desktop(Probes& probes) {
   const std::uint32_t error = probes.open_input_desktop();
@@ -97,14 +95,86 @@ Answer large_block_cost(Probes& probes) {
 
 }  // namespace
 
+Answer judge_socket_shutdown(const SocketShutdown& shutdown) {
+  if (!shutdown.failure.empty()) {
+    return {Verdict::fail, "the loopback connection could not be set up: " + shutdown.failure, ""};
+  }
+  if (!shutdown.returned) {
+    return {Verdict::fail,
+            "a blocked receive went on after its socket's duplicate was shut down: the HTTP "
+            "front's deadlines would not end a connection",
+            ""};
+  }
+  const std::string figure = fixed(shutdown.ms, "ms");
+  if (shutdown.ms > kSocketBoundMs) {
+    return {Verdict::fail, "a blocked receive returned late after its duplicate was shut down",
+            figure};
+  }
+  return {Verdict::pass, "shutting down a duplicate ends the original's blocked receive", figure};
+}
+
+Answer judge_private_file(const FileAcl& acl) {
+  if (!acl.failure.empty()) return {Verdict::fail, acl.failure, ""};
+  if (!acl.is_protected) {
+    return {Verdict::fail, "the token file inherits access from its folder", ""};
+  }
+  bool user_has_all = false;
+  for (const FileAcl::Entry& entry : acl.entries) {
+    if (entry.sid != acl.user_sid) {
+      return {Verdict::fail,
+              std::string("the token file's access list ") + (entry.allow ? "grants " : "denies ") +
+                  entry.sid + " too",
+              ""};
+    }
+    if (entry.allow && (entry.mask & kFileAllAccess) == kFileAllAccess) user_has_all = true;
+  }
+  if (!user_has_all) return {Verdict::fail, "the token file's user lacks full access", ""};
+  return {Verdict::pass, "only the user has access to the token file", ""};
+}
+
+namespace {
+
+constexpr std::string_view kNoUiAutomation =
+    "Wine has no UI Automation core of its own; only the project's test server answers there";
+
+}  // namespace
+
 std::vector<Check> windows_checks(Probes& probes) {
+  auto with = [&probes](Answer (*check)(Probes&)) {
+    return [&probes, check] { return check(probes); };
+  };
   return {
       {"input-desktop", "Wine's desktop is always interactive and never locked",
        [&probes] { return input_desktop(probes); }},
       {"jpeg-speed", "", [&probes] { return jpeg_speed(probes); }},
       {"large-block-cost", "Wine takes pages from Linux, whose cost is not Windows'",
        [&probes] { return large_block_cost(probes); }},
+      {"uia-cached-walk", kNoUiAutomation, with(cached_walk)},
+      {"uia-search-order", kNoUiAutomation, with(search_order)},
+      {"uia-control-parents", kNoUiAutomation, with(control_parents)},
+      {"uia-provider-timeouts", kNoUiAutomation, with(provider_timeouts)},
+      {"uia-blocking-invoke", kNoUiAutomation, with(blocking_invoke)},
+      {"hung-window", "Wine's report of a hung window is Wine's own, not Windows'",
+       with(hung_window)},
+      {"foreground-escalation", "Wine has no foreground lock of Windows' kind",
+       with(foreground_escalation)},
+      {"clipboard-busy", "Wine's clipboard answers a held clipboard its own way",
+       with(clipboard_busy)},
+      {"dpi-unaware-move", "Wine scales no window that is not DPI aware", with(dpi_unaware_move)},
+      {"socket-shutdown", "Wine's sockets are Linux's, not Winsock's",
+       [&probes] { return judge_socket_shutdown(probes.socket_shutdown(kSocketWaitMs)); }},
+      {"token-file-acl", "Wine runs everything as one user and keeps no access lists of Windows'",
+       [&probes] { return judge_private_file(probes.private_file_acl()); }},
   };
+}
+
+std::vector<Outcome> run_all(Probes& probes, const Machine& machine) {
+  const DesktopState before = capture_desktop(probes.windows(), probes.clipboard());
+  const std::vector<Check> checks = windows_checks(probes);
+  std::vector<Outcome> outcomes = run_checks(checks, machine);
+  const DesktopState after = capture_desktop(probes.windows(), probes.clipboard());
+  outcomes.push_back({"left-as-found", compare_desktops(before, after, probes.leftovers())});
+  return outcomes;
 }
 
 }  // namespace winhelper::selftest

@@ -2,6 +2,7 @@
 // The self-test's checks, each named by the id that docs/reliability.md
 // gives beside the point it checks.
 
+#include <cstdint>
 #include <vector>
 
 #include "selftest/probes.h"
@@ -15,8 +16,21 @@ namespace winhelper::selftest {
 // JPEG takes several times longer), and one large block's pages.
 inline constexpr double kJpegToPngBound = 1.0;
 inline constexpr double kLargeBlockUsBound = 200;
+// How long a blocked receive is given to return once the duplicate of its
+// socket is shut down, and how soon it must have.
+inline constexpr std::int64_t kSocketWaitMs = 3000;
+inline constexpr double kSocketBoundMs = 1000;
+// FILE_ALL_ACCESS: what the token file grants its user.
+inline constexpr std::uint32_t kFileAllAccess = 0x1F01FF;
 
 // The checks in the order they run; they use `probes` while they run.
 std::vector<Check> windows_checks(Probes& probes);
+
+// Every check, then whether the run left the desktop as it found it
+// ("left-as-found").
+std::vector<Outcome> run_all(Probes& probes, const Machine& machine);
+
+Answer judge_socket_shutdown(const SocketShutdown& shutdown);
+Answer judge_private_file(const FileAcl& acl);
 
 }  // namespace winhelper::selftest

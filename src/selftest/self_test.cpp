@@ -5,23 +5,35 @@
 
 namespace winhelper::selftest {
 
+namespace {
+
+Answer run_guarded(const Check& check) {
+  try {
+    return check.run();
+  } catch (const std::exception& error) {
+    return {Verdict::fail, std::string("the check broke off: ") + error.what(), ""};
+  }
+}
+
+}  // namespace
+
 std::vector<Outcome> run_checks(std::span<const Check> checks, const Machine& machine) {
   std::vector<Outcome> outcomes;
   outcomes.reserve(checks.size());
   for (const Check& check : checks) {
-    Outcome outcome{std::string(check.id), {}};
+    Answer answer = run_guarded(check);
     if (machine.wine && !check.wine_cannot_answer.empty()) {
-      outcome.answer = {Verdict::not_applicable,
-                        "under Wine " + *machine.wine + ": " + std::string(check.wine_cannot_answer),
-                        ""};
-    } else {
-      try {
-        outcome.answer = check.run();
-      } catch (const std::exception& error) {
-        outcome.answer = {Verdict::fail, std::string("the check broke off: ") + error.what(), ""};
-      }
+      // Run all the same, so that its code runs and its leftovers would show;
+      // what Wine said follows the reason.
+      std::string said(verdict_text(answer.verdict));
+      if (!answer.figure.empty()) said += " (" + answer.figure + ")";
+      if (!answer.reason.empty()) said += ": " + answer.reason;
+      answer = {Verdict::not_applicable,
+                "under Wine " + *machine.wine + ": " + std::string(check.wine_cannot_answer) +
+                    "; Wine's answer: " + said,
+                ""};
     }
-    outcomes.push_back(std::move(outcome));
+    outcomes.push_back({std::string(check.id), std::move(answer)});
   }
   return outcomes;
 }

@@ -49,9 +49,10 @@ struct Outcome {
   Answer answer;
 };
 
-// Runs the checks in order. Under Wine a check that Wine cannot answer does
-// not run and is not applicable, with the reason; a check that throws fails
-// with the exception's text, and the next one runs.
+// Runs the checks in order. A check that throws fails with the exception's
+// text, and the next one runs. Under Wine a check that Wine cannot answer
+// still runs, but its answer, whatever it is, becomes "not applicable here"
+// with the reason and what Wine answered.
 std::vector<Outcome> run_checks(std::span<const Check> checks, const Machine& machine);
 
 std::string_view verdict_text(Verdict verdict);  // "pass", "fail", "not applicable here"

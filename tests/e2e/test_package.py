@@ -1,10 +1,11 @@
 """The release from scripts/package (dist/), as a Windows user gets it: the sums and the
 names agree, the zip unpacks into a fresh Wine prefix under a folder with a space and a
 non-ASCII character, both executables print the version that the zip's name and the
-bundle's manifest carry, the self-test runs there, and the MCP server started as the
-manifest says
-(package_session.mjs, the official SDK client) lists its tools and looks at the packaged
-test application. Nothing is registered in the prefix: the look has no outline there."""
+bundle's manifest carry, the self-test runs there (with the project's test UI Automation
+server registered for its run only, so that its UI Automation checks run to the end), and
+the MCP server started as the manifest says (package_session.mjs, the official SDK client)
+lists its tools and looks at the packaged test application. Nothing is registered in the
+prefix then: the look has no outline there."""
 
 import hashlib
 import json
@@ -22,12 +23,25 @@ from winhelper_e2e import E2EError, TestApp, expect, run_test, run_tool
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "packaging"))
 import third_party  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "uia_server"))
+import uia_server  # noqa: E402
 DIST = os.path.join(HERE, "..", "..", "dist")
 INSTALL = "C:\\Program Files\\winhelper é"
 SHIPPED = {"winhelper.exe", "winhelper-mcp.exe", "winhelper-selftest.exe",
            "winhelper-testapp.exe", "README.txt", "THIRD-PARTY-NOTICES.txt"}
-# What the self-test checks, and those that Wine cannot answer.
-SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": False}
+# What the self-test checks, in order, and whether Wine can answer each (the rest must say
+# they do not apply there).
+SELF_CHECKS = {"input-desktop": False, "jpeg-speed": True, "large-block-cost": False,
+               "uia-cached-walk": False, "uia-search-order": False, "uia-control-parents": False,
+               "uia-provider-timeouts": False, "uia-blocking-invoke": False,
+               "hung-window": False, "foreground-escalation": False, "clipboard-busy": False,
+               "dpi-unaware-move": False, "socket-shutdown": False, "token-file-acl": False,
+               "left-as-found": True}
+# What Wine answers as Windows documents it, though its answer says nothing of Windows:
+# these checks' probes ran to the end there (the UI Automation ones against the project's
+# test server, registered for the self-test's run only).
+WINE_PASSES = ("uia-cached-walk", "uia-search-order", "uia-control-parents",
+               "uia-provider-timeouts", "uia-blocking-invoke", "hung-window", "clipboard-busy")
 
 
 def release_files():
@@ -75,29 +89,60 @@ def check_release_checks():
         raise E2EError("a library without a notice is refused: %s" % path)
 
 
-def check_self_test(folder, version):
+def processes_in_prefix(prefix, name):
+    """Linux pids of the processes of this Wine prefix whose command line names `name`."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/environ" % pid, "rb") as env:
+                if ("WINEPREFIX=%s" % prefix).encode() not in env.read().split(b"\0"):
+                    continue
+            with open("/proc/%s/cmdline" % pid, "rb") as cmd:
+                if name.encode() in cmd.read():
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
+
+
+def check_self_test(build_dir, prefix, folder, version):
     """The self-test passes or says why a check does not apply, never passes what Wine
-    cannot answer, and writes its report to the folder with the non-ASCII name."""
-    done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
-                     INSTALL + "\\report.json"], capture_output=True, text=True, timeout=120)
+    cannot answer, writes its report to the folder with the non-ASCII name, and leaves
+    nothing behind: no test application runs, no file of its own stays."""
+    shipped = set(os.listdir(folder))
+    with uia_server.registered(build_dir):
+        done = run_tool(["wine", INSTALL + "\\winhelper-selftest.exe", "--report",
+                         INSTALL + "\\report.json"], capture_output=True, text=True,
+                        timeout=120)
     print(done.stdout, end="")
     expect(done.returncode == 0, "the self-test finds nothing failed", done.returncode, done.stderr)
     with open(os.path.join(folder, "report.json"), encoding="utf-8") as text:
         report = json.load(text)
     expect(report["version"] == version and report["windows"]["wine"],
            "the report names the version and Wine", report["version"], report["windows"])
+    ids = [check["id"] for check in report["checks"]]
+    expect(ids == list(SELF_CHECKS), "the report lists every check once, in order", ids)
     results = {check["id"]: check for check in report["checks"]}
-    expect(set(results) == set(SELF_CHECKS), "the report lists every check", sorted(results))
     for check_id, wine_answers in SELF_CHECKS.items():
         check = results[check_id]
         if wine_answers:
-            expect(check["result"] == "pass" and check.get("figure"), "passes with a figure", check)
+            expect(check["result"] == "pass", "passes under Wine", check)
         else:
             expect(check["result"] == "not applicable here" and "Wine" in check["reason"],
                    "does not apply under Wine, saying why", check)
+    expect(results["jpeg-speed"].get("figure"), "the JPEG speed has a figure", results["jpeg-speed"])
+    for check_id in WINE_PASSES:
+        expect("Wine's answer: pass" in results[check_id]["reason"], "its probe ran to the end",
+               results[check_id])
+    expect(not processes_in_prefix(prefix, "winhelper-testapp"), "no test application runs on")
+    temp = [os.path.join(root, name) for root, dirs, _ in os.walk(os.path.join(prefix, "drive_c"))
+            for name in dirs if name.startswith("winhelper-selftest-")]
+    expect(not temp, "no folder of the self-test stays", temp)
+    expect(set(os.listdir(folder)) == shipped | {"report.json"},
+           "only the report joins the shipped files", sorted(os.listdir(folder)))
 
 
-def main(_build_dir):
+def main(build_dir):
     check_release_checks()
     version, zip_path, bundle_path = release_files()
     check_sums(zip_path, bundle_path)
@@ -126,7 +171,7 @@ def main(_build_dir):
             expect(done.returncode == 0 and done.stdout.strip() == "%s %s" % (name, version),
                    exe + " --version names the release", done.returncode, done.stdout)
 
-        check_self_test(folder, version)
+        check_self_test(build_dir, prefix, folder, version)
 
         manifest_path = os.path.join(base, "manifest.json")
         with open(manifest_path, "w", encoding="utf-8") as out:

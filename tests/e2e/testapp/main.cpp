@@ -46,10 +46,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 2;
   }
   // Same coordinate space as the helper: physical pixels. Refused where unsupported (Wine).
-  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  if (!options->dpi_unaware) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  }
 
   testapp::Reporter reporter(options->title, options->log_path, options->steady_title);
   testapp::MainWindow window(reporter);
-  if (!window.create(instance, *options)) return 1;
+  if (!window.create(instance, *options)) return options->hold_clipboard ? 3 : 1;
   return run_message_loop(window);
 }

@@ -67,6 +67,13 @@ bool MainWindow::create(HINSTANCE instance, const Options& options) {
   reporter_.attach(window_);
   hang_ms_ = options.hang_ms;
   message_box_ = options.message_box;
+  // Open before the window shows, so whoever sees the window finds the clipboard held;
+  // the process's end closes it.
+  if (options.hold_clipboard && !OpenClipboard(window_)) {
+    write_stderr(L"testapp: OpenClipboard failed");
+    DestroyWindow(window_);
+    return false;
+  }
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
   return true;

@@ -45,6 +45,14 @@ std::optional<Options> parse_options(const std::vector<std::wstring>& args, std:
       options.message_box = true;
       continue;
     }
+    if (name == L"--dpi-unaware") {
+      options.dpi_unaware = true;
+      continue;
+    }
+    if (name == L"--hold-clipboard") {
+      options.hold_clipboard = true;
+      continue;
+    }
     if (name != L"--title" && name != L"--log" && name != L"--x" && name != L"--y" &&
         name != L"--w" && name != L"--h" && name != L"--hang-ms" && name != L"--long-list") {
       error = L"unknown option '" + name + L"'";

@@ -4,6 +4,7 @@
 //   testapp.exe [--title <text>] [--x <n>] [--y <n>] [--w <n>] [--h <n>]
 //               [--browser-class] [--topmost] [--log <file>] [--hang-ms <n>]
 //               [--message-box] [--long-list <n>] [--photo] [--steady-title]
+//               [--dpi-unaware] [--hold-clipboard]
 //
 //   --title          base title (default "Winhelper Test App"), so instances can be told apart
 //   --x --y --w --h  outer window rectangle in screen pixels (default 40, 40, 730, 420)
@@ -45,6 +46,8 @@ struct Options {
   int long_list_entries = 100;
   bool photo = false;
   bool steady_title = false;
+  bool dpi_unaware = false;
+  bool hold_clipboard = false;
 };
 
 // Parses the arguments after the program name. On failure returns nothing and sets `error`.
