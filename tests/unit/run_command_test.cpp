@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "common/text.h"
 #include "desktop/run_lines.h"
 #include "fakes/service_harness.h"
 #include "process/output_capture.h"
@@ -11,88 +14,21 @@ using fakes::error_of;
 using fakes::FakeRun;
 using fakes::ServiceHarness;
 
-// How a program's runtime splits its command line (the rules
-// CommandLineToArgvW and the C runtime share): 2n backslashes before a quote
-// give n and the quote delimits; 2n+1 give n and a literal quote; other
-// backslashes are literal.
-std::vector<std::string> split_command_line(const std::string& line) {
-  std::vector<std::string> args;
-  std::string arg;
-  bool in_quotes = false, started = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    std::size_t slashes = 0;
-    while (i < line.size() && line[i] == '\\') ++slashes, ++i;
-    if (i < line.size() && line[i] == '"') {
-      arg.append(slashes / 2, '\\');
-      started = true;
-      if (slashes % 2) {
-        arg.push_back('"');
-      } else {
-        in_quotes = !in_quotes;
-      }
-      continue;
-    }
-    arg.append(slashes, '\\');
-    started |= slashes > 0;
-    if (i == line.size()) break;
-    if (!in_quotes && (line[i] == ' ' || line[i] == '\t')) {
-      if (started) args.push_back(std::exchange(arg, {}));
-      started = false;
-    } else {
-      arg.push_back(line[i]);
-      started = true;
-    }
-  }
-  if (started) args.push_back(arg);
-  return args;
-}
-
-TEST(RunLines, ArgumentsReachTheProgramUnchanged) {
-  const std::vector<std::string> args = {
-      "plain", "a b", "", "say \"hi\"", R"(C:\dir\)", R"(C:\my dir\)", R"(a\\"b)",
-      "tab\there", "\"", R"(\\server\share\)", "中文 ü"};
-  Invocation run = direct_invocation(R"(C:\Program Files\t\p.exe)", args);
-  std::vector<std::string> expected{R"(C:\Program Files\t\p.exe)"};
-  expected.insert(expected.end(), args.begin(), args.end());
-  EXPECT_EQ(split_command_line(run.command_line), expected) << run.command_line;
-  // Quoted only when needed, backslashes doubled only before a quote.
-  EXPECT_EQ(direct_invocation("p", {R"(C:\my dir\)", R"(C:\d\)", ""}).command_line,
-            R"(p "C:\my dir\\" C:\d\ "")");
-}
-
-std::string base64_decode(const std::string& text) {
-  const std::string alphabet =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  unsigned bits = 0, value = 0;
-  for (char c : text) {
-    if (c == '=') break;
-    value = (value << 6) | static_cast<unsigned>(alphabet.find(c));
-    if ((bits += 6) >= 8) out.push_back(static_cast<char>((value >> (bits -= 8)) & 0xFF));
-  }
-  return out;
-}
-
 TEST(RunLines, ShellsGetTheLineAsTheirCommandArgument) {
   Invocation cmd = shell_invocation(Shell::Cmd, R"(echo "a b" & dir)");
   EXPECT_EQ(cmd.program, "cmd.exe");
   EXPECT_EQ(cmd.command_line, R"(cmd.exe /d /u /s /c "echo "a b" & dir")");
   EXPECT_EQ(cmd.output, StreamForm::Utf16Preferred);
 
-  Invocation ps = shell_invocation(Shell::PowerShell, "Write-Output 'ü \"x\"'");
-  const std::string prefix =
-      "powershell.exe -NoLogo -NoProfile -NonInteractive -ExecutionPolicy Bypass "
-      "-EncodedCommand ";
-  ASSERT_EQ(ps.command_line.substr(0, prefix.size()), prefix);
-  std::string utf16 = base64_decode(ps.command_line.substr(prefix.size()));
-  std::u16string units;
-  for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
-    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(utf16[i]) |
-                                          static_cast<unsigned char>(utf16[i + 1]) << 8));
-  }
-  EXPECT_EQ(utf16_to_utf8(units),
-            "$OutputEncoding = [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding "
-            "$false\nWrite-Output 'ü \"x\"'");
+  // The prelude and the line as UTF-16LE in Base64: no quoting for PowerShell to undo.
+  Invocation ps = shell_invocation(Shell::PowerShell, "write \"ü\"");
+  EXPECT_EQ(ps.command_line,
+            "powershell.exe -NoLogo -NoProfile -NonInteractive -ExecutionPolicy Bypass "
+            "-EncodedCommand "
+            "JABPAHUAdABwAHUAdABFAG4AYwBvAGQAaQBuAGcAIAA9ACAAWwBDAG8AbgBzAG8AbABlAF0AOgA6AE8AdQB0AH"
+            "AAdQB0AEUAbgBjAG8AZABpAG4AZwAgAD0AIABOAGUAdwAtAE8AYgBqAGUAYwB0ACAAUwB5AHMAdABlAG0ALgBU"
+            "AGUAeAB0AC4AVQBUAEYAOABFAG4AYwBvAGQAaQBuAGcAIAAkAGYAYQBsAHMAZQAKAHcAcgBpAHQAZQAgACIA/"
+            "AAiAA==");
   EXPECT_EQ(ps.output, StreamForm::Bytes);
 }
 
