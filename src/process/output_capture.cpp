@@ -80,6 +80,47 @@ std::string decode_bytes(std::string_view bytes, const CodePages& pages,
   return utf8_lossy(bytes);
 }
 
+bool has_zero_byte(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
+
+// A stream of the command interpreter told to write UTF-16, which holds a
+// zero byte, split into lines of either kind. Text in a code page has no
+// zero bytes, while every UTF-16 line of the interpreter has one (its CR LF
+// has two), so a line with a zero byte is UTF-16, up to its aligned line
+// feed. A line without one is bytes when it ends in CR LF, as Windows
+// programs end their lines, or when its line feed cannot be the low byte of
+// a UTF-16 unit: at an odd offset, or with no aligned UTF-16 CR LF after it.
+// So "上\r\n" in UTF-16, whose first byte is a line feed, stays UTF-16.
+std::string interpreter_text(std::string_view bytes, const CodePages& pages,
+                             const CodePageDecoder& decode) {
+  std::string out, run;  // `run`: consecutive byte lines, decoded together
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    std::string_view rest = bytes.substr(pos);
+    std::size_t feed = rest.find('\n');
+    std::string_view line = rest.substr(0, feed == std::string_view::npos ? rest.size() : feed + 1);
+    std::size_t wide_end = rest.size();
+    bool wide_crlf = false;
+    for (std::size_t at = 0; at + 1 < rest.size(); at += 2) {
+      if (rest[at] == '\n' && rest[at + 1] == '\0') {
+        wide_end = at + 2;
+        wide_crlf = at >= 2 && rest[at - 2] == '\r' && rest[at - 1] == '\0';
+        break;
+      }
+    }
+    if (!has_zero_byte(line) &&
+        (line.ends_with("\r\n") || line.size() % 2 == 0 || !wide_crlf)) {
+      run += line;
+      pos += line.size();
+      continue;
+    }
+    if (!run.empty()) out += decode_bytes(std::exchange(run, {}), pages, decode);
+    out += utf16le_text(rest.substr(0, wide_end));
+    if (wide_end % 2 != 0) out += "\xEF\xBF\xBD";  // a unit cut short
+    pos += wide_end;
+  }
+  if (!run.empty()) out += decode_bytes(run, pages, decode);
+  return out;
+}
+
 }  // namespace
 
 std::string utf8_lossy(std::string_view bytes) {
@@ -112,17 +153,11 @@ std::string utf8_lossy(std::string_view bytes) {
   return out;
 }
 
-bool reads_as_utf16le(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() % 2 != 0) return false;
-  for (std::size_t i = 1; i < bytes.size(); i += 2) {
-    if (bytes[i] == '\0') return true;
-  }
-  return false;
-}
-
 std::string decode_output(std::string_view bytes, StreamForm form, const CodePages& pages,
                           const CodePageDecoder& decode) {
-  if (form == StreamForm::Utf16Preferred && reads_as_utf16le(bytes)) return utf16le_text(bytes);
+  if (form == StreamForm::Utf16Preferred && has_zero_byte(bytes)) {
+    return interpreter_text(bytes, pages, decode);
+  }
   return decode_bytes(bytes, pages, decode);
 }
 
@@ -200,13 +235,13 @@ CapturedText OutputCapture::finish(StreamForm form, const CodePages& pages,
   // the reading the whole stream takes, and the middle is counted.
   std::string head, tail;
   std::uint64_t middle_chars = middle_bytes_;
-  if (form == StreamForm::Utf16Preferred && total_bytes_ % 2 == 0 &&
-      (middle_has_zero_ || reads_as_utf16le(head_) || reads_as_utf16le(tail_))) {
-    head = utf16le_text(head_);
+  if (form == StreamForm::Utf16Preferred &&
+      (middle_has_zero_ || has_zero_byte(head_) || has_zero_byte(tail_))) {
+    head = interpreter_text(head_, pages, decode);
     // A pair's low half cut from its high half, which the middle counted.
     bool cut_pair = tail_.size() >= 2 && static_cast<unsigned char>(tail_[1]) >= 0xDC &&
                     static_cast<unsigned char>(tail_[1]) <= 0xDF;
-    tail = utf16le_text(std::string_view(tail_).substr(cut_pair ? 2 : 0));
+    tail = interpreter_text(std::string_view(tail_).substr(cut_pair ? 2 : 0), pages, decode);
     middle_chars = middle_utf16_chars_;
   } else if (utf8_valid_ && utf8_pending_ == 0) {
     head = utf8_lossy(head_);  // its last character may be cut

@@ -18,8 +18,9 @@ namespace winhelper {
 enum class StreamForm {
   // UTF-8 when valid, else the console output code page, else the OEM one.
   Bytes,
-  // The command interpreter told to write UTF-16: UTF-16LE when the stream
-  // reads as it (a program the interpreter starts writes its own bytes).
+  // The command interpreter told to write UTF-16: its own lines are UTF-16LE,
+  // while a program it starts writes its own bytes, so the stream is read
+  // line by line (see interpreter_text in the source).
   Utf16Preferred,
 };
 
@@ -36,10 +37,6 @@ using CodePageDecoder =
 
 // Bytes as UTF-8, each invalid sequence replaced by U+FFFD.
 std::string utf8_lossy(std::string_view bytes);
-
-// Whether the bytes read as UTF-16LE rather than as bytes: an even count with
-// a zero byte at some odd offset (text in a code page has no zero bytes).
-bool reads_as_utf16le(std::string_view bytes);
 
 // The whole of a stream's bytes as text, by the rules of `form`.
 std::string decode_output(std::string_view bytes, StreamForm form, const CodePages& pages,

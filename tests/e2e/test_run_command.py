@@ -58,8 +58,13 @@ def run(helper, args, **options):
 
 def line_protocol(build_dir):
     with Helper(build_dir) as helper:
-        echo = run(helper, {"command": "echo 中文 ü € & exit /b 7"})
-        expect(echo["stdout"] == "中文 ü € \r\n", "the echo comes back exact", echo)
+        # The interpreter's own output in UTF-16, ping's in bytes, in one stream.
+        echo = run(helper, {"command": "echo 中文 ü €& ping -n 1 127.0.0.1 >&2 & ping -n 1 "
+                                       "127.0.0.1 & echo 上海& exit /b 7"})
+        expect(echo["stdout"].startswith("中文 ü €\r\n") and echo["stdout"].endswith("\r\n上海\r\n")
+               and "127.0.0.1" in echo["stdout"] and "\ufffd" not in echo["stdout"],
+               "the echo comes back exact", echo)
+        expect("127.0.0.1" in echo["stderr"], "the program's bytes", echo)
         expect(echo["exitCode"] == 7 and echo["timedOut"] is False, "exit /b 7", echo)
         direct = run(helper, {"program": "cmd.exe", "args": ["/c", "exit", "3"]})
         expect(direct["exitCode"] == 3, "a program's own exit code", direct)

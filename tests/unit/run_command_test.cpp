@@ -63,9 +63,11 @@ TEST(OutputDecoding, EachStreamTakesTheFirstReadingThatFits) {
       {std::string("-N\x87" "e\r\0\n\0", 8), StreamForm::Utf16Preferred, {}, "中文\r\n"},
       // A lone surrogate never breaks the text.
       {std::string("a\0\x00\xD8z\0", 6), StreamForm::Utf16Preferred, {}, "a\uFFFDz"},
-      // Without zero bytes, or of odd length, the interpreter's stream holds bytes.
+      {std::string("\nN\r\0\n\0", 6), StreamForm::Utf16Preferred, {}, "上\r\n"},
+      // The interpreter's own lines, and those of programs it started, line by line.
       {"ok\r\n", StreamForm::Utf16Preferred, {}, "ok\r\n"},
-      {std::string("a\0b", 3), StreamForm::Utf16Preferred, {}, std::string("a\0b", 3)},
+      {std::string("h\0i\0\r\0\n\0ok\xE9\r\ngit\n!\0\r\0\n\0", 23), StreamForm::Utf16Preferred,
+       {}, "hi\r\n850:oké\r\ngit\n!\r\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(decode_output(c.bytes, c.form, pages, decode(c.rejected)), c.expected) << c.bytes;
