@@ -51,10 +51,9 @@ std::vector<Tool> desktop_tools() {
            {.destructive = true, .open_world = true}));
   tools.push_back(tool(
       "run_command", "runCommand", "Run a command",
-      "Run program with args (no shell), or command in shell cmd (default) or powershell; "
-      "wait up to timeoutMs (30000, max 600000), then end it and all it started. Returns "
-      "exitCode, stdout, stderr (maxOutputChars each, 16384: head and tail kept), "
-      "timedOut. env adds variables; stdin is its input.",
+      "Run program with args (no shell), or command in shell cmd (default) or powershell. "
+      "After timeoutMs (30000, max 600000) it and all it started are ended. Returns exitCode, "
+      "stdout, stderr (maxOutputChars each, 16384; head and tail kept), timedOut.",
       arguments_of({{"program", of_type("string")},
                     {"args", {{"type", "array"}, {"items", of_type("string")}}},
                     {"command", of_type("string")},
