@@ -4,7 +4,8 @@ project's test UI Automation server registered (scripts/demo does that). It prin
 request line sent and every response line received (shortened), and between them what each
 answer shows: the window list, a look (screenshot written to a PNG, the outline as an
 indented tree), a semantic press that opens a dialog, a semantic setText read back in pages,
-a wait, physical input, a batch, the refusals a caller meets, and a browser location. It
+a wait, physical input, a batch, the refusals a caller meets, a browser location, and a
+command's output. It
 ends with a summary and fails when a step does not answer as shown.
 
 Usage: demo_session.py <windows-build-dir> [<output-dir>] [--refresh-readme]
@@ -359,6 +360,15 @@ def notepad(session):
     session.result("c2", "clipboardRead", {"offset": 6, "limit": 5})
 
 
+def command(session):
+    heading("a command and its output: exit code, Unicode intact, the whole tree bounded")
+    ran = session.result("x1", "runCommand",
+                         {"command": "echo Grüße 你好 & ver & exit /b 2", "timeoutMs": 10000})
+    for line in ran["stdout"].splitlines():
+        say("| " + line)
+    say("exit code %s after %d ms" % (ran["exitCode"], ran["durationMs"]))
+
+
 def main(build_dir, out_dir, refresh_readme=False):
     os.makedirs(out_dir, exist_ok=True)
     started = time.monotonic()
@@ -366,6 +376,7 @@ def main(build_dir, out_dir, refresh_readme=False):
         session = Session(helper)
         protocol_basics(session)
         notepad(session)
+        command(session)
         with TestApp(build_dir, DEMO_TITLE, x=40, y=40, w=730, h=420) as app:
             app.wait_shown()
             heading("the windows on the desktop")

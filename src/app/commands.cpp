@@ -3,6 +3,7 @@
 #include "act/browser_location.h"
 #include "desktop/clipboard_commands.h"
 #include "desktop/launch_app_command.h"
+#include "desktop/run_command.h"
 #include "desktop/window_state_command.h"
 #include "observe/look_command.h"
 #include "service/diagnostics.h"
@@ -29,6 +30,8 @@ void register_commands(Dispatcher& dispatcher) {
   dispatcher.add("look", look_command);
   dispatcher.add("screenshot", look_command);
   dispatcher.add_polled("launchApp", start_launch_app);
+  // A command needs no desktop: it runs on a locked or absent one too.
+  dispatcher.add_polled("runCommand", start_run_command, Needs::Nothing);
   dispatcher.add("setWindowState", set_window_state_command);
   dispatcher.add("clipboardRead", clipboard_read_command);
   dispatcher.add("clipboardWrite", clipboard_write_command);

@@ -20,6 +20,8 @@ const char* port_name(PlatformPort port) {
       return "Process launching";
     case PlatformPort::Clipboard:
       return "The clipboard";
+    case PlatformPort::Commands:
+      return "Running commands";
   }
   return "A platform port";
 }

@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "context/desktop_presence.h"
 #include "input/input_sink.h"
+#include "process/command_runner.h"
 #include "process/process_launcher.h"
 #include "windows/window_event_source.h"
 #include "windows/window_system.h"
@@ -35,12 +36,14 @@ struct Platform {
   uia::UiaClient* uia = nullptr;
   // Starting programs and reading the process table.
   ProcessLauncher* processes = nullptr;
+  // Running programs with their output on pipes.
+  CommandRunner* commands = nullptr;
   Clipboard* clipboard = nullptr;
   // The session's desktop facts; null: taken as the user's interactive desktop.
   DesktopProbe* desktop = nullptr;
 };
 
-enum class PlatformPort { Input, Windows, Screen, Uia, Processes, Clipboard };
+enum class PlatformPort { Input, Windows, Screen, Uia, Processes, Clipboard, Commands };
 
 // `internal_error` "<port> is not available": the one wording for a command
 // that needs a port this process did not wire.

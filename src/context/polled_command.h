@@ -28,6 +28,8 @@ struct PollStep {
 struct PollProgress {
   std::int64_t waited_ms = 0;
   std::int64_t total_ms = 0;
+  // Bytes of output so far, for a command that produces output.
+  std::optional<std::uint64_t> output_bytes;
 
   bool operator==(const PollProgress&) const = default;
 

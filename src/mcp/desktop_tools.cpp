@@ -50,6 +50,22 @@ std::vector<Tool> desktop_tools() {
            // Starting a program can do anything that program does.
            {.destructive = true, .open_world = true}));
   tools.push_back(tool(
+      "run_command", "runCommand", "Run a command",
+      "Run program with args (no shell), or command in shell cmd (default) or powershell. "
+      "After timeoutMs (30000, max 600000) it and all it started are ended. Returns exitCode, "
+      "stdout, stderr (maxOutputChars each, 16384; head and tail kept), timedOut.",
+      arguments_of({{"program", of_type("string")},
+                    {"args", {{"type", "array"}, {"items", of_type("string")}}},
+                    {"command", of_type("string")},
+                    {"shell", {{"enum", {"cmd", "powershell"}}}},
+                    {"cwd", of_type("string")},
+                    {"env", of_type("object")},
+                    {"stdin", of_type("string")},
+                    {"timeoutMs", integer},
+                    {"maxOutputChars", integer}}),
+      // A command can do anything its program does.
+      {.destructive = true, .open_world = true}));
+  tools.push_back(tool(
       "set_window_state", "setWindowState", "Arrange window",
       "minimize, maximize, restore or close (politely) a listed window; bounds {x, y, width, "
       "height} in screen pixels moves it. Returns its record; close adds rootDelta (a save "

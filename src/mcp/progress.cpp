@@ -23,7 +23,11 @@ void ProgressNotifier::operator()(const PollProgress& progress) {
                  {"progress", progress.waited_ms},
                  {"total", progress.total_ms},
                  {"message", "Waited " + std::to_string(progress.waited_ms / 1000) + " s of " +
-                                 std::to_string(progress.total_ms / 1000) + " s"}};
+                                 std::to_string(progress.total_ms / 1000) + " s" +
+                                 (progress.output_bytes
+                                      ? "; " + std::to_string(*progress.output_bytes) +
+                                            " bytes of output"
+                                      : std::string())}};
   send_(dump_json(Json{{"jsonrpc", "2.0"},
                        {"method", "notifications/progress"},
                        {"params", std::move(params)}}));

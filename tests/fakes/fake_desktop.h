@@ -10,6 +10,7 @@
 #include "context/helper_state.h"
 #include "context/platform.h"
 #include "fakes/fake_clock.h"
+#include "fakes/fake_command_runner.h"
 #include "fakes/fake_input.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_screen.h"
@@ -29,6 +30,7 @@ struct FakeDesktop {
     platform.uia = &uia;
     platform.processes = &processes;
     platform.clipboard = &clipboard;
+    platform.commands = &commands;
   }
   FakeDesktop(const FakeDesktop&) = delete;
   FakeDesktop& operator=(const FakeDesktop&) = delete;
@@ -43,6 +45,7 @@ struct FakeDesktop {
   FakeUia uia;
   FakeProcesses processes;
   FakeClipboard clipboard;
+  FakeCommandRunner commands;
   Platform platform{clock, kProcessId};
   SharedState shared;
 };

@@ -153,7 +153,8 @@ TEST(McpServer, ToolsListDescribesEveryToolWithCheckableSchemas) {
   EXPECT_EQ(names, (std::vector<std::string>{"list_windows", "focus_window", "look", "act",
                                              "act_batch", "read_text", "wait_for",
                                              "open_browser_location", "diagnostics",
-                                             "launch_app", "set_window_state", "clipboard_read",
+                                             "launch_app", "run_command", "set_window_state",
+                                             "clipboard_read",
                                              "clipboard_write"}));
   // Every keyword a schema uses is one the argument check understands, so
   // no constraint a schema states goes unchecked.

@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "input/win32/win32_input_sink.h"
 #include "app/commands.h"
+#include "process/win32/win32_command_runner.h"
 #include "process/win32/win32_process_launcher.h"
 #include "service/win32/std_streams.h"
 #include "windows/win32/win32_window_events.h"
@@ -57,6 +58,8 @@ int run_on_windows(const FrontEnd& front_end) {
   platform.uia = &uia_client;
   Win32ProcessLauncher launcher;
   platform.processes = &launcher;
+  Win32CommandRunner command_runner(launcher);
+  platform.commands = &command_runner;
   Win32Clipboard clipboard;
   platform.clipboard = &clipboard;
   Win32DesktopProbe desktop_probe;

@@ -18,8 +18,8 @@ export class CheckFailed extends Error {}
 
 // The server's tools, in the order tools/list gives them.
 export const TOOL_NAMES = ['list_windows', 'focus_window', 'look', 'act', 'act_batch', 'read_text',
-  'wait_for', 'open_browser_location', 'diagnostics', 'launch_app', 'set_window_state',
-  'clipboard_read', 'clipboard_write'];
+  'wait_for', 'open_browser_location', 'diagnostics', 'launch_app', 'run_command',
+  'set_window_state', 'clipboard_read', 'clipboard_write'];
 
 export function expect(condition, message, context) {
   if (!condition) {

@@ -99,7 +99,7 @@ async function main() {
     await connect('wine', [path.join(buildDir, 'winhelper-mcp.exe')]);
   try {
     const { tools } = await client.listTools();
-    expect(tools.length === 13, 'thirteen tools', tools.map((t) => t.name));
+    expect(tools.length === 14, 'fourteen tools', tools.map((t) => t.name));
     checkSchemas(tools);
 
     const window = await waitListed(client, (w) => w.title.startsWith(title));
