@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "common/win32/dpi_awareness_win32.h"
 #include "common/version.h"
 #include "selftest/checks.h"
 #include "selftest/self_test.h"
@@ -30,18 +31,6 @@ std::vector<std::string> utf8_arguments() {
   return args;
 }
 
-// Per-monitor aware, version 2, as the helper declares itself, so that the
-// checks see windows in the helper's physical pixels. Resolved at run time;
-// refused under Wine.
-void declare_dpi_awareness() {
-  using SetContext = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr) return;
-  auto set_context = reinterpret_cast<SetContext>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
-  if (set_context != nullptr) set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
-}
-
 }  // namespace
 
 int main() {
@@ -51,7 +40,8 @@ int main() {
     std::fprintf(stderr, "%s\n%s", options.error().c_str(), kUsage);
     return 2;
   }
-  declare_dpi_awareness();
+  // As the helper does, so that the checks see windows in its physical pixels.
+  winhelper::win32::declare_dpi_awareness();
   auto probes = make_win32_probes();
   const Machine machine = probes->machine();
   const std::vector<Outcome> outcomes = run_all(*probes, machine);

@@ -12,6 +12,7 @@
 #include "clipboard/win32/win32_clipboard.h"
 #include "context/win32/win32_desktop_probe.h"
 #include "common/clock.h"
+#include "common/win32/dpi_awareness_win32.h"
 #include "input/win32/win32_input_sink.h"
 #include "app/commands.h"
 #include "process/win32/win32_command_runner.h"
@@ -24,23 +25,8 @@
 
 namespace winhelper {
 
-namespace {
-
-void declare_dpi_awareness() {
-  // Per-monitor aware, version 2 (the handle value -4). Resolved at run time
-  // so the helper still starts where the call is missing; failure is ignored.
-  using SetContext = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr) return;
-  auto set_context = reinterpret_cast<SetContext>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
-  if (set_context != nullptr) set_context(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
-}
-
-}  // namespace
-
 int run_on_windows(const FrontEnd& front_end) {
-  declare_dpi_awareness();
+  win32::declare_dpi_awareness();
   // Diagnostic lines on standard error end in a bare line feed, as on stdout.
   _setmode(_fileno(stderr), _O_BINARY);
 
