@@ -23,22 +23,28 @@ run(async () => {
   expect(config?.command?.startsWith(installDir), 'the manifest runs the unpacked server', config);
   expect(config.args.every((arg) => !arg.includes('${')), 'every setting has a default', config.args);
 
-  const { client } = await connect('wine', [config.command, ...config.args]);
-  expect(client.getServerVersion()?.version === version, "serverInfo's version is the release's",
-    client.getServerVersion());
-  const { tools } = await client.listTools();
-  checkSchemas(tools);
-  const names = tools.map((t) => t.name);
-  for (const name of ['list_windows', 'look', 'act', 'diagnostics']) {
-    expect(names.includes(name), `tools/list has ${name}`, names);
+  const { client, serverStderr } = await connect('wine', [config.command, ...config.args]);
+  try {
+    expect(client.getServerVersion()?.version === version, "serverInfo's version is the release's",
+      client.getServerVersion());
+    const { tools } = await client.listTools();
+    checkSchemas(tools);
+    const names = tools.map((t) => t.name);
+    for (const name of ['list_windows', 'look', 'act', 'diagnostics']) {
+      expect(names.includes(name), `tools/list has ${name}`, names);
+    }
+    expect(!names.includes('launch_app') && !names.includes('clipboard_write'),
+      'the tools the user disabled are not listed', names);
+    const window = await waitListed(client, (w) => w.title === title);
+    const look = await callOk(client, 'look', { rootRef: window.rootRef });
+    const image = look.content.find((block) => block.type === 'image');
+    expect(image?.mimeType === 'image/png', 'the look carries a PNG', look.content.map((b) => b.type));
+    const size = decodePng(image.data);
+    expect(size.width > 100 && size.height > 100, "the image is the window's", size);
+  } catch (error) {
+    // A server that exited says why (or Wine does) on its standard error.
+    console.error(`winhelper-mcp's standard error:\n${serverStderr()}`);
+    throw error;
   }
-  expect(!names.includes('launch_app') && !names.includes('clipboard_write'),
-    'the tools the user disabled are not listed', names);
-  const window = await waitListed(client, (w) => w.title === title);
-  const look = await callOk(client, 'look', { rootRef: window.rootRef });
-  const image = look.content.find((block) => block.type === 'image');
-  expect(image?.mimeType === 'image/png', 'the look carries a PNG', look.content.map((b) => b.type));
-  const size = decodePng(image.data);
-  expect(size.width > 100 && size.height > 100, "the image is the window's", size);
   await client.close();
 });
