@@ -17,6 +17,9 @@ bool is_valid_utf8(std::string_view bytes);
 // property. The input must be valid UTF-8.
 std::string_view trim_unicode_whitespace(std::string_view text);
 
+// Whether the text holds U+0000, which no Windows string can carry.
+inline bool has_nul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
+
 // Appends the UTF-8 encoding of a scalar value.
 void append_utf8(std::string& out, char32_t cp);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/lowercase.h"
+#include "common/text.h"
 #include "desktop/launch_wait.h"
 #include "process/launch_request.h"
 #include "protocol/args.h"
@@ -14,8 +15,6 @@
 namespace winhelper {
 
 namespace {
-
-bool has_nul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
 // A program's name as Windows matches it: a command line's program is its
 // first argument, quoted or up to the first blank; trailing dots and blanks
@@ -34,11 +33,8 @@ std::string program_name(std::string_view program, bool command_line) {
   return to_lower_ascii(program);
 }
 
-// Whether a program is a batch file, which Windows runs through the command
-// interpreter whatever way it is started.
 bool names_batch_file(std::string_view program, bool command_line) {
-  std::string name = program_name(program, command_line);
-  return name.ends_with(".bat") || name.ends_with(".cmd");
+  return is_batch_file(program_name(program, command_line));
 }
 
 // Whether a shell path names a program (an .exe, or a name without an

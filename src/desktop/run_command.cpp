@@ -4,7 +4,9 @@
 #include <memory>
 #include <utility>
 
+#include "common/text.h"
 #include "desktop/run_lines.h"
+#include "process/launch_request.h"
 #include "process/output_capture.h"
 #include "protocol/args.h"
 
@@ -30,8 +32,6 @@ struct RunArguments {
   std::int64_t timeout_ms = kDefaultRunTimeoutMs;
   std::uint64_t max_chars = kDefaultRunOutputChars;
 };
-
-bool has_nul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
 HelperError nul_refusal() {
   return invalid_request("runCommand arguments must not contain NUL characters");

@@ -64,13 +64,6 @@ Invocation shell_invocation(Shell shell, const std::string& line) {
           StreamForm::Bytes};
 }
 
-bool is_batch_file(std::string_view path) {
-  // Windows ignores trailing dots and blanks in a file's name.
-  while (!path.empty() && (path.back() == ' ' || path.back() == '.')) path.remove_suffix(1);
-  std::string name = to_lower_ascii(path);
-  return name.ends_with(".bat") || name.ends_with(".cmd");
-}
-
 std::vector<std::string> merged_environment(
     const std::vector<std::string>& current,
     const std::vector<std::pair<std::string, std::string>>& additions) {

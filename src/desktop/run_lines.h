@@ -36,10 +36,6 @@ Invocation direct_invocation(const std::string& program, const std::vector<std::
 //   statements that make it write UTF-8 to the pipes.
 Invocation shell_invocation(Shell shell, const std::string& line);
 
-// Whether a resolved program is a batch file, which Windows hands to the
-// command interpreter whatever way it is started.
-bool is_batch_file(std::string_view path);
-
 // The helper's environment with `additions` set: a name already there
 // (compared without regard to case, as Windows does) takes the new value.
 std::vector<std::string> merged_environment(

@@ -53,6 +53,12 @@ std::string join_command_line(const std::vector<std::string>& args) {
   return line;
 }
 
+bool is_batch_file(std::string_view path) {
+  while (!path.empty() && (path.back() == ' ' || path.back() == '.')) path.remove_suffix(1);
+  std::string name = to_lower_ascii(path);
+  return name.ends_with(".bat") || name.ends_with(".cmd");
+}
+
 LaunchFailure launch_failure_of(std::uint32_t system_code) {
   // HRESULTs of facility Win32 carry the error in their low word.
   if ((system_code & 0xFFFF0000u) == 0x80070000u) system_code &= 0xFFFFu;

@@ -37,6 +37,11 @@ LaunchRequest route_path(const std::string& path);
 // command line parsing gives it back unchanged.
 std::string join_command_line(const std::vector<std::string>& args);
 
+// Whether a program's path names a batch file, which Windows runs through
+// the command interpreter whatever way it is started (trailing dots and
+// blanks, which Windows ignores in a name, do not hide it).
+bool is_batch_file(std::string_view path);
+
 // The kind of a failed start from the system's error code (a Win32 error, or
 // an HRESULT that wraps one).
 LaunchFailure launch_failure_of(std::uint32_t system_code);
