@@ -19,7 +19,7 @@ class ServiceHarness : public FakeDesktop {
  public:
   // `setup` may add test-only commands before the service starts.
   template <typename Setup>
-  explicit ServiceHarness(Setup&& setup) : dispatcher(context()) {
+  explicit ServiceHarness(Setup&& setup) : FakeDesktop(), dispatcher(context()) {
     register_commands(dispatcher);
     setup(dispatcher);
     thread_ = std::thread([this] { run_service(input, output, dispatcher); });

@@ -85,10 +85,6 @@ ExpectedLine expected_line(std::string_view bytes, std::size_t offset) {
 }
 
 bool names_a_command(std::string_view cmd) {
-  static constexpr std::array<std::string_view, 13> kCommands = {
-      "diagnostics", "listWindows", "listRoots",   "focusWindow", "openBrowserLocation",
-      "uiaReadText", "axReadText",  "uiaWaitFor",  "axWaitFor",   "look",
-      "screenshot",  "act",         "actBatch"};
   return std::find(kCommands.begin(), kCommands.end(), cmd) != kCommands.end();
 }
 

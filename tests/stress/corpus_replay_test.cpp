@@ -33,10 +33,7 @@ TEST(FuzzCorpus, EverySeedPassesEveryCheckThroughTheService) {
 }
 
 TEST(FuzzCorpus, HoldsAValidRequestOfEveryCommand) {
-  const std::set<std::string> commands = {
-      "diagnostics", "listWindows", "listRoots",  "focusWindow", "openBrowserLocation",
-      "uiaReadText", "axReadText",  "uiaWaitFor", "axWaitFor",   "look",
-      "screenshot",  "act",         "actBatch"};
+  const std::set<std::string> commands(kCommands.begin(), kCommands.end());
   std::set<std::string> seeded;
   for (const auto& entry : fs::directory_iterator(WINHELPER_FUZZ_CORPUS_DIR)) {
     std::string name = entry.path().filename().string();

@@ -16,19 +16,22 @@ Json node(const char* role, const char* title, const char* ref, Json children = 
 Json look_with(Json changes) {
   Json edit = node("edit", "Name:", "win:look_9:@e21");
   edit["value"] = "Ada";
-  Json pane = node("pane", "Side", "win:look_9:@e23", {node("button", "New", "win:look_9:@e24")});
+  Json pane = node("pane", "Side", "win:look_9:@e23",
+                   Json::array({node("button", "New", "win:look_9:@e24")}));
   Json window = node("window", "Form", "win:look_9:@e20",
                      {edit, node("button", "OK", "win:look_9:@e22"), pane});
   return {{"lookId", "look_9"},
-          {"outline", node("Window", "Form", "@w1", {window})},
+          {"outline", node("Window", "Form", "@w1", Json::array({window}))},
           {"changes", std::move(changes)}};
 }
 
 TEST(LookChangesText, OnlyWhatChangedUnderItsAncestorsThenGoneAndUnchanged) {
-  Json changes = {{"appeared", {"win:look_9:@e24"}},
-                  {"changed", {{{"ref", "win:look_9:@e21"},
-                                {"earlierRef", "win:look_3:@e11"},
-                                {"fields", {"value", "rect"}}}}},
+  // Lists of one are spelled Json::array: compilers disagree on whether a
+  // braced list of one element is that element or an array of it.
+  Json changes = {{"appeared", Json::array({"win:look_9:@e24"})},
+                  {"changed", Json::array({Json{{"ref", "win:look_9:@e21"},
+                                                {"earlierRef", "win:look_3:@e11"},
+                                                {"fields", {"value", "rect"}}}})},
                   {"gone", {"win:look_3:@e14", "win:look_3:@e15"}},
                   {"sinceLookId", "look_3"},
                   {"unchanged", 2u}};
