@@ -1,7 +1,6 @@
 #include "fuzz/input_check.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
